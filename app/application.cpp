@@ -1,0 +1,77 @@
+#include "app/application.h"
+
+#include <QFont>
+#include <QFontDatabase>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QMessageBox>
+#include <QTranslator>
+#include <exception>
+
+namespace {
+
+TurfwingApplication::ErrorDisplay& CurrentErrorDisplay() {
+  static TurfwingApplication::ErrorDisplay display = [](const QString& message) {
+    QMessageBox box(QMessageBox::Critical, QStringLiteral("Turfwing"), message, QMessageBox::Ok);
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
+  };
+  return display;
+}
+
+}  // namespace
+
+TurfwingApplication::TurfwingApplication(int& argc, char** argv) : QApplication(argc, argv) {
+  setApplicationName(QStringLiteral("Turfwing"));
+  setApplicationDisplayName(QStringLiteral("Turfwing"));
+  installTranslations();
+  InstallJapaneseFont(*this);
+}
+
+void TurfwingApplication::setErrorDisplay(ErrorDisplay display) { CurrentErrorDisplay() = std::move(display); }
+
+bool TurfwingApplication::notify(QObject* receiver, QEvent* event) {
+  // Qt does not carry exceptions through its event loop: catch them where each
+  // event is delivered, show them, and go on.
+  try {
+    return QApplication::notify(receiver, event);
+  } catch (const std::exception& e) {
+    CurrentErrorDisplay()(QString::fromLocal8Bit(e.what()));
+  } catch (...) {
+    CurrentErrorDisplay()(QString());
+  }
+  return false;
+}
+
+void TurfwingApplication::installTranslations() {
+  // Qt's own buttons and menus (OK, Yes, No, Cancel, the file dialog, the edit
+  // fields' context menus) in Japanese, whatever the desktop's language.
+  const QString dir = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+  for (const char* name : {"qtbase_ja", "qt_ja"}) {
+    auto* t = new QTranslator(this);
+    if (t->load(QString::fromLatin1(name), dir)) {
+      installTranslator(t);
+    } else {
+      delete t;
+    }
+  }
+}
+
+void InstallJapaneseFont(QApplication& app) {
+  const QStringList families = QFontDatabase::families(QFontDatabase::Japanese);
+  const QString design = QStringLiteral("ＭＳ Ｐゴシック");
+  QString chosen;
+  for (const QString& f :
+       {design, QStringLiteral("MS PGothic"), QStringLiteral("Noto Sans CJK JP"), QStringLiteral("Noto Sans JP"),
+        QStringLiteral("IPAPGothic"), QStringLiteral("VL PGothic"), QStringLiteral("TakaoPGothic")}) {
+    if (families.contains(f)) {
+      chosen = f;
+      break;
+    }
+  }
+  if (chosen.isEmpty() && !families.isEmpty()) chosen = families.first();
+  QFont font = app.font();
+  if (!chosen.isEmpty()) font.setFamilies({chosen});
+  font.setPixelSize(12);
+  app.setFont(font);
+}

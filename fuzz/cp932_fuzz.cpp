@@ -1,0 +1,27 @@
+// CP932 conversion and the text checks on arbitrary bytes.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "chat/text_checks.h"
+#include "platform/cp932.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  const std::string bytes(reinterpret_cast<const char*>(data), size);
+  const std::u16string text = cp932::ToUtf16(bytes);
+  std::string back;
+  (void)cp932::FromUtf16(text, back);
+  (void)cp932::ByteLength(text);
+  for (size_t max = 0; max < 6 && max <= size; ++max) {
+    const std::string_view cut = cp932::CutToBytes(bytes, max);
+    if (cut.size() > max) __builtin_trap();
+  }
+  // As raw UTF-16 too: arbitrary code units, surrogates included.
+  std::u16string units(size / 2, u'\0');
+  for (size_t i = 0; i + 1 < size; i += 2) units[i / 2] = static_cast<char16_t>(data[i] | (data[i + 1] << 8));
+  (void)cp932::FromUtf16(units, back);
+  const std::string z(bytes.c_str());
+  (void)IsValidNameText(z.c_str());
+  (void)IsAlphanumericText(z.c_str());
+  return 0;
+}

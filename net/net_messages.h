@@ -1,0 +1,676 @@
+#pragma once
+// Every message of the lobby protocol as a codec named after it, with its Info
+// record. Each layout is written once, as a field list that both directions
+// follow: fields(io, info) is visited by an encoding Io (client or server sending)
+// and by a decoding Io (the other side receiving).
+//
+// Field kinds:
+//   u8 / u16 / i16 / u32   big-endian integers
+//   number                 i16 that must not be negative when received (keys)
+//   text                   length byte + bytes; Info holds char[N + 1]
+//   list16<Max> / list8<Max>  count then entries; a received count is clamped
+//                          into 0..Max without failing
+
+#include <cstdint>
+#include <cstring>
+
+#include "net/message_catalogue.h"
+#include "net/net_def.h"
+#include "net/net_packet.h"
+
+namespace net_detail {
+
+struct EncodeIo {
+  PacketWriter w;
+
+  void u8(uint8_t v) { w.put_u8(v); }
+  void u16(uint16_t v) { w.put_u16(v); }
+  void i16(int16_t v) { w.put_u16(static_cast<uint16_t>(v)); }
+  void number(int16_t v) { w.put_u16(static_cast<uint16_t>(v)); }
+  void u32(uint32_t v) { w.put_u32(v); }
+  void u8x4(const uint8_t (&v)[4]) { w.put_bytes(v, 4); }
+  template <size_t N>
+  void text(const char (&s)[N]) {
+    w.put_text(s, static_cast<int>(N) - 1);
+  }
+  template <int Max, class E, class F>
+  void list16(const int& count, const E (&entries)[Max], F each) {
+    const int n = count < 0 ? 0 : (count > Max ? Max : count);
+    w.put_u16(static_cast<uint16_t>(n));
+    for (int i = 0; i < n; ++i) each(*this, entries[i]);
+  }
+  template <int Max, class E, class F>
+  void list8(const int& count, const E (&entries)[Max], F each) {
+    const int n = count < 0 ? 0 : (count > Max ? Max : count);
+    w.put_u8(static_cast<uint8_t>(n));
+    for (int i = 0; i < n; ++i) each(*this, entries[i]);
+  }
+};
+
+struct DecodeIo {
+  PacketReader r;
+
+  void u8(uint8_t& v) { v = r.get_u8(); }
+  void u16(uint16_t& v) { v = r.get_u16(); }
+  void i16(int16_t& v) { v = r.get_i16(); }
+  void number(int16_t& v) { r.get_number(v); }
+  void u32(uint32_t& v) { v = r.get_u32(); }
+  void u8x4(uint8_t (&v)[4]) { r.get_u8x4(v); }
+  template <size_t N>
+  void text(char (&s)[N]) {
+    r.get_text(s, static_cast<int>(N));
+  }
+  template <int Max, class E, class F>
+  void list16(int& count, E (&entries)[Max], F each) {
+    const int16_t n = r.get_i16();
+    count = n < 0 ? 0 : (n > Max ? Max : n);
+    for (int i = 0; i < count; ++i) each(*this, entries[i]);
+  }
+  template <int Max, class E, class F>
+  void list8(int& count, E (&entries)[Max], F each) {
+    const uint8_t n = r.get_u8();
+    count = n > Max ? Max : n;
+    for (int i = 0; i < count; ++i) each(*this, entries[i]);
+  }
+};
+
+}  // namespace net_detail
+
+// Shared encode/decode for every codec: M provides Type, Info and fields().
+// (The Info type is looked up through a defaulted template parameter because M is
+// still incomplete when Codec<M> is instantiated as its base.)
+template <class M>
+struct Codec {
+  template <class Self = M>
+  static bool encode(NetPacket& packet, const typename Self::Info& info) {
+    net_detail::EncodeIo io{PacketWriter(packet)};
+    M::fields(io, info);
+    return packet.finish(M::Type, io.w.length());
+  }
+  template <class Self = M>
+  static bool decode(const NetPacket& packet, typename Self::Info& info) {
+    net_detail::DecodeIo io{PacketReader(packet)};
+    M::fields(io, info);
+    return io.r.ok();
+  }
+};
+
+// A message without payload.
+template <uint8_t T>
+struct EmptyMessage : Codec<EmptyMessage<T>> {
+  static constexpr uint8_t Type = T;
+  struct Info {};
+  template <class Io, class I>
+  static void fields(Io&, I&) {}
+};
+
+// ---------------------------------------------------------------- session
+
+struct GmReady : Codec<GmReady> {
+  static constexpr uint8_t Type = NetDef::GmReady;
+  struct Info {
+    uint8_t machineKind = NetDef::MachineKind;
+    uint8_t versionMajor = static_cast<uint8_t>(NetDef::VersionMajor);
+    uint8_t versionMinor = static_cast<uint8_t>(NetDef::VersionMinor);
+    uint8_t versionBuild = static_cast<uint8_t>(NetDef::VersionBuild);
+  };
+  template <class Io, class I>
+  static void fields(Io& io, I& i) {
+    io.u8(i.machineKind);
+    io.u8(i.versionMajor);
+    io.u8(i.versionMinor);
+    io.u8(i.versionBuild);
+  }
+};
+
+struct GmAReady : Codec<GmAReady> {
+  static constexpr uint8_t Type = NetDef::GmAReady;
+  struct Info {
+    uint8_t status = 0;
+    char message[NetDef::MessageBytes + 1] = {};
+    char secondMessage[NetDef::MessageBytes + 1] = {};
+    int16_t clientId = 0;
+  };
+  template <class Io, class I>
+  static void fields(Io& io, I& i) {
+    io.u8(i.status);
+    io.text(i.message);
+    io.text(i.secondMessage);
+    io.i16(i.clientId);
+  }
+};
+
+using GmLife = EmptyMessage<NetDef::GmLife>;
+using GmClose = EmptyMessage<NetDef::GmClose>;
+
+struct GmConnect : Codec<GmConnect> {
+  static constexpr uint8_t Type = NetDef::GmConnect;
+  struct Info {
+    uint32_t userId = 0;
+    char password[NetDef::PasswordBytes + 1] = {};
+    char secondText[NetDef::NameBytes + 1] = {};
+  };
+  template <class Io, class I>
+  static void fields(Io& io, I& i) {
+    io.u32(i.userId);
+    io.text(i.password);
+    io.text(i.secondText);
+  }
+};
+
+struct GmAConnect : Codec<GmAConnect> {
+  static constexpr uint8_t Type = NetDef::GmAConnect;
+  struct Info {
+    uint8_t status = 0;
+    char message[NetDef::MessageBytes + 1] = {};
+    char loginText[NetDef::NameBytes + 1] = {};
+    char PlayerName[NetDef::NameBytes + 1] = {};
+  };
+  template <class Io, class I>
+  static void fields(Io& io, I& i) {
+    io.u8(i.status);
+    io.text(i.message);
+    io.text(i.loginText);
+    io.text(i.PlayerName);
+  }
+};
+
+struct GmUserCount : Codec<GmUserCount> {
+  static constexpr uint8_t Type = NetDef::GmUserCount;
+  struct Info {
+    int16_t count = 0;
+  };
+  template <class Io, class I>
+  static void fields(Io& io, I& i) {
+    io.i16(i.count);
+  }
+};
+
+using GmPing = EmptyMessage<NetDef::GmPing>;
+
+struct GmAPing : Codec<GmAPing> {
+  static constexpr uint8_t Type = NetDef::GmAPing;
+  struct Info {
+    uint32_t value = 0;
+  };
+  template <class Io, class I>
+  static void fields(Io& io, I& i) {
+    io.u32(i.value);
+  }
+};
+
+// ---------------------------------------------------------------- rooms
+
+using GmRoomListRequest = EmptyMessage<NetDef::GmRoomListRequest>;
+
+struct GmRoomList : Codec<GmRoomList> {
+  static constexpr uint8_t Type = NetDef::GmRoomList;
+  struct Entry {
+    int16_t room = 0;
+    uint8_t kind = 0;
+    char name[NetDef::NameBytes + 1] = {};
+    uint8_t passwordFlag = 0;
+    uint32_t teamId = 0;
+  };
+  struct Info {
+    int count = 0;
+    Entry entries[NetDef::MaxList16];
+  };
+  template <class Io, class I>
+  static void fields(Io& io, I& i) {
+    io.list16(i.count, i.entries, [](auto& e_io, auto& e) {
+      e_io.number(e.room);
+      e_io.u8(e.kind);
+      e_io.text(e.name);
+      e_io.u8(e.passwordFlag);
+      e_io.u32(e.teamId);
+    });
+  }
+};
+
+struct GmRoomUsers : Codec<GmRoomUsers> {
+  static constexpr uint8_t Type = NetDef::GmRoomUsers;
+  struct Entry {
+    int16_t room = 0;
+    int16_t userCount = 0;
+  };
+  struct Info {
+    int count = 0;
+    Entry entries[NetDef::MaxList16];
+  };
+  template <class Io, class I>
+  static void fields(Io& io, I& i) {
+    io.list16(i.count, i.entries, [](auto& e_io, auto& e) {
+      e_io.number(e.room);
+      e_io.i16(e.userCount);
+    });
+  }
+};
+
+struct GmCreateRoom : Codec<GmCreateRoom> {
+  static constexpr uint8_t Type = NetDef::GmCreateRoom;
+  struct Info {
+    uint8_t kind = 2;
+    char name[NetDef::NameBytes + 1] = {};
+    char password[NetDef::PasswordBytes + 1] = {};
+    uint32_t teamId = 0;
+  };
+  template <class Io, class I>
+  static void fields(Io& io, I& i) {
+    io.u8(i.kind);
+    io.text(i.name);
+    io.text(i.password);
+    io.u32(i.teamId);
+  }
+};
+
+// Status and message only: the answers to room creation.
+struct GmACreateRoom : Codec<GmACreateRoom> {
+  static constexpr uint8_t Type = NetDef::GmACreateRoom;
+  struct Info {
+    uint8_t status = 0;
+    char message[NetDef::MessageBytes + 1] = {};
+  };
+  template <class Io, class I>
+  static void fields(Io& io, I& i) {
+    io.u8(i.status);
+    io.text(i.message);
+  }
+};
+
+struct GmEnterRoom : Codec<GmEnterRoom> {
+  static constexpr uint8_t Type = NetDef::GmEnterRoom;
+  struct Info {
+    int16_t room = 0;
+    char name[NetDef::NameBytes + 1] = {};
+    char password[NetDef::PasswordBytes + 1] = {};
+    uint32_t teamId = 0;
+  };
+  template <class Io, class I>
+  static void fields(Io& io, I& i) {
+    io.number(i.room);
+    io.text(i.name);
+    io.text(i.password);
+    io.u32(i.teamId);
+  }
+};
+
+struct GmAEnterRoom : Codec<GmAEnterRoom> {
+  static constexpr uint8_t Type = NetDef::GmAEnterRoom;
+  struct Info {
+    int16_t room = 0;
+    uint8_t status = 0;
+    char message[NetDef::MessageBytes + 1] = {};
+    char password[NetDef::PasswordBytes + 1] = {};
+    uint32_t teamId = 0;
+  };
+  template <class Io, class I>
+  static void fields(Io& io, I& i) {
+    io.number(i.room);
+    io.u8(i.status);
+    io.text(i.message);
+    io.text(i.password);
+    io.u32(i.teamId);
+  }
+};
+
+struct GmLeaveRoom : Codec<GmLeaveRoom> {
+  static constexpr uint8_t Type = NetDef::GmLeaveRoom;
+  struct Info {
+    int16_t room = 0;
+  };
+  template <class Io, class I>
+  static void fields(Io& io, I& i) {
+    io.number(i.room);
+  }
+};
+
+struct GmUserEnter : Codec<GmUserEnter> {
+  static constexpr uint8_t Type = NetDef::GmUserEnter;
+  struct Entry {
+    int16_t clientId = 0;
+    uint32_t userNumber = 0;
+    char name[NetDef::NameBytes + 1] = {};
+    NetDef::UserLevel level = 0;
+  };
+  struct Info {
+    int16_t room = 0;
+    int count = 0;
+    Entry entries[NetDef::MaxList16];
+  };
+  template <class Io, class I>
+  static void fields(Io& io, I& i) {
+    io.number(i.room);
+    io.list16(i.count, i.entries, [](auto& e_io, auto& e) {
+      e_io.i16(e.clientId);
+      e_io.u32(e.userNumber);
+      e_io.text(e.name);
+      e_io.u8(e.level);
+    });
+  }
+};
+
+struct GmUserLeave : Codec<GmUserLeave> {
+  static constexpr uint8_t Type = NetDef::GmUserLeave;
+  struct Entry {
+    int16_t room = 0;
+    int16_t clientId = 0;
+  };
+  struct Info {
+    int count = 0;
+    Entry entries[NetDef::MaxList16];
+  };
+  template <class Io, class I>
+  static void fields(Io& io, I& i) {
+    io.list16(i.count, i.entries, [](auto& e_io, auto& e) {
+      e_io.number(e.room);
+      e_io.i16(e.clientId);
+    });
+  }
+};
+
+struct GmUserChange : Codec<GmUserChange> {
+  static constexpr uint8_t Type = NetDef::GmUserChange;
+  struct Info {
+    int16_t room = 0;
+    int16_t clientId = 0;
+    NetDef::UserLevel level = 0;
+  };
+  template <class Io, class I>
+  static void fields(Io& io, I& i) {
+    io.number(i.room);
+    io.i16(i.clientId);
+    io.u8(i.level);
+  }
+};
+
+// One chat line. The client sends name empty and kind 0; the server fills both.
+struct GmTalk : Codec<GmTalk> {
+  static constexpr uint8_t Type = NetDef::GmTalk;
+  struct Info {
+    int16_t room = 0;
+    int16_t sender = 0;
+    char name[NetDef::NameBytes + 1] = {};
+    char text[NetDef::TalkBytes + 1] = {};
+    uint8_t kind = 0;
+  };
+  template <class Io, class I>
+  static void fields(Io& io, I& i) {
+    io.number(i.room);
+    io.i16(i.sender);
+    io.text(i.name);
+    io.text(i.text);
+    io.u8(i.kind);
+  }
+};
+
+// ---------------------------------------------------------------- stadiums
+
+struct GmStadiumAdd : Codec<GmStadiumAdd> {
+  static constexpr uint8_t Type = NetDef::GmStadiumAdd;
+  struct Entry {
+    uint32_t id = 0;
+    char name[NetDef::StadiumNameBytes + 1] = {};
+    uint8_t address[4] = {};
+    uint16_t port = 0;
+    uint8_t spare = 0;
+    uint8_t playable = 0;
+  };
+  struct Info {
+    int count = 0;
+    Entry entries[NetDef::MaxStadiumList];
+  };
+  template <class Io, class I>
+  static void fields(Io& io, I& i) {
+    io.list8(i.count, i.entries, [](auto& e_io, auto& e) {
+      e_io.u32(e.id);
+      e_io.text(e.name);
+      e_io.u8x4(e.address);
+      e_io.u16(e.port);
+      e_io.u8(e.spare);
+      e_io.u8(e.playable);
+    });
+  }
+};
+
+struct GmStadiumDelete : Codec<GmStadiumDelete> {
+  static constexpr uint8_t Type = NetDef::GmStadiumDelete;
+  struct Info {
+    int count = 0;
+    uint32_t ids[NetDef::MaxStadiumList] = {};
+  };
+  template <class Io, class I>
+  static void fields(Io& io, I& i) {
+    io.list8(i.count, i.ids, [](auto& e_io, auto& id) { e_io.u32(id); });
+  }
+};
+
+struct GmStadiumState : Codec<GmStadiumState> {
+  static constexpr uint8_t Type = NetDef::GmStadiumState;
+  struct Entry {
+    uint32_t id = 0;
+    uint8_t count1 = 0;
+    uint8_t count2 = 0;
+    uint8_t count3 = 0;
+    uint8_t waitingCount = 0;
+    uint8_t homeScore = 0;
+    uint8_t awayScore = 0;
+    uint8_t state = 0;
+    int16_t clock = 0;
+  };
+  struct Info {
+    int count = 0;
+    Entry entries[NetDef::MaxStadiumList];
+  };
+  template <class Io, class I>
+  static void fields(Io& io, I& i) {
+    io.list8(i.count, i.entries, [](auto& e_io, auto& e) {
+      e_io.u32(e.id);
+      e_io.u8(e.count1);
+      e_io.u8(e.count2);
+      e_io.u8(e.count3);
+      e_io.u8(e.waitingCount);
+      e_io.u8(e.homeScore);
+      e_io.u8(e.awayScore);
+      e_io.u8(e.state);
+      e_io.i16(e.clock);
+    });
+  }
+};
+
+struct GmStadiumTeams : Codec<GmStadiumTeams> {
+  static constexpr uint8_t Type = NetDef::GmStadiumTeams;
+  struct Entry {
+    uint32_t id = 0;
+    uint32_t homeTeamId = 0;
+    char homeTeamName[NetDef::NameBytes + 1] = {};
+    uint32_t awayTeamId = 0;
+    char awayTeamName[NetDef::NameBytes + 1] = {};
+  };
+  struct Info {
+    int count = 0;
+    Entry entries[NetDef::MaxStadiumList];
+  };
+  template <class Io, class I>
+  static void fields(Io& io, I& i) {
+    io.list8(i.count, i.entries, [](auto& e_io, auto& e) {
+      e_io.u32(e.id);
+      e_io.u32(e.homeTeamId);
+      e_io.text(e.homeTeamName);
+      e_io.u32(e.awayTeamId);
+      e_io.text(e.awayTeamName);
+    });
+  }
+};
+
+// The client sends action 1 (wait) or 2 (cancel) in `event`; the server answers
+// with events 2..5 in the same layout.
+struct GmWaiting : Codec<GmWaiting> {
+  static constexpr uint8_t Type = NetDef::GmWaiting;
+  struct Info {
+    uint32_t stadiumId = 0;
+    uint8_t event = 0;
+    char text[NetDef::MessageBytes + 1] = {};
+  };
+  template <class Io, class I>
+  static void fields(Io& io, I& i) {
+    io.u32(i.stadiumId);
+    io.u8(i.event);
+    io.text(i.text);
+  }
+};
+
+// ---------------------------------------------------------------- formation
+
+struct GmFormationOpen : Codec<GmFormationOpen> {
+  static constexpr uint8_t Type = NetDef::GmFormationOpen;
+  struct Info {
+    int16_t room = 0;
+  };
+  template <class Io, class I>
+  static void fields(Io& io, I& i) {
+    io.number(i.room);
+  }
+};
+
+struct GmFormationClose : Codec<GmFormationClose> {
+  static constexpr uint8_t Type = NetDef::GmFormationClose;
+  struct Info {
+    int16_t room = 0;
+  };
+  template <class Io, class I>
+  static void fields(Io& io, I& i) {
+    io.number(i.room);
+  }
+};
+
+struct GmFormationAOpen : Codec<GmFormationAOpen> {
+  static constexpr uint8_t Type = NetDef::GmFormationAOpen;
+  struct Info {
+    int16_t room = 0;
+    uint8_t result = 0;
+    uint8_t spare = 0;
+  };
+  template <class Io, class I>
+  static void fields(Io& io, I& i) {
+    io.number(i.room);
+    io.u8(i.result);
+    io.u8(i.spare);
+  }
+};
+
+struct GmFormationInfo : Codec<GmFormationInfo> {
+  static constexpr uint8_t Type = NetDef::GmFormationInfo;
+  static constexpr uint8_t PlayersMask = 0x0F;
+  static constexpr uint8_t HasPosition = 0x10;
+  static constexpr uint8_t HasPosType = 0x20;
+  static constexpr uint8_t HasName = 0x40;
+  struct Entry {
+    uint8_t index = 0;
+    int16_t x = 0;
+    int16_t y = 0;
+    uint8_t posType = 0;
+    char name[NetDef::SlotNameBytes + 1] = {};
+  };
+  struct Info {
+    int16_t sender = 0;
+    int16_t room = 0;
+    uint8_t flags = 0;
+    int count = 0;
+    Entry entries[NetDef::MaxFormationEntries];
+  };
+  template <class Io, class I>
+  static void fields(Io& io, I& i) {
+    io.i16(i.sender);
+    io.number(i.room);
+    io.u8(i.flags);
+    const uint8_t flags = i.flags;
+    io.list8(i.count, i.entries, [flags](auto& e_io, auto& e) {
+      e_io.u8(e.index);
+      if (flags & HasPosition) {
+        e_io.i16(e.x);
+        e_io.i16(e.y);
+      }
+      if (flags & HasPosType) e_io.u8(e.posType);
+      if (flags & HasName) e_io.text(e.name);
+    });
+  }
+};
+
+struct GmFormationFile : Codec<GmFormationFile> {
+  static constexpr uint8_t Type = NetDef::GmFormationFile;
+  static constexpr uint8_t ActionLoad = 1;
+  static constexpr uint8_t ActionSave = 3;
+  static constexpr uint8_t ActionUpdated = 4;
+  struct Info {
+    uint8_t action = 0;
+    uint8_t result = 0;
+    int16_t room = 0;
+    uint8_t playersPerSide = 0;
+    uint8_t reserved = 0;
+    char text[NetDef::FormationTextBytes + 1] = {};
+  };
+  template <class Io, class I>
+  static void fields(Io& io, I& i) {
+    io.u8(i.action);
+    io.u8(i.result);
+    io.number(i.room);
+    io.u8(i.playersPerSide);
+    io.u8(i.reserved);
+    io.text(i.text);
+  }
+};
+
+// ---------------------------------------------------------------- catalogue
+
+// Calls f.template operator()<Codec>() for the codec of `type`; returns false for
+// a type that is not in the catalogue.
+template <class F>
+bool VisitMessageType(uint8_t type, F&& f) {
+  switch (type) {
+#define TURFWING_MESSAGE_VISIT(t, name, dir) \
+  case t:                                    \
+    f.template operator()<name>();           \
+    return true;
+    TURFWING_MESSAGES(TURFWING_MESSAGE_VISIT)
+#undef TURFWING_MESSAGE_VISIT
+    default:
+      return false;
+  }
+}
+
+#define TURFWING_MESSAGE_TYPE_CHECK(t, name, dir) \
+  static_assert(name::Type == t, #name " type number must match the catalogue");
+TURFWING_MESSAGES(TURFWING_MESSAGE_TYPE_CHECK)
+#undef TURFWING_MESSAGE_TYPE_CHECK
+
+// One packet shared by every codec: received frames are loaded into it and
+// outgoing messages are built in it.
+class NetMessageSet {
+ public:
+  NetPacket& packet() { return packet_; }
+  const NetPacket& packet() const { return packet_; }
+
+  template <class M>
+  bool encode(const typename M::Info& info) {
+    return M::encode(packet_, info);
+  }
+  template <class M>
+  bool decode(typename M::Info& info) const {
+    return M::decode(packet_, info);
+  }
+
+ private:
+  NetPacket packet_;
+};
+
+// Copies a zero-terminated text into a fixed Info array, cut to its capacity.
+template <size_t N>
+void CopyText(char (&dest)[N], const char* src) {
+  size_t n = 0;
+  if (src != nullptr) {
+    while (n + 1 < N && src[n] != '\0') ++n;
+    std::memcpy(dest, src, n);
+  }
+  dest[n] = '\0';
+}

@@ -1,0 +1,33 @@
+#include "platform/qt_text.h"
+
+#include "platform/cp932.h"
+
+QString ToQString(std::string_view cp932Bytes) {
+  const std::u16string u = cp932::ToUtf16(cp932Bytes);
+  return QString::fromStdU16String(u);
+}
+
+std::optional<std::string> ToCp932(const QString& text) {
+  std::string out;
+  if (!cp932::FromUtf16(text.toStdU16String(), out)) return std::nullopt;
+  return out;
+}
+
+std::string ToCp932Lossy(const QString& text) {
+  std::u16string u = text.toStdU16String();
+  std::string out;
+  std::string all;
+  size_t bad = 0;
+  while (!cp932::FromUtf16(u, out, &bad)) {
+    all += out;
+    const size_t skip = (u[bad] >= 0xD800 && u[bad] <= 0xDBFF && bad + 1 < u.size()) ? 2 : 1;
+    u.erase(0, bad + skip);
+  }
+  return all + out;
+}
+
+QValidator::State Cp932Validator::validate(QString& input, int& /*pos*/) const {
+  std::string bytes;
+  if (!cp932::FromUtf16(input.toStdU16String(), bytes)) return Invalid;
+  return static_cast<int>(bytes.size()) <= maxBytes_ ? Acceptable : Invalid;
+}

@@ -1,0 +1,29 @@
+#pragma once
+// The widget boundary: code page 932 bytes to QString and back, and an input
+// validator that counts CP932 bytes.
+
+#include <QString>
+#include <QValidator>
+#include <optional>
+#include <string>
+#include <string_view>
+
+// CP932 bytes to text for a widget; invalid bytes show as U+FFFD.
+QString ToQString(std::string_view cp932Bytes);
+// Text from a widget to CP932 bytes; nullopt when a character has no CP932 form.
+std::optional<std::string> ToCp932(const QString& text);
+// Like ToCp932, but drops characters that have no CP932 form.
+std::string ToCp932Lossy(const QString& text);
+
+// Refuses input whose CP932 form would exceed maxBytes, or that holds a character
+// CP932 cannot represent, so nothing typed is lost or garbled on the wire.
+class Cp932Validator final : public QValidator {
+  Q_OBJECT
+ public:
+  Cp932Validator(int maxBytes, QObject* parent = nullptr) : QValidator(parent), maxBytes_(maxBytes) {}
+  State validate(QString& input, int& pos) const override;
+  int maxBytes() const { return maxBytes_; }
+
+ private:
+  int maxBytes_;
+};
