@@ -1,0 +1,112 @@
+#include "platform/platform.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QHash>
+#include <QMessageBox>
+#include <QProcess>
+#include <QSoundEffect>
+#include <QUrl>
+#include <QWidget>
+
+#include "platform/command_line.h"
+
+namespace {
+
+QMessageBox::StandardButton ShowBox(QWidget* parent, QMessageBox::Icon icon, const QString& caption,
+                                    const QString& text, QMessageBox::StandardButtons buttons) {
+  QMessageBox box(icon, caption, text, buttons, parent);
+  box.setTextFormat(Qt::PlainText);  // server text is never markup
+  return static_cast<QMessageBox::StandardButton>(box.exec());
+}
+
+class QtPlatform final : public Platform {
+ public:
+  void errorBox(QWidget* parent, const QString& text) override {
+    ShowBox(parent, QMessageBox::Critical, QStringLiteral("エラー"), text, QMessageBox::Ok);
+  }
+  void informationBox(QWidget* parent, const QString& caption, const QString& text) override {
+    ShowBox(parent, QMessageBox::Information, caption, text, QMessageBox::Ok);
+  }
+  bool yesNoQuestion(QWidget* parent, const QString& caption, const QString& text) override {
+    return ShowBox(parent, QMessageBox::Information, caption, text, QMessageBox::Yes | QMessageBox::No) ==
+           QMessageBox::Yes;
+  }
+
+  void openUrl(const QString& address) override {
+    if (address.isEmpty()) return;
+    QDesktopServices::openUrl(QUrl(address));
+  }
+
+  bool startProgram(const QString& program, const QString& parameters, const QString& workingDirectory) override {
+    const QString path = QDir(workingDirectory).absoluteFilePath(QDir::fromNativeSeparators(program));
+    if (!QFileInfo(path).isFile()) return false;
+    QProcess process;
+    process.setProgram(path);
+#ifdef Q_OS_WIN
+    process.setNativeArguments(parameters);
+#else
+    QStringList args;
+    for (const std::u16string& a : SplitWindowsCommandLine(parameters.toStdU16String())) {
+      args << QString::fromStdU16String(a);
+    }
+    process.setArguments(args);
+#endif
+    process.setWorkingDirectory(workingDirectory);
+    return process.startDetached();
+  }
+
+  void playSound(const QString& wavPath) override {
+    if (!QFileInfo(wavPath).isFile()) return;
+    // One effect per file, kept for the run: QSoundEffect loads asynchronously
+    // and stops when destroyed.
+    QSoundEffect*& effect = effects_[wavPath];
+    if (effect == nullptr) {
+      effect = new QSoundEffect(qApp);
+      effect->setSource(QUrl::fromLocalFile(wavPath));
+    }
+    effect->play();
+  }
+
+  uint32_t tick() override {
+    if (!clock_.isValid()) clock_.start();
+    return static_cast<uint32_t>(clock_.elapsed());
+  }
+
+  QString openFileName(QWidget* parent, const QString& caption, const QString& directory, const QString& filter,
+                       const QString& defaultSuffix) override {
+    QFileDialog dialog(parent, caption, directory, filter);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setDefaultSuffix(defaultSuffix);
+    dialog.setOption(QFileDialog::ReadOnly, false);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+    return QDir::toNativeSeparators(dialog.selectedFiles().first());
+  }
+
+  void alert(QWidget* window) override {
+    if (window != nullptr && !window->isActiveWindow()) QApplication::alert(window);
+  }
+
+ private:
+  QHash<QString, QSoundEffect*> effects_;
+  QElapsedTimer clock_;
+};
+
+Platform*& Installed() {
+  static Platform* installed = nullptr;
+  return installed;
+}
+
+}  // namespace
+
+Platform& Platform::current() {
+  if (Installed() != nullptr) return *Installed();
+  static QtPlatform real;
+  return real;
+}
+
+void Platform::install(Platform* p) { Installed() = p; }

@@ -1,0 +1,70 @@
+#pragma once
+// A Platform that records every request instead of touching the world, with
+// scripted answers. Install it for the life of a test:
+//
+//   RecordingPlatform platform;   // installs itself, uninstalls on destruction
+//   platform.yesNoAnswers = {true};
+//   platform.duringBox = [&] { server.send(...); WaitUntil(...); };  // nested loop
+//
+// duringBox runs inside each modal call, where the real box would run its
+// nested event loop, so tests can deliver events while a box is "open".
+
+#include <QString>
+#include <QStringList>
+#include <deque>
+#include <functional>
+#include <vector>
+
+#include "platform/platform.h"
+
+class RecordingPlatform final : public Platform {
+ public:
+  struct Box {
+    enum Kind { Error, Information, Question } kind;
+    QString caption;
+    QString text;
+  };
+  struct Start {
+    QString program;
+    QString parameters;
+    QString workingDirectory;
+  };
+
+  RecordingPlatform() { Platform::install(this); }
+  ~RecordingPlatform() override { Platform::install(nullptr); }
+
+  std::vector<Box> boxes;
+  std::deque<bool> yesNoAnswers;  // empty: No
+  std::function<void()> duringBox;
+  QStringList openedUrls;
+  std::vector<Start> starts;
+  bool startResult = true;
+  QStringList sounds;
+  uint32_t now = 1000;
+  std::deque<QString> fileNames;  // answers of openFileName; empty: cancelled
+  struct FileDialogCall {
+    QString caption, directory, filter, defaultSuffix;
+  };
+  std::vector<FileDialogCall> fileDialogs;
+  int alerts = 0;
+
+  void errorBox(QWidget*, const QString& text) override;
+  void informationBox(QWidget*, const QString& caption, const QString& text) override;
+  bool yesNoQuestion(QWidget*, const QString& caption, const QString& text) override;
+  void openUrl(const QString& address) override { openedUrls << address; }
+  bool startProgram(const QString& program, const QString& parameters, const QString& workingDirectory) override {
+    starts.push_back({program, parameters, workingDirectory});
+    return startResult;
+  }
+  void playSound(const QString& wavPath) override { sounds << wavPath; }
+  uint32_t tick() override { return now; }
+  QString openFileName(QWidget*, const QString& caption, const QString& directory, const QString& filter,
+                       const QString& defaultSuffix) override;
+  void alert(QWidget*) override { ++alerts; }
+
+  // The texts of the error boxes shown so far.
+  QStringList errorTexts() const;
+
+ private:
+  void runDuringBox();
+};
