@@ -1,0 +1,5 @@
+# Chat tabs, the routing of room and talk messages, and the room list window.
+target_sources(turfwing_models PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/chat_user_list.cpp ${CMAKE_CURRENT_LIST_DIR}/chat_user_list.h
+  ${CMAKE_CURRENT_LIST_DIR}/chat_line.cpp ${CMAKE_CURRENT_LIST_DIR}/chat_line.h
+  ${CMAKE_CURRENT_LIST_DIR}/room_list_model.cpp ${CMAKE_CURRENT_LIST_DIR}/room_list_model.h)
