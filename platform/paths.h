@@ -1,0 +1,30 @@
+#pragma once
+// Where the two INI files live: access.ini beside the executable, and the
+// user's settings file, by default the executable's path with ".INI" as its
+// extension, or the one command-line argument when exactly one is given.
+//
+// Paths are native narrow strings as the file system takes them.
+
+#include <string>
+#include <vector>
+
+// The separator between a folder and a name: '\\' on Windows, '/' elsewhere.
+char NativeSeparator();
+
+// The full path of the running executable, or empty when it cannot be found.
+std::string CurrentExecutablePath();
+
+// The folder part of path, without a trailing separator ("" when path has none).
+std::string FolderOf(const std::string& path);
+
+// The path with the extension of its last component replaced by ext (ext
+// includes the dot); a name without an extension gets ext appended. A leading
+// dot of a name does not start an extension.
+std::string ChangeFileExt(const std::string& path, const std::string& ext);
+
+// <folder of the executable><separator>access.ini
+std::string AccessPath(const std::string& executablePath);
+
+// The executable's path with ".INI" as its extension, or arguments[0] unchanged
+// when arguments (the program's arguments after its name) holds exactly one.
+std::string SettingsPath(const std::string& executablePath, const std::vector<std::string>& arguments);
