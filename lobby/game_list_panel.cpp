@@ -1,0 +1,290 @@
+#include "lobby/game_list_panel.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPointer>
+#include <QPushButton>
+#include <QTreeView>
+#include <QVBoxLayout>
+
+#include "lobby/game_launch.h"
+#include "lobby/stadium_host.h"
+#include "lobby/stadium_table_model.h"
+#include "lobby/stadium_waiting.h"
+#include "platform/platform.h"
+#include "platform/qt_text.h"
+
+namespace {
+
+// Decodes into a local record first: handlers may open boxes whose nested loop
+// loads the next frame into the shared message set.
+template <class M, class F>
+void DecodeThen(const NetMessageSet& messages, F handle) {
+  auto info = std::make_unique<typename M::Info>();
+  if (messages.decode<M>(*info)) handle(*info);
+}
+
+}  // namespace
+
+TGameListPanel::TGameListPanel(StadiumHost& host, QWidget* parent)
+    : QWidget(parent), host_(host), model_(new StadiumTableModel(this)) {
+  setObjectName(QStringLiteral("PanelGameList"));
+
+  group_ = new QGroupBox(QStringLiteral("競技場一覧(&L)"), this);
+  list_ = new QTreeView(group_);
+  list_->setObjectName(QStringLiteral("GameList2"));
+  list_->setModel(model_);
+  list_->setRootIsDecorated(false);
+  list_->setItemsExpandable(false);
+  list_->setUniformRowHeights(true);
+  list_->setAllColumnsShowFocus(true);
+  list_->setSelectionMode(QAbstractItemView::SingleSelection);
+  list_->setSelectionBehavior(QAbstractItemView::SelectRows);
+  list_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  list_->setSortingEnabled(false);
+  list_->setTextElideMode(Qt::ElideRight);
+  QHeaderView* header = list_->header();
+  header->setSectionsClickable(false);
+  header->setSectionsMovable(false);
+  header->setSortIndicatorShown(false);
+  header->setStretchLastSection(false);
+  header->setHighlightSections(false);
+  for (int c = 0; c < StadiumColumnCount; ++c) header->resizeSection(c, DesignColumnWidth(c));
+  // The chosen stadium stays marked while the user types in the chat line.
+  QPalette palette = list_->palette();
+  for (QPalette::ColorRole role : {QPalette::Highlight, QPalette::HighlightedText}) {
+    palette.setColor(QPalette::Inactive, role, palette.color(QPalette::Active, role));
+  }
+  list_->setPalette(palette);
+
+  auto* groupLayout = new QVBoxLayout(group_);
+  groupLayout->setContentsMargins(4, 4, 4, 4);
+  groupLayout->addWidget(list_);
+
+  panel1_ = new QWidget(this);
+  panel1_->setObjectName(QStringLiteral("Panel1"));
+  buttonReserve_ = new QPushButton(ToQString(ReserveButtonCaption(false)), panel1_);
+  buttonReserve_->setObjectName(QStringLiteral("ButtonReserve"));
+  buttonReserve_->setToolTip(QStringLiteral("参加人数＋待機人数が試合可能人数に達した時に選択した競技場に入場します"));
+  buttonGame_ = new QPushButton(QStringLiteral("即入場(&G)"), panel1_);
+  buttonGame_->setObjectName(QStringLiteral("ButtonGame"));
+  buttonGame_->setToolTip(QStringLiteral("今すぐに選択した競技場に入場します"));
+  for (QPushButton* b : {buttonReserve_, buttonGame_}) {
+    b->setMinimumSize(77, 25);
+    b->setAutoDefault(false);
+  }
+  labelReserve_ = new QLabel(panel1_);
+  labelReserve_->setObjectName(QStringLiteral("LabelReserve"));
+  labelReserve_->setTextFormat(Qt::PlainText);  // carries the server's stadium name
+  labelReserve_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+  labelReserve_->setMinimumWidth(305);
+  labelReserve_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+
+  auto* panelLayout = new QHBoxLayout(panel1_);
+  panelLayout->setContentsMargins(4, 4, 4, 3);
+  panelLayout->setSpacing(7);
+  panelLayout->addWidget(buttonReserve_);
+  panelLayout->addWidget(buttonGame_);
+  panelLayout->addSpacing(4);
+  panelLayout->addWidget(labelReserve_, 1);
+
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
+  layout->addWidget(group_, 1);
+  layout->addWidget(panel1_);
+
+  connect(buttonReserve_, &QPushButton::clicked, this, &TGameListPanel::ButtonReserveClick);
+  connect(buttonGame_, &QPushButton::clicked, this, &TGameListPanel::ButtonGameClick);
+  connect(list_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+          [this] { host_.UpdateControlStates(); });
+
+  ApplyControlStates(false);
+}
+
+TGameListPanel::~TGameListPanel() = default;
+
+const StadiumList& TGameListPanel::stadiums() const { return model_->list(); }
+
+int TGameListPanel::DesignColumnWidth(int column) { return StadiumTableModel::DesignWidth(column); }
+
+bool TGameListPanel::DispatchStadiumMessage(const NetMessageSet& messages) {
+  switch (messages.packet().type()) {
+    case NetDef::GmStadiumAdd:
+      DecodeThen<GmStadiumAdd>(messages, [this](const auto& info) { StadiumAddReceived(info); });
+      return true;
+    case NetDef::GmStadiumDelete:
+      DecodeThen<GmStadiumDelete>(messages, [this](const auto& info) { StadiumDeleteReceived(info); });
+      return true;
+    case NetDef::GmStadiumState:
+      DecodeThen<GmStadiumState>(messages, [this](const auto& info) { StadiumStateReceived(info); });
+      return true;
+    case NetDef::GmStadiumTeams:
+      DecodeThen<GmStadiumTeams>(messages, [this](const auto& info) { StadiumTeamsReceived(info); });
+      return true;
+    case NetDef::GmWaiting:
+      DecodeThen<GmWaiting>(messages, [this](const auto& info) { WaitingReceived(info); });
+      return true;
+    default:
+      return false;
+  }
+}
+
+void TGameListPanel::StadiumAddReceived(const GmStadiumAdd::Info& info) {
+  model_->list().ApplyAdd(info);
+  host_.UpdateControlStates();
+}
+
+void TGameListPanel::StadiumDeleteReceived(const GmStadiumDelete::Info& info) {
+  // The stadium waited for may go too; the wait and its label stay until the
+  // server ends the wait.
+  const std::optional<size_t> selected = SelectedIndex();
+  const std::optional<uint64_t> selectedKey =
+      selected ? std::optional<uint64_t>(stadiums().key(*selected)) : std::nullopt;
+  model_->list().ApplyDelete(info);
+  // The view would move a single selection to the neighbouring stadium; a
+  // deleted choice must leave nothing chosen, or a click would enter a stadium
+  // the user never picked.
+  if (selectedKey && !stadiums().IndexOfKey(*selectedKey)) list_->selectionModel()->clear();
+  host_.UpdateControlStates();
+}
+
+void TGameListPanel::StadiumStateReceived(const GmStadiumState::Info& info) { model_->list().ApplyState(info); }
+
+void TGameListPanel::StadiumTeamsReceived(const GmStadiumTeams::Info& info) { model_->list().ApplyTeams(info); }
+
+void TGameListPanel::WaitingReceived(GmWaiting::Info info) {
+  info.text[sizeof info.text - 1] = '\0';
+  const StadiumRow* row = FindStadiumRow(info.stadiumId);
+  switch (ReactionToWaitingEvent(info.event, row != nullptr)) {
+    case WaitingReaction::Ignore:
+      return;
+    case WaitingReaction::Leave:
+      LeaveWaitingState();
+      return;
+    case WaitingReaction::Enter:
+      EnterWaitingState(row);
+      return;
+    case WaitingReaction::Refused: {
+      QPointer<TGameListPanel> self(this);
+      Platform::current().errorBox(this, ToQString(WaitRefusedText(info.text)));
+      if (self) LeaveWaitingState();
+      return;
+    }
+    case WaitingReaction::MissingStadium:
+      Platform::current().errorBox(this, ToQString(MissingStadiumText()));
+      return;
+    case WaitingReaction::ConfirmMatch: {
+      // The row may be deleted while the question is open; keep what the
+      // launch needs.
+      const StadiumRow stadium = *row;
+      QPointer<TGameListPanel> self(this);
+      PlayGoGameSound();
+      QWidget* top = window();
+      if (!top->isActiveWindow()) Platform::current().alert(top);
+      const bool enter =
+          Platform::current().yesNoQuestion(this, ToQString(MatchReadyCaption()), ToQString(MatchReadyText()));
+      if (!self) return;
+      if (enter) {
+        LaunchGame(this, host_, StadiumAddressText(stadium), stadium.stadium.port, host_.PlayerName(), {},
+                   IsTestStadium(stadium));
+      }
+      // Whatever arrived while the question was open, this wait is over.
+      if (self) LeaveWaitingState();
+      return;
+    }
+  }
+}
+
+void TGameListPanel::PlayGoGameSound() {
+  const QString path = QDir(host_.ExecutableFolder()).filePath(QStringLiteral("sound/gogame.wav"));
+  if (QFileInfo(path).isFile()) Platform::current().playSound(QDir::toNativeSeparators(path));
+}
+
+void TGameListPanel::ButtonReserveClick() {
+  GmWaiting::Info info;
+  if (waiting_) {
+    // The server knows which stadium we wait for; the cancel names none.
+    info.stadiumId = 0;
+    info.event = WaitingActionCancel;
+  } else if (const StadiumRow* row = SelectedStadiumRow()) {
+    info.stadiumId = row->stadium.id;
+    info.event = WaitingActionWait;
+  } else {
+    return;
+  }
+  NetMessageSet messages;
+  if (!messages.encode<GmWaiting>(info)) return;
+  host_.SendPacket(messages);
+  // Until the server answers (or anything else refreshes the controls).
+  buttonGame_->setEnabled(false);
+  buttonReserve_->setEnabled(false);
+}
+
+void TGameListPanel::ButtonGameClick() {
+  const StadiumRow* row = SelectedStadiumRow();
+  if (row == nullptr) return;
+  const StadiumRow stadium = *row;
+  LaunchGame(this, host_, StadiumAddressText(stadium), stadium.stadium.port, host_.PlayerName(), {},
+             IsTestStadium(stadium));
+}
+
+void TGameListPanel::EnterWaitingState(const StadiumRow* row) {
+  buttonReserve_->setText(ToQString(ReserveButtonCaption(true)));
+  labelReserve_->setText(ToQString(WaitingLabelText(row)));
+  waiting_ = true;
+  host_.UpdateControlStates();
+}
+
+void TGameListPanel::LeaveWaitingState() {
+  buttonReserve_->setText(ToQString(ReserveButtonCaption(false)));
+  labelReserve_->setText(ToQString(IdleLabelText(host_.SocketOpen())));
+  waiting_ = false;
+  host_.UpdateControlStates();
+}
+
+void TGameListPanel::ClearStadiums() {
+  model_->list().Clear();
+  host_.UpdateControlStates();
+}
+
+void TGameListPanel::ApplyControlStates(bool socketOpen) {
+  const StadiumControlStates s = StadiumControlRules(socketOpen, waiting_, SelectedIndex().has_value());
+  list_->setEnabled(s.listEnabled);
+  buttonGame_->setEnabled(s.gameEnabled);
+  buttonReserve_->setEnabled(s.reserveEnabled);
+}
+
+std::optional<size_t> TGameListPanel::SelectedIndex() const {
+  const QModelIndexList rows = list_->selectionModel()->selectedRows();
+  if (rows.isEmpty() || rows.first().row() < 0) return std::nullopt;
+  const auto index = static_cast<size_t>(rows.first().row());
+  if (index >= stadiums().size()) return std::nullopt;
+  return index;
+}
+
+const StadiumRow* TGameListPanel::SelectedStadiumRow() const {
+  const std::optional<size_t> index = SelectedIndex();
+  return index ? &stadiums().row(*index) : nullptr;
+}
+
+const StadiumRow* TGameListPanel::FindStadiumRow(uint32_t id) const {
+  const std::optional<size_t> index = stadiums().FindStadiumRow(id);
+  return index ? &stadiums().row(*index) : nullptr;
+}
+
+std::array<int, StadiumColumnCount> TGameListPanel::ColumnWidths() const {
+  std::array<int, StadiumColumnCount> widths{};
+  for (int c = 0; c < StadiumColumnCount; ++c) widths[static_cast<size_t>(c)] = list_->header()->sectionSize(c);
+  return widths;
+}
+
+void TGameListPanel::SetColumnWidth(int column, int width) {
+  // A hand-edited settings file may say anything; keep every column reachable.
+  if (column < 0 || column >= StadiumColumnCount) return;
+  list_->header()->resizeSection(column, std::clamp(width, 0, 2000));
+}

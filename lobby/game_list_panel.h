@@ -1,0 +1,82 @@
+#pragma once
+// The stadium list pane of the main window (PanelGameList): the group box with
+// the list GameList2 and, under it, Panel1 with the wait and enter buttons and
+// the waiting label. It handles the stadium and waiting messages and starts the
+// game; the main window embeds it, feeds it messages and asks it to apply the
+// enabling rules.
+
+#include <QWidget>
+#include <array>
+#include <optional>
+
+#include "lobby/stadium_row.h"
+#include "net/net_messages.h"
+
+class QGroupBox;
+class QLabel;
+class QPushButton;
+class QTreeView;
+class StadiumHost;
+class StadiumList;
+class StadiumTableModel;
+
+class TGameListPanel final : public QWidget {
+  Q_OBJECT
+ public:
+  explicit TGameListPanel(StadiumHost& host, QWidget* parent = nullptr);
+  ~TGameListPanel() override;
+
+  // Decodes and handles GmStadiumAdd, GmStadiumDelete, GmStadiumState,
+  // GmStadiumTeams and GmWaiting; false for every other type. A message that
+  // fails to decode changes nothing.
+  bool DispatchStadiumMessage(const NetMessageSet& messages);
+
+  void StadiumAddReceived(const GmStadiumAdd::Info& info);
+  void StadiumDeleteReceived(const GmStadiumDelete::Info& info);
+  void StadiumStateReceived(const GmStadiumState::Info& info);
+  void StadiumTeamsReceived(const GmStadiumTeams::Info& info);
+  // Takes its own copy: boxes opened here let further messages arrive.
+  void WaitingReceived(GmWaiting::Info info);
+
+  void ButtonReserveClick();
+  void ButtonGameClick();
+  void EnterWaitingState(const StadiumRow* row);
+  void LeaveWaitingState();
+
+  // Empties the list (the connection opened or closed).
+  void ClearStadiums();
+  // The enabling rules of the list and the two buttons, for the main window's
+  // UpdateControlStates.
+  void ApplyControlStates(bool socketOpen);
+
+  bool waiting() const { return waiting_; }
+  const StadiumList& stadiums() const;
+  const StadiumRow* SelectedStadiumRow() const;
+  std::optional<size_t> SelectedIndex() const;
+  // The first row in display order with this stadium id, or nullptr.
+  const StadiumRow* FindStadiumRow(uint32_t id) const;
+
+  // Column widths, GameColumn0..GameColumn6 in the settings file.
+  std::array<int, StadiumColumnCount> ColumnWidths() const;
+  void SetColumnWidth(int column, int width);
+  static int DesignColumnWidth(int column);
+
+  QGroupBox* GroupGameList() const { return group_; }
+  QTreeView* GameList2() const { return list_; }
+  QPushButton* ButtonReserve() const { return buttonReserve_; }
+  QPushButton* ButtonGame() const { return buttonGame_; }
+  QLabel* LabelReserve() const { return labelReserve_; }
+
+ private:
+  void PlayGoGameSound();
+
+  StadiumHost& host_;
+  StadiumTableModel* model_;
+  QGroupBox* group_;
+  QTreeView* list_;
+  QWidget* panel1_;
+  QPushButton* buttonReserve_;
+  QPushButton* buttonGame_;
+  QLabel* labelReserve_;
+  bool waiting_ = false;
+};
