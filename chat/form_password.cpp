@@ -1,0 +1,112 @@
+#include "chat/form_password.h"
+
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+#include "dialogs/dialog_frame.h"
+#include "dialogs/entry_checks.h"
+#include "platform/platform.h"
+#include "platform/qt_text.h"
+
+TFormPassword::TFormPassword(QWidget* parent) : QDialog(parent) {
+  setObjectName(QStringLiteral("FormPassword"));
+  setWindowTitle(QStringLiteral("部屋パスワード入力"));
+  SetDialogBorder(this);
+
+  RadioPass = new QRadioButton(QStringLiteral("チームメンバーなのでパスワード無しで入室する"), this);
+  RadioPass->setObjectName(QStringLiteral("RadioPass"));
+  RadioPass->setChecked(true);
+  RadioPass2 = new QRadioButton(QStringLiteral("パスワードを入力する"), this);
+  RadioPass2->setObjectName(QStringLiteral("RadioPass2"));
+
+  Label1 = new QLabel(QStringLiteral("パスワード"), this);
+  Label1->setObjectName(QStringLiteral("Label1"));
+  EditPassword = new QLineEdit(this);
+  EditPassword->setObjectName(QStringLiteral("EditPassword"));
+  EditPassword->setValidator(new Cp932Validator(kPasswordBytes, EditPassword));
+  EditPassword->setFixedWidth(121);
+  ShowAsPassword(EditPassword);
+
+  ButtonOk = new QPushButton(QStringLiteral("OK"), this);
+  ButtonOk->setObjectName(QStringLiteral("ButtonOk"));
+  ButtonOk->setDefault(true);
+  ButtonOk->setMinimumWidth(75);
+  ButtonCancel = new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"), this);
+  ButtonCancel->setObjectName(QStringLiteral("ButtonCancel"));
+  ButtonCancel->setAutoDefault(false);
+  ButtonCancel->setMinimumWidth(75);
+
+  auto* passwordRow = new QHBoxLayout;
+  passwordRow->setContentsMargins(24, 0, 0, 0);
+  passwordRow->setSpacing(8);
+  passwordRow->addWidget(Label1);
+  passwordRow->addWidget(EditPassword);
+  passwordRow->addStretch(1);
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch(1);
+  buttons->addWidget(ButtonOk);
+  buttons->addWidget(ButtonCancel);
+
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(8, 8, 8, 6);
+  layout->setSpacing(8);
+  layout->addWidget(RadioPass);
+  layout->addWidget(RadioPass2);
+  layout->addLayout(passwordRow);
+  layout->addStretch(1);
+  layout->addLayout(buttons);
+
+  setTabOrder(RadioPass, RadioPass2);
+  setTabOrder(RadioPass2, EditPassword);
+  setTabOrder(EditPassword, ButtonOk);
+  setTabOrder(ButtonOk, ButtonCancel);
+
+  // toggled rather than clicked: arrow keys move between the two choices too.
+  connect(RadioPass, &QRadioButton::toggled, this, &TFormPassword::ApplyRule);
+  connect(RadioPass2, &QRadioButton::clicked, this, &TFormPassword::RadioPass2Click);
+  connect(EditPassword, &QLineEdit::textChanged, this, &TFormPassword::ApplyRule);
+  connect(ButtonOk, &QPushButton::clicked, this, &TFormPassword::ButtonOkClick);
+  connect(ButtonCancel, &QPushButton::clicked, this, &QDialog::reject);
+
+  ApplyRule();
+  FixToDesignSize(this, QSize(312, 126));
+}
+
+bool TFormPassword::PasswordExecute(std::string& password) {
+  RadioPass->setChecked(true);
+  EditPassword->clear();
+  ApplyRule();
+  if (exec() != QDialog::Accepted) return false;
+  password = ToCp932Lossy(EditPassword->text());
+  return true;
+}
+
+void TFormPassword::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  RadioPass->setFocus(Qt::OtherFocusReason);
+}
+
+void TFormPassword::ApplyRule() {
+  const PasswordDialogState state = PasswordDialogRule(RadioPass2->isChecked(), EditPassword->text().isEmpty());
+  ButtonOk->setEnabled(state.okEnabled);
+  Label1->setEnabled(state.passwordEnabled);
+  EditPassword->setEnabled(state.passwordEnabled);
+}
+
+void TFormPassword::RadioPass2Click() {
+  ApplyRule();
+  EditPassword->setFocus(Qt::OtherFocusReason);
+}
+
+void TFormPassword::ButtonOkClick() {
+  if (!IsAcceptedPassword(ToCp932Lossy(EditPassword->text()))) {
+    Platform::current().errorBox(this, QStringLiteral("パスワードには英数字のみ指定可能です"));
+    return;
+  }
+  accept();
+}
