@@ -1,0 +1,219 @@
+#include "lobby/form_main.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QSplitter>
+#include <QTabWidget>
+#include <QTcpSocket>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <cstdarg>
+#include <cstdio>
+
+#include "lobby/main_window_rules.h"
+#include "platform/platform.h"
+#include "platform/qt_text.h"
+
+namespace {
+constexpr int DesignClientWidth = 631;
+constexpr int DesignClientHeight = 398;
+constexpr int DesignGameListHeight = 145;
+constexpr int InputLimitBytes = 150;
+constexpr int HistoryLimit = 50;
+}  // namespace
+
+TFormMain::TFormMain(QWidget* parent)
+    : QMainWindow(parent), frameLoop_(stream_, messages_.packet(), [this] { DispatchPacket(); }) {
+  setObjectName(QStringLiteral("FormMain"));
+  Socket1 = new QTcpSocket(this);
+  TimerPing = new QTimer(this);
+  TimerPing->setInterval(2000);
+  connect(TimerPing, &QTimer::timeout, this, &TFormMain::TimerPingTimer);
+
+  // A slot connected directly to readyRead that opens a modal box would stall
+  // the reads until more bytes come; queued, a frame arriving while a box is
+  // open is handled inside the box's nested loop, in order.
+  connect(Socket1, &QTcpSocket::readyRead, this, &TFormMain::Socket1Read, Qt::QueuedConnection);
+  connect(Socket1, &QTcpSocket::connected, this, [this] {
+    socketActive_ = true;
+    Socket1Connect();
+  });
+  connect(Socket1, &QTcpSocket::disconnected, this, [this] {
+    socketActive_ = false;
+    Socket1Disconnect();
+  });
+  connect(Socket1, &QTcpSocket::errorOccurred, this, &TFormMain::Socket1Error);
+  connect(Socket1, &QTcpSocket::bytesWritten, this, &TFormMain::Socket1Write);
+
+  CreateMenus();
+  CreateLayout();
+  resize(DesignClientWidth, DesignClientHeight + menuBar()->sizeHint().height());
+  ResetSession();
+}
+
+TFormMain::~TFormMain() = default;
+
+void TFormMain::CreateMenus() {
+  auto action = [this](QMenu* menu, const char* caption, const char* name) {
+    QAction* a = menu->addAction(QString::fromUtf8(caption));
+    a->setObjectName(QString::fromLatin1(name));
+    return a;
+  };
+  QMenu* file = menuBar()->addMenu(QStringLiteral("ファイル(&F)"));
+  OpenMenu = action(file, "接続(&O)...", "OpenMenu");
+  OpenMenu->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+  CloseMenu = action(file, "切断(&C)", "CloseMenu");
+  file->addSeparator();
+  ExitMenu = action(file, "終了(&X)", "ExitMenu");
+
+  QMenu* rooms = menuBar()->addMenu(QStringLiteral("部屋(&R)"));
+  MenuPrev = action(rooms, "前の部屋(&1)", "MenuPrev");
+  MenuPrev->setShortcut(QKeySequence(Qt::ALT | Qt::Key_1));
+  MenuNext = action(rooms, "次の部屋(&2)", "MenuNext");
+  MenuNext->setShortcut(QKeySequence(Qt::ALT | Qt::Key_2));
+  MenuRoomList = action(rooms, "部屋一覧(&L)...", "MenuRoomList");
+  rooms->addSeparator();
+  RetireMenu = action(rooms, "退室(&R)", "RetireMenu");
+  rooms->addSeparator();
+  MenuSetting = action(rooms, "接続時に開く部屋(&E)...", "MenuSetting");
+  MenuSetting->setVisible(false);
+  rooms->addSeparator()->setVisible(false);
+  CreateMenu = action(rooms, "部屋作成(&C)...", "CreateMenu");
+
+  QMenu* tools = menuBar()->addMenu(QStringLiteral("ツール(&T)"));
+  MenuHtmlHome = action(tools, "ホームページ(&H)", "MenuHtmlHome");
+  MenuHtmlMember = action(tools, "MYページ(&M)", "MenuHtmlMember");
+  MenuHtmlNew = action(tools, "登録ページ(&N)", "MenuHtmlNew");
+  MenuHtmlNew->setVisible(false);
+  tools->addSeparator();
+  MenuGameListDisp = action(tools, "競技場一覧表示／非表示(&V)", "MenuGameListDisp");
+  MenuPreview = action(tools, "プレビューデータ再生(&P)...", "MenuPreview");
+  MenuGameOption = action(tools, "設定(&S)...", "MenuGameOption");
+  tools->addSeparator();
+  MenuPing = action(tools, "Ping(&P)...", "MenuPing");
+
+  connect(OpenMenu, &QAction::triggered, this, &TFormMain::OpenMenuClick);
+  connect(CloseMenu, &QAction::triggered, this, &TFormMain::CloseMenuClick);
+  connect(ExitMenu, &QAction::triggered, this, &QWidget::close);
+  connect(MenuGameListDisp, &QAction::triggered, this, &TFormMain::MenuGameListDispClick);
+  connect(MenuPing, &QAction::triggered, this, &TFormMain::MenuPingClick);
+}
+
+void TFormMain::CreateLayout() {
+  auto* central = new QWidget(this);
+  auto* column = new QVBoxLayout(central);
+  column->setContentsMargins(0, 0, 0, 0);
+  column->setSpacing(0);
+
+  Splitter1 = new QSplitter(Qt::Vertical, central);
+  Splitter1->setObjectName(QStringLiteral("Splitter1"));
+  Splitter1->setHandleWidth(3);
+  Splitter1->setChildrenCollapsible(false);
+  PanelGameList = new QWidget(Splitter1);
+  PanelGameList->setObjectName(QStringLiteral("PanelGameList"));
+  PageControl1 = new QTabWidget(Splitter1);
+  PageControl1->setObjectName(QStringLiteral("PageControl1"));
+  Splitter1->setStretchFactor(0, 0);
+  Splitter1->setStretchFactor(1, 1);
+  Splitter1->setSizes({DesignGameListHeight, DesignClientHeight - DesignGameListHeight});
+  column->addWidget(Splitter1, 1);
+
+  PanelInput = new QWidget(central);
+  PanelInput->setObjectName(QStringLiteral("PanelInput"));
+  auto* row = new QHBoxLayout(PanelInput);
+  row->setContentsMargins(4, 4, 4, 4);
+  auto* label = new QLabel(QStringLiteral("入力(&I)"), PanelInput);
+  EditInputChat = new QComboBox(PanelInput);
+  EditInputChat->setObjectName(QStringLiteral("EditInputChat"));
+  EditInputChat->setEditable(true);
+  EditInputChat->setInsertPolicy(QComboBox::NoInsert);
+  EditInputChat->setCompleter(nullptr);
+  EditInputChat->setMaxCount(HistoryLimit + 1);
+  EditInputChat->lineEdit()->setValidator(new Cp932Validator(InputLimitBytes, EditInputChat));
+  EditInputChat->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+  label->setBuddy(EditInputChat);
+  ButtonSendChat = new QPushButton(QStringLiteral("送信"), PanelInput);
+  ButtonSendChat->setObjectName(QStringLiteral("ButtonSendChat"));
+  ButtonSendChat->setFixedWidth(48);
+  row->addWidget(label);
+  row->addWidget(EditInputChat, 1);
+  row->addWidget(ButtonSendChat);
+  column->addWidget(PanelInput);
+
+  connect(EditInputChat, &QComboBox::editTextChanged, this, &TFormMain::EditInputChatChange);
+  // Enter in the input presses the send button, as the window's default button.
+  connect(EditInputChat->lineEdit(), &QLineEdit::returnPressed, this, [this] {
+    if (ButtonSendChat->isEnabled()) ButtonSendChatClick();
+  });
+  connect(ButtonSendChat, &QPushButton::clicked, this, &TFormMain::ButtonSendChatClick);
+  setCentralWidget(central);
+}
+
+bool TFormMain::event(QEvent* e) {
+  if (e->type() == QEvent::WindowActivate) FormActivate();
+  return QMainWindow::event(e);
+}
+
+void TFormMain::FormActivate() {
+  if (!autoConnectPending_) return;
+  autoConnectPending_ = false;
+  // Leave the activation event before the modal login dialog opens.
+  QTimer::singleShot(0, this, &TFormMain::OpenMenuClick);
+}
+
+void TFormMain::closeEvent(QCloseEvent* e) { QMainWindow::closeEvent(e); }
+
+void TFormMain::UpdateControlStates() {
+  const MainControlStates s = ComputeControlStates(socketActive_, !EditInputChat->currentText().isEmpty());
+  OpenMenu->setEnabled(s.OpenMenu);
+  CloseMenu->setEnabled(s.CloseMenu);
+  CreateMenu->setEnabled(s.CreateMenu);
+  MenuNext->setEnabled(s.MenuNext);
+  MenuPrev->setEnabled(s.MenuPrev);
+  MenuRoomList->setEnabled(s.MenuRoomList);
+  RetireMenu->setEnabled(s.RetireMenu);
+  MenuPing->setEnabled(s.MenuPing);
+  PanelInput->setEnabled(s.PanelInput);
+  ButtonSendChat->setEnabled(s.ButtonSendChat);
+}
+
+void TFormMain::UpdateTitle(int count) { setWindowTitle(QString::fromStdString(TitleText(count))); }
+
+void TFormMain::TraceLine(const char* format, ...) {
+  if (!traceSink_) return;
+  char line[256];
+  va_list args;
+  va_start(args, format);
+  std::vsnprintf(line, sizeof line, format, args);
+  va_end(args);
+  traceSink_(QString::fromLatin1(line));
+}
+
+void TFormMain::EditInputChatChange() {
+  ButtonSendChat->setEnabled(socketActive_ && !EditInputChat->currentText().isEmpty());
+}
+
+void TFormMain::ButtonSendChatClick() {
+  const QString text = EditInputChat->currentText();
+  // SendTalk(text) goes to the active chat tab.
+  EditInputChat->insertItem(0, text);
+  if (EditInputChat->count() > HistoryLimit) EditInputChat->removeItem(HistoryLimit);
+  EditInputChat->setCurrentIndex(-1);
+  EditInputChat->setEditText(QString());
+  ButtonSendChat->setEnabled(false);
+}
+
+void TFormMain::MenuGameListDispClick() { PanelGameList->setVisible(!PanelGameList->isVisible()); }
+
+void TFormMain::MenuPingClick() {
+  MenuPing->setEnabled(false);
+  TimerPing->start();
+}
+
+void TFormMain::OpenPage(const std::string& address) { Platform::current().openUrl(ToQString(address)); }

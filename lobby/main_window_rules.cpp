@@ -1,0 +1,47 @@
+#include "lobby/main_window_rules.h"
+
+#include "net/net_def.h"
+
+MainControlStates ComputeControlStates(bool connected, bool inputNotEmpty) {
+  MainControlStates s;
+  s.OpenMenu = !connected;
+  s.CloseMenu = s.CreateMenu = s.MenuNext = s.MenuPrev = s.MenuRoomList = s.RetireMenu = s.MenuPing = connected;
+  s.PanelInput = s.GameList2 = connected;
+  s.ButtonSendChat = connected && inputNotEmpty;
+  return s;
+}
+
+std::string TitleText(int userCount) {
+  std::string title = "Turfwing ver" + std::to_string(NetDef::VersionMajor) + "." +
+                      std::to_string(NetDef::VersionMinor) + "." + std::to_string(NetDef::VersionBuild);
+  if (userCount != 0) title += " - " + std::to_string(userCount) + "人";
+  return title;
+}
+
+RefusalText AReadyRefusal(uint8_t status, const char* serverMessage) {
+  switch (status) {
+    case 3:
+      return {"残念ながら該当機種はまだサポートされていません", false};
+    case 4:
+      return {"接続しているユーザ数が多すぎて接続できませんでした", false};
+    default:
+      return {serverMessage != nullptr ? serverMessage : "", true};
+  }
+}
+
+std::optional<RefusalText> AConnectRefusal(uint8_t status, const char* serverMessage) {
+  switch (status) {
+    case 1:
+      return RefusalText{serverMessage != nullptr ? serverMessage : "", true};
+    case 2:
+      return RefusalText{"IDがパスワードが違います", false};
+    case 3:
+      return RefusalText{"指定のIPアドレスからの接続はできません", false};
+    case 4:
+      return RefusalText{"このサーバへの接続権限がありません", false};
+    case 5:
+      return RefusalText{"接続数が多すぎて接続できませんでした", false};
+    default:
+      return std::nullopt;
+  }
+}

@@ -1,0 +1,245 @@
+// The lobby session as the main window runs it, against a scripted server.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTcpSocket>
+#include <QTest>
+#include <QTimer>
+
+#include "lobby/form_main.h"
+#include "platform/cp932.h"
+#include "recording_platform.h"
+#include "scripted_server.h"
+#include "wait.h"
+
+namespace {
+
+class SessionTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    form.setAutoConnectPending(false);
+    form.setServer("127.0.0.1", server.port());
+    form.setLogin(1234, "PASS1");
+  }
+
+  // Connects and answers the handshake up to the state the test wants.
+  void ConnectClient() {
+    form.Connect();
+    ASSERT_TRUE(server.waitForFrames(1));
+    ASSERT_TRUE(WaitUntil([&] { return form.IsConnected(); }));
+  }
+  void Login(int16_t clientId = 258) {
+    ConnectClient();
+    GmAReady::Info ready;
+    ready.clientId = clientId;
+    server.send<GmAReady>(ready);
+    ASSERT_TRUE(server.waitForFrames(2));
+    GmAConnect::Info ok;
+    CopyText(ok.PlayerName, "abc");
+    server.send<GmAConnect>(ok);
+    ASSERT_TRUE(WaitUntil([&] { return form.PlayerName() == "abc"; }));
+  }
+
+  RecordingPlatform platform;
+  ScriptedServer server;
+  TFormMain form;
+};
+
+}  // namespace
+
+TEST_F(SessionTest, TitleShowsTheUserCountOnlyWhenNotZero) {
+  EXPECT_EQ(form.windowTitle(), QStringLiteral("Turfwing ver2.18.55"));
+  ConnectClient();
+  server.send<GmUserCount>({5});
+  ASSERT_TRUE(WaitUntil([&] { return form.windowTitle().endsWith(QStringLiteral("人")); }));
+  EXPECT_EQ(form.windowTitle(), QStringLiteral("Turfwing ver2.18.55 - 5人"));
+  server.send<GmUserCount>({0});
+  ASSERT_TRUE(WaitUntil([&] { return form.windowTitle() == QStringLiteral("Turfwing ver2.18.55"); }));
+}
+
+TEST_F(SessionTest, GmReadyIsTheFirstFrameOfEveryConnection) {
+  ConnectClient();
+  EXPECT_EQ(server.frames()[0], QByteArray("\x00\x07\x01\x01\x02\x12\x37", 7));
+  form.CloseMenuClick();
+  EXPECT_FALSE(form.IsConnected());
+  ASSERT_TRUE(server.waitForDisconnect());
+  server.clearFrames();
+  ConnectClient();
+  EXPECT_EQ(server.frames()[0], QByteArray("\x00\x07\x01\x01\x02\x12\x37", 7));
+}
+
+TEST_F(SessionTest, AcceptedHandshakeSendsExactlyOneLogin) {
+  ConnectClient();
+  GmAReady::Info ready;
+  ready.clientId = 0x0102;
+  server.send<GmAReady>(ready);
+  ASSERT_TRUE(server.waitForFrames(2));
+  QTest::qWait(50);
+  ASSERT_EQ(server.frames().size(), 2u);
+  GmConnect::Info login;
+  ASSERT_TRUE(server.decodeFrame<GmConnect>(1, login));
+  EXPECT_EQ(login.userId, 1234u);
+  EXPECT_STREQ(login.password, "PASS1");
+  EXPECT_STREQ(login.secondText, "");
+  EXPECT_EQ(form.ClientId(), 258);
+}
+
+TEST_F(SessionTest, RefusedHandshakeIsDisconnectedBeforeTheBoxShows) {
+  struct Case {
+    uint8_t status;
+    const char* message;
+    QString expected;
+  };
+  const Case cases[] = {
+      {3, "", QStringLiteral("残念ながら該当機種はまだサポートされていません")},
+      {4, "", QStringLiteral("接続しているユーザ数が多すぎて接続できませんでした")},
+      {7, "\x83\x81\x83\x93\x83\x65<b>x</b>", QStringLiteral("メンテ<b>x</b>")},
+  };
+  for (const Case& c : cases) {
+    platform.boxes.clear();
+    ConnectClient();
+    bool connectedDuringBox = true;
+    platform.duringBox = [&] { connectedDuringBox = form.IsConnected(); };
+    GmAReady::Info ready;
+    ready.status = c.status;
+    CopyText(ready.message, c.message);
+    server.send<GmAReady>(ready);
+    ASSERT_TRUE(WaitUntil([&] { return !platform.boxes.empty(); })) << int(c.status);
+    EXPECT_FALSE(connectedDuringBox);
+    EXPECT_EQ(platform.errorTexts(), QStringList{c.expected});
+    EXPECT_TRUE(form.OpenMenu->isEnabled());
+    ASSERT_TRUE(server.waitForDisconnect());
+    server.clearFrames();
+  }
+}
+
+TEST_F(SessionTest, RefusedLoginShowsItsTextAndUnknownStatusesShowNothing) {
+  const std::pair<uint8_t, QString> cases[] = {
+      {1, QStringLiteral("停止中")},
+      {2, QStringLiteral("IDがパスワードが違います")},
+      {3, QStringLiteral("指定のIPアドレスからの接続はできません")},
+      {4, QStringLiteral("このサーバへの接続権限がありません")},
+      {5, QStringLiteral("接続数が多すぎて接続できませんでした")},
+      {6, QString()},
+  };
+  for (const auto& [status, text] : cases) {
+    platform.boxes.clear();
+    ConnectClient();
+    server.send<GmAReady>({});
+    ASSERT_TRUE(server.waitForFrames(2));
+    GmAConnect::Info refused;
+    refused.status = status;
+    CopyText(refused.message, cp932::FromUtf8("停止中").c_str());
+    server.send<GmAConnect>(refused);
+    ASSERT_TRUE(WaitUntil([&] { return !form.IsConnected(); })) << int(status);
+    if (text.isEmpty()) {
+      QTest::qWait(20);
+      EXPECT_TRUE(platform.boxes.empty());
+    } else {
+      EXPECT_EQ(platform.errorTexts(), QStringList{text});
+    }
+    ASSERT_TRUE(server.waitForDisconnect());
+    server.clearFrames();
+  }
+}
+
+TEST_F(SessionTest, ServerCloseReturnsToIdleWithConnectEnabled) {
+  Login();
+  EXPECT_FALSE(form.OpenMenu->isEnabled());
+  server.send<GmClose>({});
+  ASSERT_TRUE(WaitUntil([&] { return !form.IsConnected(); }));
+  EXPECT_TRUE(form.OpenMenu->isEnabled());
+  EXPECT_FALSE(form.CloseMenu->isEnabled());
+  EXPECT_TRUE(platform.boxes.empty());
+}
+
+TEST_F(SessionTest, EnablingFollowsTheConnection) {
+  const auto check = [&](bool connected) {
+    EXPECT_EQ(form.OpenMenu->isEnabled(), !connected);
+    for (QAction* a : {form.CloseMenu, form.CreateMenu, form.MenuNext, form.MenuPrev, form.MenuRoomList,
+                       form.RetireMenu, form.MenuPing}) {
+      EXPECT_EQ(a->isEnabled(), connected) << a->objectName().toStdString();
+    }
+    EXPECT_EQ(form.PanelInput->isEnabled(), connected);
+    for (QAction* a : {form.ExitMenu, form.MenuHtmlHome, form.MenuHtmlMember, form.MenuGameListDisp, form.MenuPreview,
+                       form.MenuGameOption}) {
+      EXPECT_TRUE(a->isEnabled()) << a->objectName().toStdString();
+    }
+  };
+  check(false);
+  EXPECT_FALSE(form.ButtonSendChat->isEnabled());
+  Login();
+  check(true);
+  EXPECT_FALSE(form.ButtonSendChat->isEnabled()) << "nothing typed yet";
+  form.EditInputChat->setEditText(QStringLiteral("x"));
+  EXPECT_TRUE(form.ButtonSendChat->isEnabled());
+  form.CloseMenuClick();
+  check(false);
+  EXPECT_FALSE(form.ButtonSendChat->isEnabled());
+}
+
+TEST_F(SessionTest, HistoryKeepsTheFiftyNewestNewestFirst) {
+  Login();
+  for (int i = 1; i <= 52; ++i) {
+    form.EditInputChat->setEditText(QString::number(i));
+    form.ButtonSendChat->click();
+  }
+  ASSERT_EQ(form.EditInputChat->count(), 50);
+  EXPECT_EQ(form.EditInputChat->itemText(0), QStringLiteral("52"));
+  EXPECT_EQ(form.EditInputChat->itemText(49), QStringLiteral("3"));
+  EXPECT_TRUE(form.EditInputChat->currentText().isEmpty());
+  EXPECT_FALSE(form.ButtonSendChat->isEnabled());
+}
+
+TEST_F(SessionTest, InputRefusesTheHundredFiftyFirstByte) {
+  Login();
+  QLineEdit* edit = form.EditInputChat->lineEdit();
+  edit->setFocus();
+  QTest::keyClicks(edit, QString(149, QLatin1Char('a')));
+  QTest::sendKeyEvent(QTest::Click, edit, Qt::Key_unknown, QStringLiteral("あ"), Qt::NoModifier);
+  EXPECT_EQ(edit->text().size(), 149) << "a double-byte character would make 151 bytes";
+  QTest::sendKeyEvent(QTest::Click, edit, Qt::Key_unknown, QStringLiteral("é"), Qt::NoModifier);
+  EXPECT_EQ(edit->text().size(), 149) << "a character without a CP932 form is refused";
+  QTest::keyClicks(edit, QStringLiteral("b"));
+  EXPECT_EQ(edit->text().size(), 150);
+  QTest::keyClicks(edit, QStringLiteral("c"));
+  EXPECT_EQ(edit->text().size(), 150);
+}
+
+TEST_F(SessionTest, OnePingAtATimeAndTheAnswerStopsTheTimer) {
+  Login();
+  form.MenuPing->trigger();
+  EXPECT_FALSE(form.MenuPing->isEnabled());
+  EXPECT_TRUE(form.TimerPing->isActive());
+  const size_t before = server.frames().size();
+  QMetaObject::invokeMethod(form.TimerPing, "timeout", Qt::DirectConnection);
+  QMetaObject::invokeMethod(form.TimerPing, "timeout", Qt::DirectConnection);
+  ASSERT_TRUE(server.waitForFrames(before + 1));
+  QTest::qWait(50);
+  EXPECT_EQ(server.frames().size(), before + 1);
+  EXPECT_EQ(server.types().back(), NetDef::GmPing);
+  server.send<GmAPing>({});
+  ASSERT_TRUE(WaitUntil([&] { return !form.TimerPing->isActive(); }));
+  EXPECT_TRUE(form.MenuPing->isEnabled());
+}
+
+TEST_F(SessionTest, RefusedConnectionShowsTheReasonAndStaysIdle) {
+  form.setServer("127.0.0.1", 1);  // nothing listens on port 1
+  form.Connect();
+  ASSERT_TRUE(WaitUntil([&] { return !platform.boxes.empty(); }));
+  ASSERT_EQ(platform.errorTexts().size(), 1);
+  EXPECT_TRUE(platform.errorTexts()[0].startsWith(QStringLiteral("サーバに接続を拒否されました。")));
+  EXPECT_FALSE(form.IsConnected());
+  EXPECT_TRUE(form.OpenMenu->isEnabled());
+}
+
+TEST_F(SessionTest, LengthFieldOutOfRangeClosesTheConnection) {
+  Login();
+  server.sendRaw(QByteArray("\x00\x02\x01", 3));
+  ASSERT_TRUE(WaitUntil([&] { return !form.IsConnected(); }));
+  EXPECT_TRUE(server.waitForDisconnect());
+  EXPECT_TRUE(platform.boxes.empty());
+}
