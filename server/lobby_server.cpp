@@ -1,0 +1,140 @@
+#include "server/lobby_server.h"
+
+#include <QPointer>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <cstdio>
+
+#include "server/demo_world.h"
+#include "server/qt_server_clock.h"
+
+class LobbyServer::Connection final : public SessionLink {
+ public:
+  Connection(QTcpSocket* socket, LobbyWorld::LogFn log) : socket_(socket), log_(std::move(log)) {}
+  ~Connection() override {
+    if (socket_ != nullptr) socket_->deleteLater();
+  }
+
+  void sendFrame(const uint8_t* bytes, int n) override {
+    QTcpSocket* socket = socket_.data();
+    if (socket == nullptr || dropping_ || socket->state() != QAbstractSocket::ConnectedState) return;
+    if (socket->bytesToWrite() > MaxPendingBytes) {
+      dropping_ = true;
+      if (log_) log_("dropping #" + std::to_string(conn) + ": it does not read what it is sent");
+      requestClose(false);
+      return;
+    }
+    socket->write(reinterpret_cast<const char*>(bytes), n);
+  }
+
+  void requestClose(bool graceful) override {
+    // Later, from the event loop: the world may be in the middle of this
+    // connection's frames, and abort() reports the disconnect at once.
+    QTcpSocket* socket = socket_.data();
+    if (socket == nullptr) return;
+    QMetaObject::invokeMethod(
+        socket,
+        [socket, graceful] {
+          // Runs only while the socket lives: it is the call's context object.
+          if (graceful) {
+            socket->disconnectFromHost();
+          } else {
+            socket->abort();
+          }
+        },
+        Qt::QueuedConnection);
+  }
+
+  QTcpSocket* socket() const { return socket_; }
+  int conn = 0;
+
+ private:
+  QPointer<QTcpSocket> socket_;
+  LobbyWorld::LogFn log_;
+  bool dropping_ = false;
+};
+
+LobbyServer::LobbyServer(ServerOptions options, ServerClock* clock, LobbyWorld::LogFn log, QObject* parent)
+    : QObject(parent) {
+  if (!log) {
+    log = [](const std::string& line) {
+      std::fprintf(stderr, "turfwing-lobbyd: %s\n", line.c_str());
+      std::fflush(stderr);
+    };
+  }
+  if (clock == nullptr) {
+    ownClock_ = std::make_unique<QtServerClock>();
+    clock = ownClock_.get();
+  }
+  const bool demo = options.demo;
+  log_ = log;
+  world_ = std::make_unique<LobbyWorld>(std::move(options), *clock, std::move(log));
+  if (demo) demo_ = std::make_unique<DemoWorld>(*world_);
+  server_ = new QTcpServer(this);
+  connect(server_, &QTcpServer::newConnection, this, &LobbyServer::onNewConnection);
+}
+
+LobbyServer::~LobbyServer() {
+  // The world forgets the links before the sockets go.
+  demo_.reset();
+  for (auto& [conn, c] : connections_) {
+    if (QTcpSocket* socket = c->socket()) {
+      socket->disconnect(this);
+      socket->abort();
+    }
+  }
+  world_.reset();
+  connections_.clear();
+}
+
+bool LobbyServer::listen(const QHostAddress& address, quint16 port) { return server_->listen(address, port); }
+
+quint16 LobbyServer::port() const { return server_->serverPort(); }
+
+QString LobbyServer::errorString() const { return server_->errorString(); }
+
+void LobbyServer::onNewConnection() {
+  while (QTcpSocket* socket = server_->nextPendingConnection()) {
+    if (shuttingDown_) {
+      socket->abort();
+      socket->deleteLater();
+      continue;
+    }
+    socket->setParent(this);
+    auto link = std::make_unique<Connection>(socket, log_);
+    const std::string peer = socket->peerAddress().toString().toStdString() + ":" + std::to_string(socket->peerPort());
+    const int conn = world_->open(link.get(), peer);
+    link->conn = conn;
+    connections_[conn] = std::move(link);
+    connect(socket, &QTcpSocket::readyRead, this, [this, socket, conn] {
+      // One read at a time: the world may ask to close while it works on it.
+      while (socket->bytesAvailable() > 0 && connections_.count(conn) != 0) {
+        char chunk[16384];
+        const qint64 n = socket->read(chunk, sizeof chunk);
+        if (n <= 0) break;
+        world_->receive(conn, reinterpret_cast<const uint8_t*>(chunk), static_cast<int>(n));
+      }
+    });
+    connect(
+        socket, &QTcpSocket::disconnected, this, [this, conn] { onDisconnected(conn); }, Qt::QueuedConnection);
+  }
+}
+
+void LobbyServer::onDisconnected(int conn) {
+  auto it = connections_.find(conn);
+  if (it == connections_.end()) return;
+  world_->closed(conn);
+  connections_.erase(it);
+  if (shuttingDown_ && connections_.empty()) Q_EMIT allClosed();
+}
+
+void LobbyServer::shutdown() {
+  if (shuttingDown_) return;
+  shuttingDown_ = true;
+  server_->close();
+  world_->shutdown();
+  if (connections_.empty()) {
+    QMetaObject::invokeMethod(
+        this, [this] { Q_EMIT allClosed(); }, Qt::QueuedConnection);
+  }
+}
