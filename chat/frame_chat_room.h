@@ -16,6 +16,7 @@
 //   if (auto* w = frame->FormationWindow()) ...   // or frame->RecvFormationInfo(info)
 
 #include <QFrame>
+#include <QIcon>
 #include <QPointer>
 #include <cstdint>
 #include <string>
@@ -104,8 +105,10 @@ class TFrameChatRoom : public QFrame {
   void MenuPopping(QMenu* menu, const QPoint& globalPos);
 
  protected:
-  // Where every member menu pops up; tests override it to watch without a menu.
+  // Where every member menu pops up (not modal); tests override it or watch
+  // MenuPopping.
   virtual void PopupMenu(QMenu* menu, const QPoint& globalPos);
+  void resizeEvent(QResizeEvent* e) override;
 
  private:
   void BuildLayout();
@@ -130,7 +133,9 @@ class TFrameChatRoom : public QFrame {
   bool checkSound_ = true;
   bool formationLocked_ = false;
   FormationHost* formationHost_ = nullptr;
-  QPointer<QWidget> formation_;
+  QPointer<TFormFormation> formation_;
+  bool splitterMoved_ = false;
+  QIcon memberIcons_[2];
 
   TRichEditEx* EditLog_ = nullptr;
   QSplitter* Splitter1_ = nullptr;

@@ -1,0 +1,8 @@
+# Chat room frame: link detection (plain C++), the log control, the frame and its pictures.
+target_sources(turfwing_models PRIVATE ${CMAKE_CURRENT_LIST_DIR}/link_scan.cpp ${CMAKE_CURRENT_LIST_DIR}/link_scan.h)
+if(TURFWING_GUI)
+  target_sources(turfwing_ui PRIVATE
+    ${CMAKE_CURRENT_LIST_DIR}/rich_edit_ex.cpp ${CMAKE_CURRENT_LIST_DIR}/rich_edit_ex.h
+    ${CMAKE_CURRENT_LIST_DIR}/frame_chat_room.cpp ${CMAKE_CURRENT_LIST_DIR}/frame_chat_room.h
+    ${CMAKE_CURRENT_LIST_DIR}/icons.cpp ${CMAKE_CURRENT_LIST_DIR}/icons.h)
+endif()

@@ -1,0 +1,138 @@
+#include "chat/rich_edit_ex.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QMouseEvent>
+#include <QScrollBar>
+#include <QTextBlock>
+#include <QTextCharFormat>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTimer>
+
+#include "chat/link_scan.h"
+#include "platform/qt_text.h"
+
+TRichEditEx::TRichEditEx(QWidget* parent) : QTextBrowser(parent) {
+  setReadOnly(true);
+  setOpenLinks(false);
+  setOpenExternalLinks(false);
+  setUndoRedoEnabled(false);
+  document()->setUndoRedoEnabled(false);
+  // Links are ours to report: the text control only selects and copies.
+  setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+  setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  setLineWrapMode(QTextEdit::WidgetWidth);
+  viewport()->setMouseTracking(true);
+
+  QScrollBar* bar = verticalScrollBar();
+  // A move that is not ours is the reader's: he follows new lines again only once
+  // he is back at the end.
+  connect(bar, &QScrollBar::valueChanged, this, [this] {
+    if (!scrolling_) following_ = AtEnd();
+  });
+  // The layout may grow after the line was added (wrapping, a resize): keep
+  // following.
+  connect(bar, &QScrollBar::rangeChanged, this, [this] {
+    if (following_) ScheduleScroll();
+  });
+}
+
+bool TRichEditEx::AtEnd() const {
+  const QScrollBar* bar = verticalScrollBar();
+  return bar->pageStep() == 0 || bar->maximum() <= bar->minimum() || bar->value() >= bar->maximum();
+}
+
+void TRichEditEx::AppendLine(std::string_view line, const QColor& color) {
+  // Decide before the text grows whether the reader is at the end. A scroll that is
+  // still pending counts as being there.
+  if (!scrollPending_) following_ = AtEnd();
+
+  QTextCharFormat plain;
+  plain.setForeground(color);
+  QTextCharFormat link = plain;
+  link.setAnchor(true);
+  link.setFontUnderline(true);
+
+  QTextCursor cursor(document());
+  cursor.movePosition(QTextCursor::End);
+  cursor.beginEditBlock();
+  if (lines_ > 0) cursor.insertBlock();
+  size_t at = 0;
+  if (autoUrlDetect_) {
+    for (const LinkRange& r : FindLinks(line)) {
+      if (r.begin > at) cursor.insertText(ToQString(line.substr(at, r.begin - at)), plain);
+      cursor.insertText(ToQString(line.substr(r.begin, r.length)), link);
+      at = r.begin + r.length;
+    }
+  }
+  if (at < line.size() || line.empty()) cursor.insertText(ToQString(line.substr(at)), plain);
+  cursor.endEditBlock();
+  ++lines_;
+
+  if (following_) ScheduleScroll();
+}
+
+void TRichEditEx::ScheduleScroll() {
+  if (scrollPending_) return;
+  scrollPending_ = true;
+  QTimer::singleShot(0, this, &TRichEditEx::ScrollToEnd);
+}
+
+void TRichEditEx::ScrollToEnd() {
+  scrollPending_ = false;
+  if (!following_) return;
+  QScrollBar* bar = verticalScrollBar();
+  scrolling_ = true;
+  bar->setValue(bar->maximum());
+  scrolling_ = false;
+}
+
+int TRichEditEx::LinkPositionAt(const QPoint& viewportPos) const {
+  const QPointF docPos(viewportPos.x() + horizontalScrollBar()->value(),
+                       viewportPos.y() + verticalScrollBar()->value());
+  const int pos = document()->documentLayout()->hitTest(docPos, Qt::ExactHit);
+  if (pos < 0) return -1;
+  const QTextBlock block = document()->findBlock(pos);
+  for (auto it = block.begin(); !it.atEnd(); ++it) {
+    const QTextFragment f = it.fragment();
+    if (f.isValid() && f.contains(pos)) return f.charFormat().isAnchor() ? f.position() : -1;
+  }
+  return -1;
+}
+
+std::string TRichEditEx::LinkTextAround(int position) const {
+  const QTextBlock block = document()->findBlock(position);
+  for (auto it = block.begin(); !it.atEnd(); ++it) {
+    const QTextFragment f = it.fragment();
+    if (f.isValid() && f.position() == position && f.charFormat().isAnchor()) return ToCp932Lossy(f.text());
+  }
+  return {};
+}
+
+std::string TRichEditEx::LinkAt(const QPoint& viewportPos) const {
+  const int pos = LinkPositionAt(viewportPos);
+  return pos < 0 ? std::string() : LinkTextAround(pos);
+}
+
+void TRichEditEx::mousePressEvent(QMouseEvent* e) {
+  pressedLink_ = e->button() == Qt::LeftButton ? LinkPositionAt(e->position().toPoint()) : -1;
+  QTextBrowser::mousePressEvent(e);
+}
+
+void TRichEditEx::mouseMoveEvent(QMouseEvent* e) {
+  QTextBrowser::mouseMoveEvent(e);
+  const bool overLink = e->buttons() == Qt::NoButton && LinkPositionAt(e->position().toPoint()) >= 0;
+  viewport()->setCursor(overLink ? Qt::PointingHandCursor : Qt::IBeamCursor);
+}
+
+void TRichEditEx::mouseReleaseEvent(QMouseEvent* e) {
+  QTextBrowser::mouseReleaseEvent(e);
+  const int pressed = pressedLink_;
+  pressedLink_ = -1;
+  if (e->button() != Qt::LeftButton || pressed < 0) return;
+  // A drag that selected text is a selection, not a click.
+  if (textCursor().hasSelection()) return;
+  if (LinkPositionAt(e->position().toPoint()) != pressed) return;
+  const std::string text = LinkTextAround(pressed);
+  if (!text.empty()) Q_EMIT URLClick(text);
+}
