@@ -14,6 +14,9 @@ void FixToDesignSize(QWidget* window, QSize design) {
   if (QLayout* layout = window->layout()) {
     layout->activate();
     size = size.expandedTo(layout->totalMinimumSize());
+    // Wrapped labels need more height the narrower they are: ask at the width
+    // the window will really have.
+    if (layout->hasHeightForWidth()) size.setHeight(qMax(size.height(), layout->totalHeightForWidth(size.width())));
   }
   window->setFixedSize(size);
 }

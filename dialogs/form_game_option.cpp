@@ -35,6 +35,7 @@ TFormGameOption::TFormGameOption(QWidget* parent) : QDialog(parent) {
   }
   RadioGroupSize->setMaxVisibleItems(kSizeCount);
   auto* sizeLayout = new QVBoxLayout(sizeBox);
+  sizeLayout->setContentsMargins(8, 2, 8, 6);
   sizeLayout->addWidget(RadioGroupSize);
 
   QGroupBox* frameRate = AddRadioGroup("RadioGroupFrameRate", QStringLiteral("フレームレート"), RadioGroupFrameRate,
@@ -46,17 +47,19 @@ TFormGameOption::TFormGameOption(QWidget* parent) : QDialog(parent) {
   QGroupBox* fog = AddRadioGroup("RadioGroupFog", QStringLiteral("フォグ"), RadioGroupFog, {"無し", "有り"});
 
   auto* left = new QVBoxLayout;
+  left->setSpacing(4);
   left->addWidget(mode);
   left->addWidget(sizeBox);
   left->addWidget(frameRate);
   left->addStretch(1);
   auto* right = new QVBoxLayout;
+  right->setSpacing(4);
   right->addWidget(shadow);
   right->addWidget(model);
   right->addWidget(fog);
   right->addStretch(1);
   auto* gameLayout = new QHBoxLayout(GroupBoxGame);
-  gameLayout->setContentsMargins(8, 6, 8, 8);
+  gameLayout->setContentsMargins(6, 2, 6, 6);
   gameLayout->addLayout(left, 145);
   gameLayout->addLayout(right, 113);
 
@@ -65,6 +68,7 @@ TFormGameOption::TFormGameOption(QWidget* parent) : QDialog(parent) {
   CheckBoxChatTime = new QCheckBox(QStringLiteral("チャットの発言に時刻を表示"), GroupBoxChat);
   CheckBoxChatTime->setObjectName(QStringLiteral("CheckBoxChatTime"));
   auto* chatLayout = new QVBoxLayout(GroupBoxChat);
+  chatLayout->setContentsMargins(8, 4, 8, 4);
   chatLayout->addWidget(CheckBoxChatTime);
   chatLayout->addStretch(1);
   GroupBoxChat->setMinimumHeight(65);
@@ -123,7 +127,8 @@ QGroupBox* TFormGameOption::AddRadioGroup(const char* objectName, const QString&
   group = new QButtonGroup(box);
   group->setObjectName(QString::fromLatin1(objectName));
   auto* boxLayout = new QVBoxLayout(box);
-  boxLayout->setSpacing(2);
+  boxLayout->setContentsMargins(8, 2, 8, 4);
+  boxLayout->setSpacing(0);
   int id = 0;
   for (const char* item : items) {
     auto* radio = new QRadioButton(QString::fromUtf8(item), box);
