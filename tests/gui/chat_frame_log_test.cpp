@@ -1,0 +1,227 @@
+// The chat log on the real widget: links clicked with the mouse, following the
+// end, one colour per line, server text never taken as markup, copying.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QClipboard>
+#include <QMenu>
+#include <QScrollBar>
+#include <QTest>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextFragment>
+
+#include "chat/frame_chat_room.h"
+#include "chat/rich_edit_ex.h"
+#include "platform/cp932.h"
+#include "recording_platform.h"
+#include "wait.h"
+
+namespace {
+
+const QColor Black(0, 0, 0);
+const QColor Red(255, 0, 0);
+const QColor Green(0, 128, 0);
+const QColor Blue(0, 0, 255);
+
+std::string Sjis(const char* utf8) { return cp932::FromUtf8(utf8); }
+
+class ChatFrameLogTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    frame.resize(640, 320);
+    frame.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&frame));
+    log = frame.EditLog();
+  }
+
+  // A viewport point on the character at `column` of line `line`.
+  QPoint PointOf(int line, int column) {
+    QApplication::processEvents();
+    QTextCursor c(log->document()->findBlockByNumber(line));
+    c.setPosition(c.block().position() + column);
+    const QRect r = log->cursorRect(c);
+    return QPoint(r.x() + 3, r.center().y());
+  }
+
+  void Click(Qt::MouseButton button, QPoint at) { QTest::mouseClick(log->viewport(), button, {}, at); }
+
+  // The foreground colours of the fragments of line `line`.
+  std::vector<QColor> ColoursOf(int line) {
+    std::vector<QColor> colours;
+    const QTextBlock block = log->document()->findBlockByNumber(line);
+    for (auto it = block.begin(); !it.atEnd(); ++it) colours.push_back(it.fragment().charFormat().foreground().color());
+    return colours;
+  }
+
+  QScrollBar* Bar() { return log->verticalScrollBar(); }
+  void Settle() {
+    for (int i = 0; i < 3; ++i) QApplication::processEvents();
+  }
+
+  RecordingPlatform platform;
+  TFrameChatRoom frame;
+  TRichEditEx* log = nullptr;
+};
+
+}  // namespace
+
+TEST_F(ChatFrameLogTest, LeftClickOnAWebLinkOpensIt) {
+  frame.AddLog("12:00:00 ", "taro", " > see http://a.jp/x?q=1 now", Black);
+  Click(Qt::LeftButton, PointOf(0, 25));
+  EXPECT_EQ(platform.openedUrls, QStringList{QStringLiteral("http://a.jp/x?q=1")});
+
+  frame.AddLog("", "", "www.b.jp", Black);
+  Click(Qt::LeftButton, PointOf(1, 2));
+  EXPECT_EQ(platform.openedUrls.value(1), QStringLiteral("http://www.b.jp"));
+}
+
+TEST_F(ChatFrameLogTest, RightButtonMovesAndPlainTextOpenNothing) {
+  frame.AddLog("", "", "go http://a.jp/x now", Black);
+  const QPoint onLink = PointOf(0, 6);
+  Click(Qt::RightButton, onLink);
+  QTest::mouseMove(log->viewport(), onLink);
+  QTest::mouseMove(log->viewport(), PointOf(0, 10));
+  QTest::mousePress(log->viewport(), Qt::MiddleButton, {}, onLink);
+  QTest::mouseRelease(log->viewport(), Qt::MiddleButton, {}, onLink);
+  Click(Qt::LeftButton, PointOf(0, 1));
+  Click(Qt::LeftButton, PointOf(0, 17));
+  EXPECT_TRUE(platform.openedUrls.isEmpty()) << platform.openedUrls.join(u' ').toStdString();
+  Click(Qt::LeftButton, onLink);
+  EXPECT_EQ(platform.openedUrls.size(), 1) << "the same link opens with the left button";
+}
+
+TEST_F(ChatFrameLogTest, DraggingASelectionOverALinkIsNotAClick) {
+  frame.AddLog("", "", "go http://a.jp/abcdef now", Black);
+  QTest::mousePress(log->viewport(), Qt::LeftButton, {}, PointOf(0, 5));
+  QTest::mouseMove(log->viewport(), PointOf(0, 12));
+  QTest::mouseMove(log->viewport(), PointOf(0, 18));
+  QTest::mouseRelease(log->viewport(), Qt::LeftButton, {}, PointOf(0, 18));
+  EXPECT_TRUE(log->textCursor().hasSelection());
+  EXPECT_TRUE(platform.openedUrls.isEmpty());
+  // Pressed on the link, released on plain text: no click either.
+  Click(Qt::LeftButton, PointOf(0, 1));
+  QTest::mousePress(log->viewport(), Qt::LeftButton, {}, PointOf(0, 5));
+  QTest::mouseRelease(log->viewport(), Qt::LeftButton, {}, PointOf(0, 24));
+  EXPECT_TRUE(platform.openedUrls.isEmpty());
+}
+
+TEST_F(ChatFrameLogTest, LocalFilesScriptsAndOtherSchemesNeverReachTheDesktop) {
+  frame.AddLog("", "", "file:///etc/passwd", Black);
+  frame.AddLog("", "", "javascript://%0Aalert(1)", Black);
+  frame.AddLog("", "", "javascript:alert(1)", Black);
+  frame.AddLog("", "", "game://start?x=1", Black);
+  frame.AddLog("", "", "http:///etc/passwd", Black);
+  for (int line = 0; line < 5; ++line) Click(Qt::LeftButton, PointOf(line, 4));
+  EXPECT_TRUE(platform.openedUrls.isEmpty()) << platform.openedUrls.join(u' ').toStdString();
+  EXPECT_FALSE(log->LinkAt(PointOf(0, 4)).empty()) << "shown as a link, refused on click";
+  EXPECT_TRUE(log->LinkAt(PointOf(2, 4)).empty()) << "no \"://\", no link";
+}
+
+TEST_F(ChatFrameLogTest, AMemberNameLinkSelectsTheMemberAndPopsTheTwoItemMenu) {
+  frame.AddUserRow("hanako", TFrameChatRoom::ImageUnlit);
+  frame.AddUserRow("www.taro", TFrameChatRoom::ImageLit);
+  QMenu* popped = nullptr;
+  QObject::connect(&frame, &TFrameChatRoom::MenuPopping, [&](QMenu* m, const QPoint&) { popped = m; });
+  frame.AddLog("", "", "ask www.taro now", Black);
+  Click(Qt::LeftButton, PointOf(0, 6));
+  EXPECT_EQ(popped, frame.PopupMenuUser2());
+  EXPECT_EQ(frame.SelectedUserRow(), 1);
+  EXPECT_TRUE(platform.openedUrls.isEmpty()) << "a member's name is not a web page";
+  EXPECT_TRUE(WaitUntil([&] { return frame.PopupMenuUser2()->isVisible(); }));
+  frame.PopupMenuUser2()->hide();
+
+  // A www link that names nobody opens as a web page.
+  popped = nullptr;
+  frame.AddLog("", "", "www.jiro", Black);
+  Click(Qt::LeftButton, PointOf(1, 2));
+  EXPECT_EQ(popped, nullptr);
+  EXPECT_EQ(platform.openedUrls, QStringList{QStringLiteral("http://www.jiro")});
+}
+
+TEST_F(ChatFrameLogTest, FollowsNewLinesOnlyWhileAtTheEnd) {
+  for (int i = 0; i < 200; ++i) frame.AddLog("", "", "line " + std::to_string(i), Black);
+  Settle();
+  ASSERT_GT(Bar()->maximum(), 0);
+  EXPECT_EQ(Bar()->value(), Bar()->maximum()) << "a reader at the end sees the newest line";
+
+  Bar()->setValue(Bar()->maximum() / 3);
+  const int readerAt = Bar()->value();
+  for (int i = 0; i < 50; ++i) frame.AddLog("", "", "more " + std::to_string(i), Black);
+  Settle();
+  EXPECT_EQ(Bar()->value(), readerAt) << "a reader who scrolled back stays where he is";
+  EXPECT_FALSE(log->IsFollowingEnd());
+
+  Bar()->setValue(Bar()->maximum());
+  frame.AddLog("", "", "back at the end", Black);
+  Settle();
+  EXPECT_EQ(Bar()->value(), Bar()->maximum());
+  EXPECT_GT(Bar()->value(), readerAt);
+}
+
+TEST_F(ChatFrameLogTest, ABurstOfLinesScrollsOncePerEventLoopPass) {
+  for (int i = 0; i < 100; ++i) frame.AddLog("", "", "warm " + std::to_string(i), Black);
+  Settle();
+  int moves = 0;
+  QObject::connect(Bar(), &QScrollBar::valueChanged, [&] { ++moves; });
+  for (int i = 0; i < 300; ++i) frame.AddLog("", "", "burst " + std::to_string(i), Black);
+  EXPECT_EQ(moves, 0) << "no scrolling while the lines are added";
+  QApplication::processEvents();
+  EXPECT_EQ(moves, 1);
+  EXPECT_EQ(Bar()->value(), Bar()->maximum());
+}
+
+TEST_F(ChatFrameLogTest, EachLineIsInOneColourAndLinksAreUnderlined) {
+  frame.AddLog("12:34:56 ", "taro", " > look http://a.jp/ here", Red);
+  frame.AddLog("", "hanako", " > hi", Blue);
+  frame.AddLog("", "", Sjis("緑の行 www.a.jp"), Green);
+  for (const QColor& c : ColoursOf(0)) EXPECT_EQ(c, Red);
+  for (const QColor& c : ColoursOf(1)) EXPECT_EQ(c, Blue);
+  for (const QColor& c : ColoursOf(2)) EXPECT_EQ(c, Green);
+  EXPECT_EQ(ColoursOf(0).size(), 3u) << "text, link, text";
+  const QTextBlock first = log->document()->firstBlock();
+  int underlined = 0;
+  for (auto it = first.begin(); !it.atEnd(); ++it) {
+    if (it.fragment().charFormat().fontUnderline()) {
+      ++underlined;
+      EXPECT_EQ(it.fragment().text(), QStringLiteral("http://a.jp/"));
+    }
+  }
+  EXPECT_EQ(underlined, 1);
+}
+
+TEST_F(ChatFrameLogTest, ServerTextIsNeverMarkup) {
+  frame.AddLog("", "<i>taro</i>", " > <b>x</b> &amp; <a href=\"file:///x\">y</a>", Black);
+  EXPECT_EQ(log->document()->firstBlock().text(),
+            QStringLiteral("<i>taro</i> > <b>x</b> &amp; <a href=\"file:///x\">y</a>"));
+  // Only the address that the link scan finds is a link; the markup is text.
+  const QTextBlock block = log->document()->firstBlock();
+  for (auto it = block.begin(); !it.atEnd(); ++it) {
+    EXPECT_FALSE(it.fragment().charFormat().font().bold());
+    EXPECT_FALSE(it.fragment().charFormat().font().italic());
+    if (it.fragment().charFormat().isAnchor()) EXPECT_EQ(it.fragment().text(), QStringLiteral("file:///x"));
+  }
+}
+
+TEST_F(ChatFrameLogTest, LinesAreKeptWholeInOrderAndCopyable) {
+  frame.AddLog("", "", "", Black);
+  frame.AddLog("  ", Sjis("太郎"), Sjis(" > こんにちは  "), Black);
+  frame.AddLog("", "", "last", Black);
+  ASSERT_EQ(log->document()->blockCount(), 3);
+  EXPECT_EQ(log->LineCount(), 3);
+  EXPECT_EQ(log->document()->findBlockByNumber(1).text(), QStringLiteral("  太郎 > こんにちは  ")) << "never trimmed";
+
+  log->setFocus();
+  QTest::keyClick(log, Qt::Key_A, Qt::ControlModifier);
+  QTest::keyClick(log, Qt::Key_C, Qt::ControlModifier);
+  EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("\n  太郎 > こんにちは  \nlast"));
+}
+
+TEST_F(ChatFrameLogTest, InvalidBytesShowAsReplacementsAndDoNotBreakTheLine) {
+  frame.AddLog("", "", std::string("a\x81") + " http://a.jp \xFF", Black);
+  const QString text = log->document()->firstBlock().text();
+  EXPECT_TRUE(text.startsWith(QStringLiteral("a"))) << text.toStdString();
+  EXPECT_TRUE(text.contains(QStringLiteral("http://a.jp"))) << text.toStdString();
+  EXPECT_EQ(log->document()->blockCount(), 1);
+}
