@@ -1,0 +1,40 @@
+#pragma once
+// What the chat tabs and the room list window need from the main window. The
+// main window implements it (tests use a recording one); it must outlive every
+// tab and the room list window. Texts are code page 932 bytes.
+//
+// SendPacket and ClientId come from FormationHost, so the same host is handed to
+// every room frame for its formation window.
+
+#include <QString>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "formation/formation_host.h"
+
+class QWidget;
+
+class ChatHost : public FormationHost {
+ public:
+  // The chat time setting: log lines start with "hh:nn:ss ".
+  virtual bool ChatTime() const = 0;
+  // The user-page address prefix (access.ini URL/UserInfo).
+  virtual std::string UserInfoAddress() const = 0;
+  // Remembers an entered room (AddRoom with the call sound on) and returns the
+  // call-sound flag stored for it, or nullopt when the remembered list is full.
+  virtual std::optional<bool> RememberRoom(const std::string& name, const std::string& password, int32_t teamId) = 0;
+  // Puts text into the chat input as its whole text, focuses it and puts the
+  // caret after the last character with nothing selected.
+  virtual void SetChatInput(const std::string& text) = 0;
+  // Gives the chat input the focus.
+  virtual void FocusChatInput() = 0;
+  // The room password dialog; true with the password when the user confirms.
+  virtual bool PasswordExecute(std::string& password) = 0;
+  // The executable's folder; call sounds are sound/<n>.wav beneath it.
+  virtual QString ExecutableDir() const = 0;
+  // The main window: parent of error boxes, the window alerted on private talk.
+  virtual QWidget* MainWindow() const = 0;
+  // Sends GmRoomListRequest and shows the room list window modally.
+  virtual void ShowRoomList() = 0;
+};

@@ -1,0 +1,311 @@
+#include "chat/chat_tabs.h"
+
+#include <QTabBar>
+#include <QTabWidget>
+#include <algorithm>
+
+#include "chat/chat_host.h"
+#include "chat/chat_sheet.h"
+#include "chat/room_list_model.h"
+#include "platform/cp932.h"
+#include "platform/platform.h"
+#include "platform/qt_text.h"
+
+namespace {
+const std::string& PrivateTalkCaption() {
+  static const std::string caption = cp932::FromUtf8("【個別 チャット】");
+  return caption;
+}
+
+template <class M>
+void DecodeAnd(const NetMessageSet& messages, void (ChatTabs::*handler)(const typename M::Info&), ChatTabs* tabs) {
+  // Each message is decoded into a record of its own before anything can re-enter.
+  typename M::Info info;
+  if (messages.decode<M>(info)) (tabs->*handler)(info);
+}
+}  // namespace
+
+ChatTabs::ChatTabs(ChatHost& host, const RoomListModel& rooms, QWidget* parent)
+    : QObject(parent), host_(host), rooms_(rooms) {
+  pageControl_ = new QTabWidget(parent);
+  pageControl_->setObjectName(QStringLiteral("PageControl1"));
+  pageControl_->setDocumentMode(false);
+  pageControl_->setUsesScrollButtons(true);
+  pageControl_->setElideMode(Qt::ElideNone);
+  pageControl_->setIconSize(QSize(16, 16));
+  connect(pageControl_, &QTabWidget::currentChanged, this, &ChatTabs::PageControl1Change);
+}
+
+ChatTabs::~ChatTabs() = default;
+
+int ChatTabs::PageCount() const { return pageControl_->count(); }
+
+TChatSheet* ChatTabs::Page(int index) const { return qobject_cast<TChatSheet*>(pageControl_->widget(index)); }
+
+TChatSheet* ChatTabs::ChatTabOf(int16_t room) const {
+  for (int i = 0; i < pageControl_->count(); ++i) {
+    TChatSheet* sheet = Page(i);
+    if (sheet != nullptr && sheet->GetRoomNumber() == room) return sheet;
+  }
+  return nullptr;
+}
+
+TChatSheet* ChatTabs::ActiveChatTab() const { return qobject_cast<TChatSheet*>(pageControl_->currentWidget()); }
+
+bool ChatTabs::IsActive(const TChatSheet* sheet) const { return sheet != nullptr && sheet == ActiveChatTab(); }
+
+void ChatTabs::SetClock(std::function<ClockTime()> clock) {
+  clock_ = std::move(clock);
+  for (int i = 0; i < PageCount(); ++i) {
+    if (TChatSheet* sheet = Page(i); sheet != nullptr && clock_) sheet->SetClock(clock_);
+  }
+}
+
+bool ChatTabs::Dispatch(const NetMessageSet& messages) {
+  switch (messages.packet().type()) {
+    case GmAEnterRoom::Type:
+      DecodeAnd<GmAEnterRoom>(messages, &ChatTabs::RecvAEnterRoom, this);
+      return true;
+    case GmTalk::Type:
+      DecodeAnd<GmTalk>(messages, &ChatTabs::RecvTalk, this);
+      return true;
+    case GmUserEnter::Type:
+      DecodeAnd<GmUserEnter>(messages, &ChatTabs::RecvUserEnter, this);
+      return true;
+    case GmUserLeave::Type:
+      DecodeAnd<GmUserLeave>(messages, &ChatTabs::RecvUserLeave, this);
+      return true;
+    case GmUserChange::Type:
+      DecodeAnd<GmUserChange>(messages, &ChatTabs::RecvUserChange, this);
+      return true;
+    case GmFormationAOpen::Type:
+      DecodeAnd<GmFormationAOpen>(messages, &ChatTabs::RecvFormationAOpen, this);
+      return true;
+    case GmFormationInfo::Type:
+      DecodeAnd<GmFormationInfo>(messages, &ChatTabs::RecvFormationInfo, this);
+      return true;
+    case GmFormationFile::Type:
+      DecodeAnd<GmFormationFile>(messages, &ChatTabs::RecvFormationFile, this);
+      return true;
+    default:
+      return false;
+  }
+}
+
+TChatSheet* ChatTabs::CreateSheet(int16_t room, const std::string& name, const std::string& password, int32_t teamId) {
+  auto* sheet = new TChatSheet(pageControl_, host_.UserInfoAddress(), room, name, password, teamId, &host_);
+  sheet->SetSoundFolder(host_.ExecutableDir());
+  if (clock_) sheet->SetClock(clock_);
+  // The room list is modal: open it from the event loop, not from inside the
+  // tab's button handler, so a departure handled while it is open can delete
+  // the tab without pulling it out from under a running handler.
+  sheet->OnRoomListClick = [this](TChatSheet*) {
+    QMetaObject::invokeMethod(
+        this, [this] { host_.ShowRoomList(); }, Qt::QueuedConnection);
+  };
+  sheet->OnUserSetTalk = [this](TChatSheet*, const std::string& talkMsg, bool bEnter) { UserSetTalk(talkMsg, bEnter); };
+  // Appending must not activate the page (the private talk tab arrives in the
+  // background), so the current page is kept unless this is the first one.
+  pageControl_->addTab(sheet, ChatTabImage(sheet->ImageIndex()), TabCaptionOf(name));
+  const int index = pageControl_->indexOf(sheet);
+  pageControl_->setTabToolTip(index, ToQString(name));
+  return sheet;
+}
+
+void ChatTabs::DestroyTab(TChatSheet* sheet) {
+  const int index = pageControl_->indexOf(sheet);
+  if (index < 0) return;
+  pageControl_->removeTab(index);
+  sheet->OnRoomListClick = nullptr;
+  sheet->OnUserSetTalk = nullptr;
+  sheet->hide();
+  sheet->deleteLater();
+}
+
+void ChatTabs::RecvAEnterRoom(const GmAEnterRoom::Info& info) {
+  QString error;
+  switch (info.status) {
+    case 0: {
+      if (ChatTabOf(info.room) != nullptr) return;
+      const std::string name = rooms_.RoomNameOf(info.room);
+      const std::string password = info.password;
+      const int32_t teamId = static_cast<int32_t>(info.teamId);
+      TChatSheet* sheet = CreateSheet(info.room, name, password, teamId);
+      pageControl_->setCurrentWidget(sheet);
+      PageControl1Change();
+      if (const std::optional<bool> sound = host_.RememberRoom(name, password, teamId)) {
+        sheet->SetRoomCheckSound(*sound);
+      }
+      host_.FocusChatInput();
+      return;
+    }
+    case 1:
+      error = ToQString(info.message);
+      break;
+    case 2:
+      error = QStringLiteral("既に部屋に入室しています");
+      break;
+    case 3:
+      error = QStringLiteral("パスワードが違います");
+      break;
+    case 4:
+      error = QStringLiteral("満員で入室できません");
+      break;
+    case 5:
+      error = QStringLiteral("入室権限がありません");
+      break;
+    default:
+      return;
+  }
+  Platform::current().errorBox(host_.MainWindow(), error);
+}
+
+void ChatTabs::RecvTalk(const GmTalk::Info& info) {
+  GmTalk::Info talk = info;
+  const bool showTime = host_.ChatTime();
+  TChatSheet* target = nullptr;
+  if (talk.room == NetDef::PrivateTalkRoom) {
+    if (talk.kind == NetDef::TalkPrivate || talk.kind == NetDef::TalkPrivateEcho) {
+      target = ChatTabOf(NetDef::PrivateTalkRoom);
+      if (target == nullptr) {
+        target = CreateSheet(NetDef::PrivateTalkRoom, PrivateTalkCaption(), std::string(), 0);
+        target->SetRoomCheckSound(false);
+      }
+      target->RecvTalkCommand(talk.text);
+      target->AddLog(talk, showTime);
+      if (talk.kind == NetDef::TalkPrivate) {
+        TChatSheet* active = ActiveChatTab();
+        if (active != nullptr && active->GetRoomNumber() != NetDef::PrivateTalkRoom) {
+          GmTalk::Info notice = talk;
+          notice.room = active->GetRoomNumber();
+          notice.sender = 0;
+          notice.name[0] = '\0';
+          notice.kind = NetDef::TalkNotice2;
+          CopyText(notice.text, PrivateTalkNotice(talk.name).c_str());
+          active->AddLog(notice, showTime);
+        }
+        QWidget* window = host_.MainWindow();
+        if (window != nullptr && !window->isActiveWindow()) Platform::current().alert(window);
+      }
+    } else {
+      target = ActiveChatTab();
+      if (target == nullptr) return;
+      talk.room = target->GetRoomNumber();
+      target->RecvTalkCommand(talk.text);
+      target->AddLog(talk, showTime);
+    }
+  } else {
+    target = ChatTabOf(talk.room);
+    if (target == nullptr) return;
+    target->RecvTalkCommand(talk.text);
+    target->AddLog(talk, showTime);
+  }
+  if (!IsActive(target)) target->SetTitleMark(true);
+}
+
+void ChatTabs::RecvUserEnter(const GmUserEnter::Info& info) {
+  if (TChatSheet* sheet = ChatTabOf(info.room)) sheet->AddUserList(info);
+}
+
+void ChatTabs::RecvUserLeave(const GmUserLeave::Info& info) {
+  const int n = std::clamp(info.count, 0, NetDef::MaxList16);
+  const int16_t self = host_.ClientId();
+  for (int i = 0; i < n; ++i) {
+    TChatSheet* sheet = ChatTabOf(info.entries[i].room);
+    if (sheet == nullptr) continue;
+    sheet->DeleteUserList(info.entries[i].clientId);
+    if (info.entries[i].clientId == self) DestroyTab(sheet);
+  }
+}
+
+void ChatTabs::RecvUserChange(const GmUserChange::Info& info) {
+  if (TChatSheet* sheet = ChatTabOf(info.room)) sheet->ChangeUserInfo(info.clientId, info.level);
+}
+
+void ChatTabs::RecvFormationAOpen(const GmFormationAOpen::Info& info) {
+  if (TChatSheet* sheet = ChatTabOf(info.room)) sheet->RecvFormationAOpen(info);
+}
+
+void ChatTabs::RecvFormationInfo(const GmFormationInfo::Info& info) {
+  if (TChatSheet* sheet = ChatTabOf(info.room)) sheet->RecvFormationInfo(info);
+}
+
+void ChatTabs::RecvFormationFile(const GmFormationFile::Info& info) {
+  if (TChatSheet* sheet = ChatTabOf(info.room)) sheet->RecvFormationFile(info);
+}
+
+void ChatTabs::SendTalk(const std::string& text) {
+  TChatSheet* active = ActiveChatTab();
+  if (active == nullptr) return;
+  GmTalk::Info talk;
+  talk.room = active->GetRoomNumber();
+  talk.sender = host_.ClientId();
+  talk.name[0] = '\0';
+  CopyText(talk.text, std::string(cp932::CutToBytes(text, NetDef::TalkBytes)).c_str());
+  talk.kind = NetDef::TalkNormal;
+  NetMessageSet set;
+  if (set.encode<GmTalk>(talk)) host_.SendPacket(set);
+}
+
+void ChatTabs::LeaveActiveRoom() {
+  TChatSheet* active = ActiveChatTab();
+  if (active == nullptr) return;
+  if (active->GetRoomNumber() == NetDef::PrivateTalkRoom) {
+    DestroyTab(active);
+    return;
+  }
+  GmLeaveRoom::Info leave;
+  leave.room = active->GetRoomNumber();
+  NetMessageSet set;
+  if (set.encode<GmLeaveRoom>(leave)) host_.SendPacket(set);
+}
+
+void ChatTabs::SelectStep(int step) {
+  const int n = pageControl_->count();
+  if (n == 0) return;
+  const int current = std::max(pageControl_->currentIndex(), 0);
+  for (int k = 1; k <= n; ++k) {
+    const int index = ((current + step * k) % n + n) % n;
+    if (!pageControl_->isTabVisible(index)) continue;
+    pageControl_->setCurrentIndex(index);
+    PageControl1Change();
+    return;
+  }
+}
+
+void ChatTabs::MenuPrev() { SelectStep(-1); }
+void ChatTabs::MenuNext() { SelectStep(1); }
+
+void ChatTabs::PageControl1Change() {
+  if (TChatSheet* sheet = ActiveChatTab()) sheet->SetTitleMark(false);
+}
+
+void ChatTabs::UserSetTalk(const std::string& talkMsg, bool bEnter) {
+  if (bEnter) {
+    SendTalk(talkMsg);
+  } else {
+    host_.SetChatInput(talkMsg);
+  }
+}
+
+void ChatTabs::DestroyAll() {
+  while (pageControl_->count() > 0) {
+    TChatSheet* sheet = Page(0);
+    if (sheet != nullptr) {
+      DestroyTab(sheet);
+    } else {
+      pageControl_->removeTab(0);
+    }
+  }
+}
+
+std::vector<ChatTabs::OpenRoom> ChatTabs::OpenRooms() const {
+  std::vector<OpenRoom> rooms;
+  for (int i = 0; i < PageCount(); ++i) {
+    const TChatSheet* sheet = Page(i);
+    if (sheet == nullptr || sheet->GetRoomNumber() == -1) continue;
+    rooms.push_back({sheet->GetRoomNumber(), sheet->GetRoomName(), sheet->GetRoomPassword(), sheet->GetRoomTeamID(),
+                     sheet->GetRoomCheckSound()});
+  }
+  return rooms;
+}

@@ -1,0 +1,99 @@
+#pragma once
+// The chat page control and the routing of room, member, talk and formation
+// messages to its tabs.
+//
+// ChatTabs creates and owns the page control (`PageControl1`, a QTabWidget);
+// the main window puts PageControl1() into its layout and hands the decoded
+// messages to the Recv* handlers (or the whole message set to Dispatch). Every
+// page is a TChatSheet; the chat tab of a room is the first page, in page order,
+// whose room number matches.
+//
+// A destroyed tab leaves the page control at once and is deleted when control
+// returns to the event loop, so a handler of the tab that is still running (a
+// member command whose sending ended the connection) finishes on a live object.
+
+#include <QObject>
+#include <QPointer>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "chat/chat_line.h"
+#include "net/net_messages.h"
+
+class ChatHost;
+class QTabWidget;
+class QWidget;
+class RoomListModel;
+class TChatSheet;
+
+class ChatTabs : public QObject {
+  Q_OBJECT
+ public:
+  // rooms gives the captions of new tabs (the room list window's rows); host and
+  // rooms must outlive this object.
+  ChatTabs(ChatHost& host, const RoomListModel& rooms, QWidget* parent);
+  ~ChatTabs() override;
+
+  QTabWidget* PageControl1() const { return pageControl_; }
+
+  int PageCount() const;
+  TChatSheet* Page(int index) const;
+  // The chat tab of a room, or nullptr.
+  TChatSheet* ChatTabOf(int16_t room) const;
+  // The active page, or nullptr when no page is open.
+  TChatSheet* ActiveChatTab() const;
+
+  // Decodes and routes the room, member, talk and formation messages; false for
+  // any other type (and for a message that does not decode, which is ignored).
+  bool Dispatch(const NetMessageSet& messages);
+
+  void RecvAEnterRoom(const GmAEnterRoom::Info& info);
+  void RecvTalk(const GmTalk::Info& info);
+  void RecvUserEnter(const GmUserEnter::Info& info);
+  void RecvUserLeave(const GmUserLeave::Info& info);
+  void RecvUserChange(const GmUserChange::Info& info);
+  void RecvFormationAOpen(const GmFormationAOpen::Info& info);
+  void RecvFormationInfo(const GmFormationInfo::Info& info);
+  void RecvFormationFile(const GmFormationFile::Info& info);
+
+  // GmTalk (kind 0) with the CP932 text to the room of the active tab; nothing
+  // when no page is open.
+  void SendTalk(const std::string& text);
+  // GmLeaveRoom for the active room tab (the tab stays until the server says the
+  // user left); the private talk tab closes at once without a message.
+  void LeaveActiveRoom();
+  // The previous / next page, wrapping around; the page becomes active and loses
+  // its title mark.
+  void MenuPrev();
+  void MenuNext();
+  // Destroys every tab (the connection closed).
+  void DestroyAll();
+
+  struct OpenRoom {
+    int16_t room = 0;
+    std::string name;
+    std::string password;
+    int32_t teamId = 0;
+    bool chatSound = true;
+  };
+  // Every open tab in tab order, for remembering the rooms at exit.
+  std::vector<OpenRoom> OpenRooms() const;
+
+  // The clock of every tab's time prefix (tests set a fixed one).
+  void SetClock(std::function<ClockTime()> clock);
+
+ private:
+  TChatSheet* CreateSheet(int16_t room, const std::string& name, const std::string& password, int32_t teamId);
+  void DestroyTab(TChatSheet* sheet);
+  void PageControl1Change();
+  void UserSetTalk(const std::string& talkMsg, bool bEnter);
+  void SelectStep(int step);
+  bool IsActive(const TChatSheet* sheet) const;
+
+  ChatHost& host_;
+  const RoomListModel& rooms_;
+  QTabWidget* pageControl_ = nullptr;
+  std::function<ClockTime()> clock_;
+};
