@@ -37,6 +37,7 @@ class LoginDialogTest : public ::testing::Test {
   // is cancelled so that a failed expectation cannot hang the test.
   bool Run(const std::function<void()>& during, const char* registration = "http://example.test/regist") {
     QTimer::singleShot(0, &dialog, [this, during] {
+      EXPECT_TRUE(QTest::qWaitForWindowActive(&dialog));
       ASSERT_TRUE(dialog.isVisible());
       during();
       if (dialog.isVisible()) dialog.reject();
