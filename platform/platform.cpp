@@ -43,7 +43,11 @@ class QtPlatform final : public Platform {
   }
 
   bool startProgram(const QString& program, const QString& parameters, const QString& workingDirectory) override {
-    const QString path = QDir(workingDirectory).absoluteFilePath(QDir::fromNativeSeparators(program));
+    // access.ini names programs the Windows way (game\soccer.exe); a backslash
+    // separates folders here too.
+    QString relative = QDir::fromNativeSeparators(program);
+    relative.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    const QString path = QDir(workingDirectory).absoluteFilePath(relative);
     if (!QFileInfo(path).isFile()) return false;
     QProcess process;
     process.setProgram(path);

@@ -1,0 +1,89 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileDevice>
+#include <QTemporaryDir>
+
+#include "platform/platform.h"
+#include "wait.h"
+
+namespace {
+
+// A program that records its arguments (one per line) and its working folder
+// into files of that folder, each written whole and then renamed into place.
+const char kRecorder[] =
+    "#!/bin/sh\n"
+    "pwd -P > cwd.tmp && mv cwd.tmp cwd.txt\n"
+    ": > args.tmp\n"
+    "for a in \"$@\"; do printf '%s\\n' \"$a\" >> args.tmp; done\n"
+    "mv args.tmp args.txt\n";
+
+class PlatformStartProgramTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(dir_.isValid());
+    ASSERT_TRUE(QDir(dir_.path()).mkpath(QStringLiteral("game")));
+    work_ = QDir(dir_.path()).canonicalPath();
+    WriteScript(QStringLiteral("game/rec.sh"), true);
+  }
+
+  void WriteScript(const QString& relative, bool executable) {
+    QFile f(QDir(work_).filePath(relative));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(kRecorder);
+    f.close();
+    QFileDevice::Permissions p = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+    if (executable) p |= QFileDevice::ExeOwner;
+    ASSERT_TRUE(f.setPermissions(p));
+  }
+
+  // The recorded lines of name, once the program has written it.
+  QStringList Recorded(const QString& name) {
+    const QString path = QDir(work_).filePath(name);
+    if (!WaitUntil([&] { return QFile::exists(path); })) return {QStringLiteral("<nothing recorded>")};
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) return {};
+    QStringList lines = QString::fromUtf8(f.readAll()).split(QLatin1Char('\n'));
+    if (!lines.isEmpty() && lines.last().isEmpty()) lines.removeLast();
+    return lines;
+  }
+
+  Platform& Real() { return Platform::current(); }  // no recording platform installed
+
+  QTemporaryDir dir_;
+  QString work_;
+};
+
+}  // namespace
+
+TEST_F(PlatformStartProgramTest, RelativeProgramRunsInTheGivenFolderWithQuotedPartsAsOneArgument) {
+  ASSERT_TRUE(Real().startProgram(QStringLiteral("game/rec.sh"),
+                                  QStringLiteral("127.0.0.1 9010 \"山田 太郎\" /r0 \"/pC:\\my data\\a.vdc\""), work_));
+  EXPECT_EQ(Recorded(QStringLiteral("args.txt")),
+            (QStringList{QStringLiteral("127.0.0.1"), QStringLiteral("9010"), QStringLiteral("山田 太郎"),
+                         QStringLiteral("/r0"), QStringLiteral("/pC:\\my data\\a.vdc")}));
+  EXPECT_EQ(Recorded(QStringLiteral("cwd.txt")), QStringList{work_});
+}
+
+TEST_F(PlatformStartProgramTest, WindowsStyleProgramPathWithBackslashesIsFound) {
+  // access.ini names the game as "game\soccer.exe".
+  ASSERT_TRUE(Real().startProgram(QStringLiteral("game\\rec.sh"), QStringLiteral("a"), work_));
+  EXPECT_EQ(Recorded(QStringLiteral("args.txt")), QStringList{QStringLiteral("a")});
+}
+
+TEST_F(PlatformStartProgramTest, AbsoluteProgramPathIgnoresTheFolderForLookupButRunsThere) {
+  const QString program = QDir(work_).filePath(QStringLiteral("game/rec.sh"));
+  const QString elsewhere = QDir(work_).filePath(QStringLiteral("game"));
+  ASSERT_TRUE(Real().startProgram(program, QString(), elsewhere));
+  EXPECT_EQ(Recorded(QStringLiteral("game/cwd.txt")), QStringList{elsewhere});
+  EXPECT_TRUE(Recorded(QStringLiteral("game/args.txt")).isEmpty());
+}
+
+TEST_F(PlatformStartProgramTest, MissingOrNonExecutableProgramReportsFailure) {
+  EXPECT_FALSE(Real().startProgram(QStringLiteral("game/none.sh"), QString(), work_));
+  EXPECT_FALSE(Real().startProgram(QStringLiteral("game"), QString(), work_)) << "a folder is no program";
+  WriteScript(QStringLiteral("game/plain.sh"), false);
+  EXPECT_FALSE(Real().startProgram(QStringLiteral("game/plain.sh"), QString(), work_));
+  EXPECT_FALSE(QFile::exists(QDir(work_).filePath(QStringLiteral("args.txt"))));
+}
