@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "platform/cp932.h"
+#include "server/text_cut.h"
 
 namespace {
 
@@ -620,7 +621,7 @@ void LobbyWorld::relayTalk(Room& room, const Session& speaker, const std::string
   info.room = room.number;
   info.sender = speaker.clientId;
   CopyText(info.name, speaker.name.c_str());
-  CopyText(info.text, std::string(cp932::CutToBytes(text, NetDef::TalkBytes)).c_str());
+  CopyText(info.text, WholeChars(text, NetDef::TalkBytes).c_str());
   if (!build<GmTalk>(info)) return;
   for (const int16_t id : room.members) {
     Session* m = byClient(id);
@@ -662,7 +663,7 @@ void LobbyWorld::privateTalk(Session& s, int16_t room, const std::string& rest) 
   info.sender = s.clientId;
   info.kind = NetDef::TalkPrivate;
   CopyText(info.name, s.name.c_str());
-  CopyText(info.text, body.c_str());
+  CopyText(info.text, WholeChars(body, NetDef::TalkBytes).c_str());
   if (build<GmTalk>(info)) {
     for (Session* t : targets)
       if (t->ignored.count(s.clientId) == 0) sendBuilt(*t);

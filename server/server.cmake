@@ -15,7 +15,8 @@ add_library(turfwing_server STATIC
   ${CMAKE_CURRENT_LIST_DIR}/server_clock.cpp
   ${CMAKE_CURRENT_LIST_DIR}/server_clock.h
   ${CMAKE_CURRENT_LIST_DIR}/team_board.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/team_board.h)
+  ${CMAKE_CURRENT_LIST_DIR}/team_board.h
+  ${CMAKE_CURRENT_LIST_DIR}/text_cut.h)
 target_link_libraries(turfwing_server PUBLIC turfwing_net turfwing_sys Qt6::Core Qt6::Network turfwing_warnings)
 target_compile_definitions(turfwing_server PUBLIC ${TURFWING_QT_DEFINITIONS})
 target_include_directories(turfwing_server PUBLIC ${PROJECT_SOURCE_DIR})

@@ -3,7 +3,7 @@
 #include <cstring>
 #include <string_view>
 
-#include "platform/cp932.h"
+#include "server/text_cut.h"
 
 namespace {
 
@@ -48,7 +48,7 @@ bool TeamBoard::apply(uint8_t flags, GmFormationInfo::Entry& entry) {
     entry.posType = s.posType;
   }
   if (flags & GmFormationInfo::HasName) {
-    const std::string_view cut = cp932::CutToBytes(entry.name, NetDef::SlotNameBytes);
+    const std::string cut = WholeChars(entry.name, NetDef::SlotNameBytes);
     std::memset(s.name, 0, sizeof s.name);
     std::memcpy(s.name, cut.data(), cut.size());
     std::memcpy(entry.name, s.name, sizeof s.name);
