@@ -24,8 +24,12 @@ namespace {
 
 constexpr size_t npos = std::string::npos;
 constexpr std::string_view kBom = "\xEF\xBB\xBF";
+// No settings file comes near this; a path naming a device or a huge file is
+// refused instead of read without end.
+constexpr size_t kMaxFileSize = 16 * 1024 * 1024;
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+// A stray CR (a file whose line ends were converted twice) counts as a blank.
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
 
 size_t SkipBlanks(std::string_view s, size_t from) {
   while (from < s.size() && IsBlank(s[from])) ++from;
@@ -153,8 +157,8 @@ IniFile IniFile::Load(const std::string& path) {
   std::string bytes;
   char buffer[8192];
   size_t n = 0;
-  while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) bytes.append(buffer, n);
-  const bool error = std::ferror(f) != 0;
+  while (bytes.size() <= kMaxFileSize && (n = std::fread(buffer, 1, sizeof buffer, f)) > 0) bytes.append(buffer, n);
+  const bool error = std::ferror(f) != 0 || bytes.size() > kMaxFileSize;
   std::fclose(f);
   if (error) return failed;
   return FromBytes(bytes);

@@ -215,6 +215,13 @@ TEST(IniFileTest, NewSectionIsAppendedWithTheFilesLineEnding) {
   EXPECT_EQ(emptySection.Bytes(), "[S]\r\nk=1\r\n");
 }
 
+TEST(IniFileTest, AStrayCarriageReturnIsNotPartOfTheValue) {
+  IniFile ini = IniFile::FromBytes("[A]\r\nx=12\r\r\ny=2\r\n");
+  EXPECT_EQ(ini.ReadInteger("A", "x", 0), 12);
+  ini.WriteInteger("A", "x", 3);
+  EXPECT_EQ(ini.Bytes(), "[A]\r\nx=3\r\r\ny=2\r\n");
+}
+
 TEST(IniFileTest, MixedLineEndingsAreKeptLineByLine) {
   const std::string bytes = "[A]\r\nx=1\ny=2\r\n\r\n";
   IniFile ini = IniFile::FromBytes(bytes);
@@ -315,4 +322,5 @@ TEST(IniFileSaveTest, LoadTellsAMissingFileFromAnUnreadableOne) {
   const IniFile ini = IniFile::Load(dir.File("folder.ini"));
   EXPECT_TRUE(ini.ReadFailed());
   EXPECT_EQ(ini.ReadInteger("A", "x", 3), 3);
+  EXPECT_TRUE(IniFile::Load("/dev/zero").ReadFailed()) << "an endless file is refused, not read for ever";
 }
