@@ -25,11 +25,8 @@ void DecodeAnd(const NetMessageSet& messages, void (ChatTabs::*handler)(const ty
 }
 }  // namespace
 
-ChatTabs::ChatTabs(ChatHost& host, const RoomListModel& rooms, QWidget* parent)
-    : QObject(parent), host_(host), rooms_(rooms) {
-  pageControl_ = new QTabWidget(parent);
-  pageControl_->setObjectName(QStringLiteral("PageControl1"));
-  pageControl_->setDocumentMode(false);
+ChatTabs::ChatTabs(ChatHost& host, const RoomListModel& rooms, QTabWidget* pageControl)
+    : QObject(pageControl), host_(host), rooms_(rooms), pageControl_(pageControl) {
   pageControl_->setUsesScrollButtons(true);
   pageControl_->setElideMode(Qt::ElideNone);
   pageControl_->setIconSize(QSize(16, 16));

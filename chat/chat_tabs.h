@@ -2,11 +2,12 @@
 // The chat page control and the routing of room, member, talk and formation
 // messages to its tabs.
 //
-// ChatTabs creates and owns the page control (`PageControl1`, a QTabWidget);
-// the main window puts PageControl1() into its layout and hands the decoded
-// messages to the Recv* handlers (or the whole message set to Dispatch). Every
-// page is a TChatSheet; the chat tab of a room is the first page, in page order,
-// whose room number matches.
+// The main window gives ChatTabs its page control (`PageControl1`, a
+// QTabWidget) and leaves the pages to it: ChatTabs adds and removes every page,
+// sets the tab captions and icons and clears the mark when a page becomes
+// current. The main window hands the decoded messages to the Recv* handlers (or
+// the whole message set to Dispatch). Every page is a TChatSheet; the chat tab
+// of a room is the first page, in page order, whose room number matches.
 //
 // A destroyed tab leaves the page control at once and is deleted when control
 // returns to the event loop, so a handler of the tab that is still running (a
@@ -32,8 +33,8 @@ class ChatTabs : public QObject {
   Q_OBJECT
  public:
   // rooms gives the captions of new tabs (the room list window's rows); host and
-  // rooms must outlive this object.
-  ChatTabs(ChatHost& host, const RoomListModel& rooms, QWidget* parent);
+  // rooms must outlive this object, which is a child of pageControl.
+  ChatTabs(ChatHost& host, const RoomListModel& rooms, QTabWidget* pageControl);
   ~ChatTabs() override;
 
   QTabWidget* PageControl1() const { return pageControl_; }

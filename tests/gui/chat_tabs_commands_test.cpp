@@ -20,7 +20,7 @@ struct World {
   RecordingPlatform platform;
   RecordingChatHost host;
   RoomListModel rooms;
-  ChatTabs* tabs = new ChatTabs(host, rooms, &host.window);
+  ChatTabs* tabs = new ChatTabs(host, rooms, new QTabWidget(&host.window));
 
   TChatSheet* Open(int16_t room, const char* password = "", uint32_t team = 0) {
     tabs->RecvAEnterRoom(Entered(room, password, team));

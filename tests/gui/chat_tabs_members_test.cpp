@@ -19,7 +19,7 @@ struct World {
   RecordingPlatform platform;
   RecordingChatHost host;
   RoomListModel rooms;
-  ChatTabs* tabs = new ChatTabs(host, rooms, &host.window);
+  ChatTabs* tabs = new ChatTabs(host, rooms, new QTabWidget(&host.window));
 
   TChatSheet* Open(int16_t room) {
     tabs->RecvAEnterRoom(Entered(room));

@@ -32,7 +32,7 @@ struct World {
       CopyText(e.name, name.c_str());
     }
     rooms.ApplyRoomList(list);
-    tabs = new ChatTabs(host, rooms, &host.window);
+    tabs = new ChatTabs(host, rooms, new QTabWidget(&host.window));
     tabs->SetClock([] { return ClockTime{12, 34, 56}; });
   }
   TChatSheet* Open(int16_t room) {
