@@ -2,6 +2,7 @@
 
 #include <QCloseEvent>
 #include <QPlainTextEdit>
+#include <QScreen>
 #include <QVBoxLayout>
 
 TDebugForm::TDebugForm(QWidget* parent) : QWidget(parent, Qt::Window | Qt::WindowStaysOnTopHint) {
@@ -24,6 +25,25 @@ TDebugForm::TDebugForm(QWidget* parent) : QWidget(parent, Qt::Window | Qt::Windo
 }
 
 void TDebugForm::AddLine(const QString& line) { Output->appendPlainText(line); }
+
+void TDebugForm::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  // The design place suits a wide desktop; on a smaller one pull the window back
+  // onto the screen instead of opening it out of sight.
+  if (QScreen* s = screen()) {
+    const QRect avail = s->availableGeometry();
+    QRect g = frameGeometry();
+    if (!avail.contains(g)) {
+      g.setHeight(qMin(g.height(), avail.height()));
+      g.moveRight(qMin(g.right(), avail.right()));
+      g.moveBottom(qMin(g.bottom(), avail.bottom()));
+      g.moveLeft(qMax(g.left(), avail.left()));
+      g.moveTop(qMax(g.top(), avail.top()));
+      move(g.topLeft());
+      resize(width(), qMin(height(), avail.height() - (frameGeometry().height() - height())));
+    }
+  }
+}
 
 void TDebugForm::closeEvent(QCloseEvent* event) {
   event->ignore();

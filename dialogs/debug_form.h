@@ -18,6 +18,7 @@ class TDebugForm final : public QWidget {
   static constexpr int kMaxLines = 20000;
 
  protected:
+  void showEvent(QShowEvent* event) override;
   // Closing hides the window; it lives until the program ends.
   void closeEvent(QCloseEvent* event) override;
 

@@ -79,6 +79,8 @@ class DialogLayoutTest : public ::testing::Test {
 
 TEST_F(DialogLayoutTest, LoginFitsItsTexts) {
   TFormLogin d;
+  d.findChild<QLineEdit*>(QStringLiteral("EditID"))->setText(QStringLiteral("12345678"));
+  d.findChild<QLineEdit*>(QStringLiteral("EditPassword"))->setText(QStringLiteral("ABCDEFGHIJKL"));
   Check(&d, QSize(324, 163), "login.png");
 }
 
@@ -96,6 +98,8 @@ TEST_F(DialogLayoutTest, PingFitsItsTexts) {
 
 TEST_F(DialogLayoutTest, UpdateNoticeFitsItsTexts) {
   TFormUpdate d;
+  d.findChild<TLinkLabel*>(QStringLiteral("LabelURL"))
+      ->setAddress(QStringLiteral("http://download.example.test/client/turfwing-2.18.56-setup-full-package.exe"));
   Check(&d, QSize(319, 151), "update.png");
 }
 
@@ -107,6 +111,7 @@ TEST_F(DialogLayoutTest, DebugWindowFitsItsTexts) {
 
 TEST_F(DialogLayoutTest, CreateRoomFitsItsTexts) {
   TFormCreateRoom d;
+  d.findChild<QLineEdit*>(QStringLiteral("EditName"))->setText(QStringLiteral("ＷＷＷＷＷＷＷＷＷ"));
   Check(&d, QSize(311, 225), "create_room.png");
 }
 

@@ -5,6 +5,7 @@
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
 #include <QTextBlock>
 #include <QTimer>
@@ -124,6 +125,15 @@ TEST(DebugFormTest, OldestLinesGoBeyondTheLimit) {
   EXPECT_EQ(output->document()->blockCount(), TDebugForm::kMaxLines);
   EXPECT_EQ(output->document()->firstBlock().text(), QStringLiteral("3"));
   EXPECT_EQ(output->document()->lastBlock().text(), QString::number(TDebugForm::kMaxLines + 2));
+}
+
+TEST(DebugFormTest, ShownOnTheScreenEvenWhenItIsSmall) {
+  TDebugForm form;
+  form.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+  const QRect avail = form.screen()->availableGeometry();
+  EXPECT_TRUE(avail.contains(form.geometry())) << "window " << form.geometry().x() << "," << form.geometry().y() << " "
+                                               << form.geometry().width() << "x" << form.geometry().height();
 }
 
 }  // namespace
