@@ -1,0 +1,151 @@
+// The chat log under a long evening of talk: 100,000 coloured lines, each with a
+// web address, appended to a visible log in groups of 100 per pass of the event
+// loop (a read event delivering a burst of talk), the view following the end.
+//
+// Reported per run:
+//   first_ms_per_1000 / last_ms_per_1000: time per 1,000 lines over the first and
+//     the last tenth of the lines (painting and scrolling included);
+//   last_over_first: their ratio (flat is 1.0);
+//   bytes_per_line: growth of the resident set divided by the lines;
+//   copied_lines, link_clicks: selection and copy across every line, and a click
+//     on the link of the last line, checked after the fill.
+#include <benchmark/benchmark.h>
+#include <malloc.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QClipboard>
+#include <QElapsedTimer>
+#include <QMouseEvent>
+#include <QScrollBar>
+#include <QTest>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <cstdio>
+#include <ctime>
+#include <memory>
+#include <string>
+
+#include "chat/frame_chat_room.h"
+#include "chat/rich_edit_ex.h"
+#include "platform/cp932.h"
+#include "platform/platform.h"
+
+namespace {
+
+constexpr int Lines = 100000;
+constexpr int Group = 100;
+
+// Counts the addresses a link click hands to the desktop instead of opening them.
+class CountingPlatform final : public Platform {
+ public:
+  int opened = 0;
+  void errorBox(QWidget*, const QString&) override {}
+  void informationBox(QWidget*, const QString&, const QString&) override {}
+  bool yesNoQuestion(QWidget*, const QString&, const QString&) override { return false; }
+  void openUrl(const QString&) override { ++opened; }
+  bool startProgram(const QString&, const QString&, const QString&) override { return false; }
+  void playSound(const QString&) override {}
+  uint32_t tick() override { return 0; }
+  QString openFileName(QWidget*, const QString&, const QString&, const QString&, const QString&) override { return {}; }
+  void alert(QWidget*) override {}
+};
+
+// CPU time of this thread, which the other processes on a shared machine disturb
+// less than the wall clock.
+double ThreadCpuMs() {
+  timespec t{};
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+  return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_nsec) / 1e6;
+}
+
+long ResidentBytes() {
+  long pages = 0;
+  long resident = 0;
+  if (FILE* f = std::fopen("/proc/self/statm", "r")) {
+    if (std::fscanf(f, "%ld %ld", &pages, &resident) != 2) resident = 0;
+    std::fclose(f);
+  }
+  return resident * sysconf(_SC_PAGESIZE);
+}
+
+const QColor Colours[] = {QColor(0, 0, 0), QColor(255, 0, 0), QColor(0, 128, 0), QColor(0, 0, 255)};
+
+void BM_ChatLogAppend(benchmark::State& state) {
+  const std::string name = cp932::FromUtf8("太郎");
+  const std::string text = cp932::FromUtf8(" > 今日の試合はこちら http://example.test/match/");
+  for (auto _ : state) {
+    auto frame = std::make_unique<TFrameChatRoom>();
+    frame->resize(800, 600);
+    frame->show();
+    QApplication::processEvents();
+    TRichEditEx* log = frame->EditLog();
+    malloc_trim(0);
+    const long before = ResidentBytes();
+
+    QElapsedTimer clock;
+    double firstMs = 0;
+    double lastMs = 0;
+    double firstCpu = 0;
+    double lastCpu = 0;
+    const double cpuStart = ThreadCpuMs();
+    clock.start();
+    for (int line = 0; line < Lines; line += Group) {
+      for (int k = line; k < line + Group; ++k) {
+        // A unique address per line, as real talk has.
+        frame->AddLog("12:34:56 ", name, text + std::to_string(k) + "?p=" + std::to_string(k * 7), Colours[k % 4]);
+      }
+      QApplication::processEvents();
+      const int done = line + Group;
+      if (done == Lines / 10) {
+        firstMs = static_cast<double>(clock.nsecsElapsed()) / 1e6;
+        firstCpu = ThreadCpuMs() - cpuStart;
+      }
+      if (done == Lines - Lines / 10) {
+        lastMs = -static_cast<double>(clock.nsecsElapsed()) / 1e6;
+        lastCpu = -ThreadCpuMs();
+      }
+    }
+    lastMs += static_cast<double>(clock.nsecsElapsed()) / 1e6;
+    lastCpu += ThreadCpuMs();
+    QApplication::processEvents();
+    malloc_trim(0);
+    const long after = ResidentBytes();
+
+    // The filled log still selects, copies and reports link clicks.
+    log->selectAll();
+    log->copy();
+    const int copied = static_cast<int>(QApplication::clipboard()->text().count(u'\n')) + 1;
+    log->moveCursor(QTextCursor::End);
+    CountingPlatform platform;
+    Platform::install(&platform);
+    QTextCursor c(log->document()->lastBlock());
+    c.setPosition(c.block().position() + c.block().text().indexOf(QStringLiteral("http")) + 3);
+    const QRect r = log->cursorRect(c);
+    QTest::mouseClick(log->viewport(), Qt::LeftButton, {}, QPoint(r.x() + 3, r.center().y()));
+
+    state.counters["first_ms_per_1000"] = firstMs / (Lines / 10 / 1000.0);
+    state.counters["last_ms_per_1000"] = lastMs / (Lines / 10 / 1000.0);
+    state.counters["last_over_first"] = lastMs / firstMs;
+    state.counters["first_cpu_ms_per_1000"] = firstCpu / (Lines / 10 / 1000.0);
+    state.counters["last_cpu_ms_per_1000"] = lastCpu / (Lines / 10 / 1000.0);
+    state.counters["cpu_last_over_first"] = lastCpu / firstCpu;
+    state.counters["bytes_per_line"] = static_cast<double>(after - before) / Lines;
+    state.counters["copied_lines"] = copied;
+    state.counters["link_clicks"] = platform.opened;
+    Platform::install(nullptr);
+    state.counters["at_end"] = log->verticalScrollBar()->value() == log->verticalScrollBar()->maximum() ? 1 : 0;
+  }
+}
+BENCHMARK(BM_ChatLogAppend)->Iterations(1)->Unit(benchmark::kSecond);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}
