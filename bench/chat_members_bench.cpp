@@ -1,0 +1,106 @@
+// A room of 900 members arriving as 23 GmUserEnter messages of up to 40 members,
+// each decoded and routed through the chat tabs into the member list of a shown
+// tab, then painted once. One iteration is one whole room (run with
+// QT_QPA_PLATFORM=offscreen; it is set when unset).
+
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QTabWidget>
+#include <QTreeWidget>
+#include <string>
+#include <vector>
+
+#include "chat/chat_host.h"
+#include "chat/chat_sheet.h"
+#include "chat/chat_tabs.h"
+#include "chat/frame_chat_room.h"
+#include "chat/room_list_model.h"
+#include "platform/cp932.h"
+
+namespace {
+
+class BenchHost final : public ChatHost {
+ public:
+  QWidget window;
+  void SendPacket(NetMessageSet&) override {}
+  int16_t ClientId() const override { return 1; }
+  bool ChatTime() const override { return true; }
+  std::string UserInfoAddress() const override { return {}; }
+  std::optional<bool> RememberRoom(const std::string&, const std::string&, int32_t) override { return true; }
+  void SetChatInput(const std::string&) override {}
+  void FocusChatInput() override {}
+  bool PasswordExecute(std::string&) override { return false; }
+  QString ExecutableDir() const override { return {}; }
+  QWidget* MainWindow() const override { return const_cast<QWidget*>(&window); }
+  void ShowRoomList() override {}
+};
+
+constexpr int kMembers = 900;
+constexpr int16_t kRoom = 7;
+
+std::vector<NetMessageSet> RoomOfMembers() {
+  std::vector<NetMessageSet> sets;
+  for (int first = 0; first < kMembers; first += NetDef::MaxList16) {
+    GmUserEnter::Info info;
+    info.room = kRoom;
+    for (int i = first; i < kMembers && i < first + NetDef::MaxList16; ++i) {
+      GmUserEnter::Entry& e = info.entries[info.count++];
+      e.clientId = static_cast<int16_t>(100 + i);
+      e.userNumber = static_cast<uint32_t>(50000 + i);
+      CopyText(e.name, cp932::FromUtf8("選手" + std::to_string(i)).c_str());
+      e.level = static_cast<uint8_t>(i % 17 == 0 ? 1 : 0);
+    }
+    sets.emplace_back();
+    sets.back().encode<GmUserEnter>(info);
+  }
+  return sets;
+}
+
+void BM_RoomOf900Members(benchmark::State& state) {
+  BenchHost host;
+  RoomListModel rooms;
+  auto* pages = new QTabWidget(&host.window);
+  ChatTabs tabs(host, rooms, pages);
+  host.window.resize(631, 398);
+  pages->resize(631, 398);
+  host.window.show();
+  const std::vector<NetMessageSet> messages = RoomOfMembers();
+  GmUserLeave::Info leave;
+  leave.count = 1;
+  leave.entries[0] = {kRoom, host.ClientId()};
+  GmAEnterRoom::Info entered;
+  entered.room = kRoom;
+  int listed = 0;
+
+  for (auto _ : state) {
+    state.PauseTiming();
+    tabs.RecvAEnterRoom(entered);
+    QCoreApplication::processEvents();
+    state.ResumeTiming();
+
+    for (const NetMessageSet& m : messages) tabs.Dispatch(m);
+    QCoreApplication::processEvents();  // the list is painted
+
+    state.PauseTiming();
+    listed = tabs.ChatTabOf(kRoom)->Frame()->UserRowCount();
+    tabs.RecvUserLeave(leave);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QCoreApplication::processEvents();
+    state.ResumeTiming();
+  }
+  state.counters["listed"] = listed;
+  state.counters["messages"] = static_cast<double>(messages.size());
+}
+BENCHMARK(BM_RoomOf900Members)->Unit(benchmark::kMillisecond)->Iterations(30);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}
