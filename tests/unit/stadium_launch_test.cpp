@@ -20,11 +20,6 @@ TEST(GameParameterTextTest, SizeBeforeModeAndEveryOptionInPlace) {
             "1.2.3.4 65535 x 12 1 /r1 /s2 /m0 /f1 \"/pC:\\a b.vdc\"");
 }
 
-TEST(GameParameterTextTest, PlayerNameGoesInUnquotedAsBytes) {
-  const std::string name = cp932::FromUtf8("山田 太郎");
-  EXPECT_EQ(GameParameterText("n", 0, name, GameOptions{}, ""), "n 0 " + name + " 7 0 /r0 /s1 /m1 /f0 ");
-}
-
 TEST(WaitingRulesTest, EventReactions) {
   EXPECT_EQ(ReactionToWaitingEvent(2, false), WaitingReaction::Leave);
   EXPECT_EQ(ReactionToWaitingEvent(3, false), WaitingReaction::Enter);
@@ -52,17 +47,10 @@ TEST(WaitingRulesTest, ControlEnabling) {
   }
 }
 
-TEST(WaitingRulesTest, LabelTexts) {
-  StadiumRow row;
-  CopyText(row.stadium.name, cp932::FromUtf8("第一").c_str());
-  EXPECT_EQ(WaitingLabelText(&row), cp932::FromUtf8("第一") + "\x81\x7C" + cp932::FromUtf8("入場待機中"));
-  StadiumRow unnamed;
-  EXPECT_EQ(WaitingLabelText(&unnamed), cp932::FromUtf8("入場待機中")) << "no dash without a name";
+TEST(WaitingRulesTest, LabelUsesTheFullWidthDashOnlyAfterAName) {
+  StadiumRow named, unnamed;
+  CopyText(named.stadium.name, cp932::FromUtf8("第一").c_str());
+  EXPECT_EQ(WaitingLabelText(&named), cp932::FromUtf8("第一") + "\x81\x7C" + cp932::FromUtf8("入場待機中"));
+  EXPECT_EQ(WaitingLabelText(&unnamed), cp932::FromUtf8("入場待機中"));
   EXPECT_EQ(WaitingLabelText(nullptr), cp932::FromUtf8("入場待機中"));
-  EXPECT_EQ(IdleLabelText(false), "");
-  EXPECT_EQ(cp932::ToUtf8(IdleLabelText(true)), "☆競技場を選択し、待機/即入場ボタンを押してください☆");
-  EXPECT_EQ(cp932::ToUtf8(WaitRefusedText("")), "入場待機に失敗しました。");
-  EXPECT_EQ(cp932::ToUtf8(WaitRefusedText(cp932::FromUtf8("満員です"))), "入場待機に失敗しました。満員です");
-  EXPECT_EQ(cp932::ToUtf8(ReserveButtonCaption(true)), "待機中止(&W)");
-  EXPECT_EQ(cp932::ToUtf8(ReserveButtonCaption(false)), "入場待機(&W)");
 }
