@@ -263,15 +263,6 @@ TEST(ChatTabsRoutingTest, TimeFollowsTheChatTimeSetting) {
   EXPECT_EQ(LogOf(lobby)[0].text, "taro > plain");
 }
 
-TEST(ChatTabsRoutingTest, ListedMemberIsNamedFromTheList) {
-  World w;
-  TChatSheet* lobby = w.Open(1);
-  w.tabs->RecvUserEnter(Enter(1, {{9, 100, "taro", 0}}));
-  w.tabs->RecvTalk(Talk(1, 9, "impostor", "hi", 0));
-  w.tabs->RecvTalk(Talk(1, 8, "", "system", 1));
-  EXPECT_EQ(LogOf(lobby)[0].text, "12:34:56 taro > hi");
-  EXPECT_EQ(LogOf(lobby)[1].text, "system");
-}
 
 TEST(ChatTabsRoutingTest, TalkTextIsShownAsPlainText) {
   World w;

@@ -77,16 +77,6 @@ TEST(ChatLineTest, TimeOffLeavesNoPrefix) {
   EXPECT_EQ(Compose(Talk(3, 1, "bob", "x", 5), none, false).Text(), "====> bob > x");
 }
 
-TEST(ChatLineTest, ColoursPerKind) {
-  EXPECT_EQ(TalkColor(0), ChatBlack);
-  EXPECT_EQ(TalkColor(1), ChatRed);
-  EXPECT_EQ(TalkColor(2), ChatGreen);
-  EXPECT_EQ(TalkColor(3), ChatBlue);
-  EXPECT_EQ(TalkColor(4), ChatRed);
-  EXPECT_EQ(TalkColor(5), ChatGreen);
-  EXPECT_EQ(TalkColor(6), ChatBlack);
-  EXPECT_EQ((ChatGreen), (ChatColor{0, 128, 0}));
-}
 
 TEST(ChatLineTest, TalkForAnotherRoomIsNotLogged) {
   ChatLine line;

@@ -65,8 +65,3 @@ TEST(ChatUserListTest, NamesAreKeptToTheWireWidth) {
   EXPECT_EQ(std::string(list.At(0).name), std::string(18, 'x'));
 }
 
-TEST(ChatUserListTest, ImageFollowsLevel) {
-  EXPECT_EQ(MemberImageIndex(0), 1);
-  EXPECT_EQ(MemberImageIndex(1), 0);
-  EXPECT_EQ(MemberImageIndex(255), 0);
-}

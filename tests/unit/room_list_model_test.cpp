@@ -62,19 +62,6 @@ TEST(RoomListModelTest, NoTeamRoomsFirstThenFullerFirst) {
   EXPECT_EQ(Order(m), (std::vector<int16_t>{4, 2, 3, 1}));
 }
 
-TEST(RoomListModelTest, CompareRules) {
-  RoomEntry a, b;
-  a.teamId = 0;
-  b.teamId = 9;
-  a.memberCount = 0;
-  b.memberCount = 100;
-  EXPECT_LT(RoomList2Compare(a, b), 0) << "no team beats a fuller team room";
-  EXPECT_GT(RoomList2Compare(b, a), 0);
-  b.teamId = 0;
-  EXPECT_GT(RoomList2Compare(a, b), 0);
-  a.memberCount = 100;
-  EXPECT_EQ(RoomList2Compare(a, b), 0) << "names play no part";
-}
 
 TEST(RoomListModelTest, CountsWaitForTheEmptyMessage) {
   RoomListModel m;
@@ -129,15 +116,6 @@ TEST(RoomListModelTest, RoomNameOfFollowsRowOrderAndIsEmptyWhenUnknown) {
   EXPECT_TRUE(m.Rows().empty());
 }
 
-TEST(RoomListModelTest, SerialFollowsTheRowThroughSorting) {
-  RoomListModel m;
-  m.ApplyRoomList(List({{1, "a", 0, 0}, {2, "b", 0, 0}}));
-  const uint64_t serialOfB = m.Rows()[1].serial;
-  m.ApplyRoomUsers(Users({{2, 3}}));
-  m.ApplyRoomUsers(Users({}));
-  EXPECT_EQ(m.IndexOfSerial(serialOfB), 0);
-  EXPECT_EQ(m.IndexOfSerial(12345), -1);
-}
 
 TEST(RoomListModelTest, OutOfRangeCountsAreClamped) {
   RoomListModel m;
