@@ -53,7 +53,7 @@ void TFormFormation::BuildLayout() {
   PanelLeft->setFrameStyle(QFrame::Panel | QFrame::Raised);
   PanelLeft->setLineWidth(1);
   auto* fill = new QVBoxLayout(PanelLeft);
-  fill->setContentsMargins(1, 1, 1, 1);
+  fill->setContentsMargins(0, 0, 0, 0);  // the panel's bevel is its one-pixel frame
   board_ = new TFormationImage(PanelLeft);
   fill->addWidget(board_);
 
@@ -191,7 +191,8 @@ void TFormFormation::ButtonSaveClick() {
   CheckExtra->setChecked(false);
   int badSlot = -1;
   const TeamFormation& formation = board_->Formation();
-  const std::string error = CheckErrorText(formation, formation.Check(badSlot), badSlot);
+  const FormationCheck result = formation.Check(badSlot);
+  const std::string error = CheckErrorText(formation, result, badSlot);
   if (!error.empty()) {
     Platform::current().errorBox(this, ToQString(error));
     return;
