@@ -4,6 +4,9 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <cstdio>
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
 
 #include "server/demo_world.h"
 #include "server/qt_server_clock.h"
@@ -125,6 +128,14 @@ void LobbyServer::onDisconnected(int conn) {
   if (it == connections_.end()) return;
   world_->closed(conn);
   connections_.erase(it);
+#if defined(__GLIBC__)
+  // After a burst the freed send buffers stay with the allocator; hand them
+  // back to the system once the crowd has gone.
+  if (connections_.empty() || ++closedSinceTrim_ >= 200) {
+    closedSinceTrim_ = 0;
+    malloc_trim(0);
+  }
+#endif
   if (shuttingDown_ && connections_.empty()) Q_EMIT allClosed();
 }
 

@@ -57,4 +57,5 @@ class LobbyServer final : public QObject {
   QTcpServer* server_ = nullptr;
   std::map<int, std::unique_ptr<Connection>> connections_;
   bool shuttingDown_ = false;
+  int closedSinceTrim_ = 0;
 };

@@ -1,0 +1,265 @@
+// Load on turfwing-lobbyd: N loopback clients connect, log in, enter the lobby,
+// each send L chat lines (every line reaches every client in the lobby), leave
+// and disconnect. The server runs as its own process so its resident memory is
+// measured alone: before the clients, at the peak and after they are gone.
+//
+//   bench_server_load [--clients N] [--lines L] [--lobbyd PATH] [--limit SECONDS]
+//
+// Prints connections per second, lines per second in and messages per second
+// out. Every phase is bounded by --limit; a run that hits it says so and fails.
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QHostAddress>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTcpSocket>
+#include <QThread>
+#include <cstdio>
+#include <cstring>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "net/net_messages.h"
+#include "net/stream_buffer.h"
+
+namespace {
+
+struct Totals {
+  int loggedIn = 0;
+  int linesComplete = 0;  // clients that heard every load line
+  int gone = 0;
+  long long talkFrames = 0;
+  int failures = 0;
+};
+
+class LoadClient final : public QObject {
+ public:
+  LoadClient(int index, quint16 port, int expectedLines, Totals& totals)
+      : index_(index), port_(port), expected_(expectedLines), totals_(totals), loop_(buffer_, packet_, [this] {
+          onFrame();
+        }) {
+    QObject::connect(&socket_, &QTcpSocket::connected, this, [this] { send<GmReady>(GmReady::Info{}); });
+    QObject::connect(&socket_, &QTcpSocket::readyRead, this, [this] {
+      const QByteArray bytes = socket_.readAll();
+      if (loop_.feed(reinterpret_cast<const uint8_t*>(bytes.constData()), static_cast<int>(bytes.size())) ==
+          FrameLoop::Result::Close) {
+        ++totals_.failures;
+        socket_.abort();
+      }
+    });
+    QObject::connect(&socket_, &QTcpSocket::disconnected, this, [this] {
+      if (!gone_) {
+        gone_ = true;
+        ++totals_.gone;
+      }
+    });
+  }
+  void start() { socket_.connectToHost(QHostAddress::LocalHost, port_); }
+  void talk(int lines) {
+    for (int i = 0; i < lines; ++i) {
+      GmTalk::Info t;
+      t.room = 1;
+      t.sender = clientId_;
+      std::snprintf(t.text, sizeof t.text, "load %d line %d: the quick brown fox jumps over the lazy dog", index_, i);
+      send<GmTalk>(t);
+    }
+  }
+  void leave() {
+    GmLeaveRoom::Info l;
+    l.room = 1;
+    send<GmLeaveRoom>(l);
+  }
+
+ private:
+  template <class M>
+  void send(const typename M::Info& info) {
+    NetPacket p;
+    if (M::encode(p, info)) socket_.write(reinterpret_cast<const char*>(p.frame_bytes()), p.wire_length());
+  }
+  void onFrame() {
+    switch (packet_.type()) {
+      case GmAReady::Type: {
+        GmAReady::Info a;
+        if (!GmAReady::decode(packet_, a) || a.status != 0) return fail();
+        clientId_ = a.clientId;
+        GmConnect::Info c;
+        c.userId = static_cast<uint32_t>(100000 + index_);
+        CopyText(c.password, "load");
+        send<GmConnect>(c);
+        break;
+      }
+      case GmAConnect::Type: {
+        GmAConnect::Info a;
+        if (!GmAConnect::decode(packet_, a) || a.status != 0) return fail();
+        GmEnterRoom::Info e;
+        e.room = 1;
+        send<GmEnterRoom>(e);
+        break;
+      }
+      case GmAEnterRoom::Type: {
+        GmAEnterRoom::Info a;
+        if (!GmAEnterRoom::decode(packet_, a) || a.status != 0) return fail();
+        ++totals_.loggedIn;
+        break;
+      }
+      case GmTalk::Type: {
+        ++totals_.talkFrames;
+        GmTalk::Info t;
+        if (GmTalk::decode(packet_, t) && std::strncmp(t.text, "load ", 5) == 0 && ++heard_ == expected_) {
+          ++totals_.linesComplete;
+        }
+        break;
+      }
+      case GmUserLeave::Type: {
+        GmUserLeave::Info l;
+        if (GmUserLeave::decode(packet_, l) && l.count > 0 && l.entries[0].clientId == clientId_) {
+          socket_.disconnectFromHost();
+        }
+        break;
+      }
+      default:
+        break;
+    }
+  }
+  void fail() {
+    ++totals_.failures;
+    socket_.abort();
+  }
+
+  int index_;
+  quint16 port_;
+  int expected_;
+  Totals& totals_;
+  QTcpSocket socket_;
+  StreamBuffer buffer_;
+  NetPacket packet_;
+  FrameLoop loop_;
+  int16_t clientId_ = 0;
+  int heard_ = 0;
+  bool gone_ = false;
+};
+
+double RssMb(qint64 pid) {
+  QFile status(QStringLiteral("/proc/%1/status").arg(pid));
+  if (!status.open(QIODevice::ReadOnly)) return -1;
+  const QRegularExpression rss(QStringLiteral("VmRSS:\\s+(\\d+) kB"));
+  const auto m = rss.match(QString::fromLatin1(status.readAll()));
+  return m.hasMatch() ? m.captured(1).toDouble() / 1024.0 : -1;
+}
+
+bool RunUntil(const std::function<bool()>& done, int limitSeconds) {
+  QDeadlineTimer deadline(limitSeconds * 1000LL);
+  while (!done()) {
+    if (deadline.hasExpired()) return false;
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+  }
+  return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QCoreApplication app(argc, argv);
+  int clients = 500;
+  int lines = 20;
+  int limit = 120;
+  QString lobbyd = QStringLiteral(TURFWING_LOBBYD_PATH);
+  const QStringList args = app.arguments();
+  for (int i = 1; i + 1 < args.size(); i += 2) {
+    if (args[i] == QStringLiteral("--clients")) clients = args[i + 1].toInt();
+    if (args[i] == QStringLiteral("--lines")) lines = args[i + 1].toInt();
+    if (args[i] == QStringLiteral("--limit")) limit = args[i + 1].toInt();
+    if (args[i] == QStringLiteral("--lobbyd")) lobbyd = args[i + 1];
+  }
+  if (clients < 1 || lines < 0 || limit < 1) {
+    std::fprintf(stderr, "usage: bench_server_load [--clients N] [--lines L] [--lobbyd PATH] [--limit SECONDS]\n");
+    return 2;
+  }
+
+  QProcess server;
+  server.setProcessChannelMode(QProcess::SeparateChannels);
+  server.start(lobbyd, {QStringLiteral("--demo"), QStringLiteral("--listen"), QStringLiteral("127.0.0.1:0"),
+                        QStringLiteral("--max-users"), QString::number(clients + 10)});
+  if (!server.waitForStarted()) {
+    std::fprintf(stderr, "cannot start %s\n", lobbyd.toLocal8Bit().constData());
+    return 1;
+  }
+  quint16 port = 0;
+  QByteArray err;
+  const QRegularExpression listening(QStringLiteral("listening on [0-9.]+:(\\d+)"));
+  RunUntil(
+      [&] {
+        server.waitForReadyRead(50);
+        err += server.readAllStandardError();
+        const auto m = listening.match(QString::fromUtf8(err));
+        if (m.hasMatch()) port = static_cast<quint16>(m.captured(1).toUInt());
+        return port != 0;
+      },
+      10);
+  if (port == 0) {
+    std::fprintf(stderr, "the server did not say where it listens\n");
+    return 1;
+  }
+  // The server logs every connection on stderr; keep the pipe drained.
+  QObject::connect(&server, &QProcess::readyReadStandardError, &server, [&server] { server.readAllStandardError(); });
+  const qint64 pid = server.processId();
+  QThread::msleep(200);
+  const double rssStart = RssMb(pid);
+
+  Totals totals;
+  std::vector<std::unique_ptr<LoadClient>> pool;
+  const int expected = clients * lines;
+  for (int i = 0; i < clients; ++i) pool.push_back(std::make_unique<LoadClient>(i, port, expected, totals));
+
+  bool ok = true;
+  // Phase 1: connect, log in, enter the lobby; at most 64 handshakes in flight.
+  QElapsedTimer timer;
+  timer.start();
+  int started = 0;
+  ok &= RunUntil(
+      [&] {
+        while (started < clients && started - totals.loggedIn - totals.failures < 64) pool[started++]->start();
+        return totals.loggedIn + totals.failures >= clients;
+      },
+      limit);
+  const double loginSeconds = timer.nsecsElapsed() / 1e9;
+
+  // Phase 2: every client talks; done when each has heard every load line.
+  const long long framesBefore = totals.talkFrames;
+  timer.restart();
+  for (auto& c : pool) c->talk(lines);
+  ok &= RunUntil([&] { return totals.linesComplete + totals.failures >= clients; }, limit);
+  const double talkSeconds = timer.nsecsElapsed() / 1e9;
+  const long long delivered = totals.talkFrames - framesBefore;
+  const double rssPeak = RssMb(pid);
+
+  // Phase 3: leave and disconnect.
+  timer.restart();
+  for (auto& c : pool) c->leave();
+  ok &= RunUntil([&] { return totals.gone >= clients; }, limit);
+  const double leaveSeconds = timer.nsecsElapsed() / 1e9;
+  pool.clear();
+  RunUntil([] { return false; }, 1);  // let the server finish its clean-up
+  const double rssAfter = RssMb(pid);
+
+  server.terminate();
+  server.waitForFinished(5000);
+
+  std::printf("bench_server_load: %d clients, %d lines each\n", clients, lines);
+  std::printf("  connect + login + enter lobby: %.2f s, %.0f connections/s\n", loginSeconds, clients / loginSeconds);
+  std::printf("  talk: %d lines in, %lld messages out in %.2f s: %.0f lines/s in, %.0f messages/s out\n", expected,
+              delivered, talkSeconds, expected / talkSeconds, delivered / talkSeconds);
+  std::printf("  leave + disconnect: %.2f s\n", leaveSeconds);
+  std::printf("  server resident memory: %.1f MB before, %.1f MB at the peak, %.1f MB after\n", rssStart, rssPeak,
+              rssAfter);
+  if (!ok || totals.failures != 0) {
+    std::printf("  INCOMPLETE: %d failures, a phase hit the %d s limit: %s\n", totals.failures, limit,
+                ok ? "no" : "yes");
+    return 1;
+  }
+  return 0;
+}
