@@ -23,6 +23,12 @@ TRichEditEx::TRichEditEx(QWidget* parent) : QTextBrowser(parent) {
   setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   setLineWrapMode(QTextEdit::WidgetWidth);
   viewport()->setMouseTracking(true);
+  // Chat runs left to right; a fixed direction spares the layout a scan of every
+  // new line for its direction.
+  QTextOption option = document()->defaultTextOption();
+  option.setTextDirection(Qt::LeftToRight);
+  document()->setDefaultTextOption(option);
+  end_ = QTextCursor(document());
 
   QScrollBar* bar = verticalScrollBar();
   // A move that is not ours is the reader's: he follows new lines again only once
@@ -53,8 +59,9 @@ void TRichEditEx::AppendLine(std::string_view line, const QColor& color) {
   link.setAnchor(true);
   link.setFontUnderline(true);
 
-  QTextCursor cursor(document());
-  cursor.movePosition(QTextCursor::End);
+  // The log's own cursor stays at the end: only AppendLine inserts, and moving a
+  // cursor there would lay out the last line again for its x position.
+  QTextCursor& cursor = end_;
   cursor.beginEditBlock();
   if (lines_ > 0) cursor.insertBlock();
   size_t at = 0;

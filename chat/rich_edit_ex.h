@@ -10,6 +10,7 @@
 
 #include <QColor>
 #include <QTextBrowser>
+#include <QTextCursor>
 #include <string>
 #include <string_view>
 
@@ -50,6 +51,7 @@ class TRichEditEx : public QTextBrowser {
   int LinkPositionAt(const QPoint& viewportPos) const;
   std::string LinkTextAround(int position) const;
 
+  QTextCursor end_;  // at the end of the text
   bool autoUrlDetect_ = true;
   bool following_ = true;
   bool scrollPending_ = false;
