@@ -5,6 +5,7 @@
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -231,6 +232,24 @@ TEST_F(StadiumPanelTest, SelectionEnablesButtonsAndFollowsItsRowThroughResort) {
   Add({Stadium(3, "alpha")});
   ASSERT_EQ(panel->SelectedIndex(), 1u) << "the chosen stadium moved down with the sort";
   EXPECT_EQ(panel->SelectedStadiumRow()->stadium.id, 1u);
+}
+
+TEST_F(StadiumPanelTest, KeyboardReachesAndChoosesAStadium) {
+  Add({Stadium(1, "a"), Stadium(2, "b")});
+  panel->show();
+  panel->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(panel.get()));
+  auto* elsewhere = new QLineEdit(panel.get());  // stands in for the chat line
+  elsewhere->show();
+  elsewhere->setFocus();
+  ASSERT_TRUE(elsewhere->hasFocus());
+  QTest::keyClick(elsewhere, Qt::Key_L, Qt::AltModifier);
+  ASSERT_TRUE(panel->GameList2()->hasFocus()) << "the group's accelerator focuses the list";
+  QTest::keyClick(panel->GameList2(), Qt::Key_Down);
+  QTest::keyClick(panel->GameList2(), Qt::Key_Down);
+  ASSERT_NE(panel->SelectedStadiumRow(), nullptr);
+  EXPECT_EQ(panel->SelectedStadiumRow()->stadium.id, 2u);
+  EXPECT_TRUE(GameEnabled());
 }
 
 TEST_F(StadiumPanelTest, DeletingTheSelectedRowLeavesNothingSelected) {
