@@ -4,6 +4,8 @@
 #include <QCloseEvent>
 #include <QFrame>
 #include <QLabel>
+#include <QPainter>
+#include <QPixmap>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -24,6 +26,17 @@ QLabel* AddLabel(QWidget* parent, const char* text, const QColor& colour, int x,
   label->move(x, y);
   label->adjustSize();
   return label;
+}
+
+QPixmap DiscSwatch(const QColor& colour) {
+  QPixmap pixmap(11, 11);
+  pixmap.fill(Qt::transparent);
+  QPainter p(&pixmap);
+  p.setRenderHint(QPainter::Antialiasing);
+  p.setPen(QColor(64, 64, 64));
+  p.setBrush(colour);
+  p.drawEllipse(QRectF(0.5, 0.5, 10, 10));
+  return pixmap;
 }
 
 }  // namespace
@@ -88,6 +101,14 @@ void TFormFormation::BuildLayout() {
   PanelExtra->setAutoFillBackground(true);
   PanelExtra->hide();
 
+  // The panel's texts are a size smaller, so both help lines and the long button
+  // captions fit the window's fixed width.
+  QFont small = PanelExtra->font();
+  small.setPointSize(8);
+  PanelExtra->setFont(small);
+
+  // The legend: each text in its disc colour, after a disc of that colour (so the
+  // yellow entry stays legible on the window's light grey).
   struct Legend {
     const char* text;
     QColor colour;
@@ -97,13 +118,16 @@ void TFormFormation::BuildLayout() {
                             {"青－DF", QColor(0, 0, 255)},
                             {"黒－GK", QColor(0, 0, 0)},
                             {"黄－敵", QColor(255, 255, 0)}};
-  int x = 8;
+  int x = 6;
   for (const Legend& l : legends) {
-    QLabel* label = AddLabel(PanelExtra, l.text, l.colour, x, 4);
-    x += label->width() + 12;
+    auto* swatch = new QLabel(PanelExtra);
+    swatch->setPixmap(DiscSwatch(l.colour));
+    swatch->setGeometry(x, 5, 11, 11);
+    QLabel* label = AddLabel(PanelExtra, l.text, l.colour, x + 13, 3);
+    x += 13 + label->width() + 10;
   }
   const QColor text = palette().color(QPalette::WindowText);
-  AddLabel(PanelExtra, "左ボタンドラッグ－選手移動", text, 8, 22);
+  AddLabel(PanelExtra, "左ボタンドラッグ－選手移動", text, 6, 22);
   AddLabel(PanelExtra, "右ボタンクリック－種別設定", text, 166, 22);
 
   ButtonLoad = new QPushButton(QString::fromUtf8("チームフォーメーション読込"), PanelExtra);

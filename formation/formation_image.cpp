@@ -3,6 +3,7 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
+#include <algorithm>
 
 #include "formation/form_board_name.h"
 #include "platform/qt_text.h"
@@ -56,13 +57,21 @@ QRect TFormationImage::SlotScreenArea(int index) const {
   const BoardTransform t = Transform();
   QRect area = FillRect(t.FieldToScreen(RedrawArea(*slot)));
   // A long name or a tall font may reach past the disc: take the label in too.
-  const QFontMetrics fm(font());
-  const QString label = ToQString(LabelOf(*slot));
-  const FieldPoint c = t.FieldToScreen(FieldPoint{slot->x, slot->y});
-  const int w = fm.horizontalAdvance(label);
-  const int baseline = c.y + (fm.capHeight() + 1) / 2;
-  area |= QRect(c.x - w / 2, baseline - fm.ascent(), w, fm.height());
+  area |= LabelBox(*slot);
   return area.adjusted(-1, -1, 1, 1);
+}
+
+QRect TFormationImage::LabelBox(const FormationSlot& slot) const {
+  const QFontMetrics fm(font());
+  const FieldPoint c = Transform().FieldToScreen(FieldPoint{slot.x, slot.y});
+  const int w = fm.horizontalAdvance(ToQString(LabelOf(slot)));
+  // Centred on the disc: half the label's width to the left, the digits' height
+  // centred on the disc's middle row. A label that would run off the board's
+  // side (the opponents wait at its right edge) is pushed back inside.
+  int left = c.x - w / 2;
+  left = std::max(0, std::min(left, width() - w));
+  const int baseline = c.y + (fm.capHeight() + 1) / 2;
+  return QRect(left, baseline - fm.ascent(), w, fm.height());
 }
 
 void TFormationImage::RedrawSlot(int index) {
@@ -89,7 +98,6 @@ void TFormationImage::Paint(QPainter& canvas, const QRect& /*area*/) {
   canvas.setRenderHint(QPainter::Antialiasing, true);
   canvas.drawEllipse(QRectF(FillRect(t.FieldToScreen(geometry_.centreCircle))).adjusted(0.5, 0.5, -0.5, -0.5));
 
-  const QFontMetrics fm(font());
   for (int i = 0; i < formation_.SlotCount(); ++i) {
     const FormationSlot& slot = formation_.Slot(i);
     const DiscColours colours = ColoursOf(slot);
@@ -101,11 +109,8 @@ void TFormationImage::Paint(QPainter& canvas, const QRect& /*area*/) {
     canvas.setRenderHint(QPainter::Antialiasing, false);
     canvas.setBrush(Qt::NoBrush);
     canvas.setPen(Rgb(colours.label));
-    const QString label = ToQString(LabelOf(slot));
-    const FieldPoint c = t.FieldToScreen(FieldPoint{slot.x, slot.y});
-    // Centred on the disc: half the label's width to the left, the digits'
-    // height centred on the disc's middle row.
-    canvas.drawText(c.x - fm.horizontalAdvance(label) / 2, c.y + (fm.capHeight() + 1) / 2, label);
+    canvas.drawText(LabelBox(slot), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine | Qt::TextDontClip,
+                    ToQString(LabelOf(slot)));
   }
 }
 

@@ -57,6 +57,7 @@ class TFormationImage final : public TMyControl {
 
  private:
   QRect SlotScreenArea(int index) const;
+  QRect LabelBox(const FormationSlot& slot) const;
   void EndDrag();
   bool EditName(std::string& name);
 
