@@ -16,6 +16,16 @@
 #include <cstdarg>
 #include <cstdio>
 
+#include <QCoreApplication>
+
+#include "chat/form_create_room.h"
+#include "chat/form_password.h"
+#include "dialogs/debug_form.h"
+#include "dialogs/form_game_option.h"
+#include "dialogs/form_login.h"
+#include "dialogs/form_ping.h"
+#include "dialogs/form_update.h"
+#include "lobby/game_list_panel.h"
 #include "lobby/main_window_rules.h"
 #include "platform/platform.h"
 #include "platform/qt_text.h"
@@ -28,8 +38,11 @@ constexpr int InputLimitBytes = 150;
 constexpr int HistoryLimit = 50;
 }  // namespace
 
-TFormMain::TFormMain(QWidget* parent)
-    : QMainWindow(parent), frameLoop_(stream_, messages_.packet(), [this] { DispatchPacket(); }) {
+TFormMain::TFormMain(std::string accessPath, std::string settingsPath, QWidget* parent)
+    : QMainWindow(parent),
+      frameLoop_(stream_, messages_.packet(), [this] { DispatchPacket(); }),
+      settings_(std::move(accessPath), std::move(settingsPath)),
+      executableFolder_(QCoreApplication::applicationDirPath()) {
   setObjectName(QStringLiteral("FormMain"));
   Socket1 = new QTcpSocket(this);
   TimerPing = new QTimer(this);
@@ -55,9 +68,57 @@ TFormMain::TFormMain(QWidget* parent)
   CreateLayout();
   resize(DesignClientWidth, DesignClientHeight + menuBar()->sizeHint().height());
   ResetSession();
+  CreateDialogs();
+  LoadSettings();
 }
 
-TFormMain::~TFormMain() = default;
+TFormMain::~TFormMain() {
+  if (!settingsSaved_) SaveSettings();
+  // The panel calls back into this window while it is torn down.
+  Socket1->disconnect(this);
+}
+
+void TFormMain::CreateDialogs() {
+  FormLogin = new TFormLogin(this);
+  FormUpdate = new TFormUpdate(this);
+  FormCreateRoom = new TFormCreateRoom(this);
+  FormPassword = new TFormPassword(this);
+  FormGameOption = new TFormGameOption(this);
+  FormPing = new TFormPing(this);
+  DebugForm = new TDebugForm(this);
+}
+
+void TFormMain::LoadSettings() {
+  settings_.LoadSettings(CurrentLayout());
+  const FormLayout& form = settings_.Form;
+  move(form.Left, form.Top);
+  resize(form.Width, form.Height);
+  QList<int> sizes = Splitter1->sizes();
+  const int total = sizes.value(0) + sizes.value(1);
+  roomHeight_ = form.RoomHeight;
+  Splitter1->setSizes({form.RoomHeight, std::max(total - form.RoomHeight, 1)});
+  PanelGameList->setVisible(form.RoomVisible);
+  for (int i = 0; i < FormLayout::ColumnCount; ++i) PanelGameList->SetColumnWidth(i, form.GameColumns[i]);
+}
+
+FormLayout TFormMain::CurrentLayout() const {
+  FormLayout layout;
+  layout.Left = x();
+  layout.Top = y();
+  layout.Width = width();
+  layout.Height = height();
+  layout.RoomHeight = roomHeight_;
+  layout.RoomVisible = !PanelGameList->isHidden();
+  const auto widths = PanelGameList->ColumnWidths();
+  for (int i = 0; i < FormLayout::ColumnCount; ++i) layout.GameColumns[i] = widths[i];
+  return layout;
+}
+
+bool TFormMain::SaveSettings() {
+  settingsSaved_ = true;
+  std::vector<OpenChatTab> tabs;
+  return settings_.SaveSettings(CurrentLayout(), tabs);
+}
 
 void TFormMain::CreateMenus() {
   auto action = [this](QMenu* menu, const char* caption, const char* name) {
@@ -101,7 +162,13 @@ void TFormMain::CreateMenus() {
   connect(OpenMenu, &QAction::triggered, this, &TFormMain::OpenMenuClick);
   connect(CloseMenu, &QAction::triggered, this, &TFormMain::CloseMenuClick);
   connect(ExitMenu, &QAction::triggered, this, &QWidget::close);
+  connect(CreateMenu, &QAction::triggered, this, &TFormMain::CreateMenuClick);
+  connect(MenuHtmlHome, &QAction::triggered, this, [this] { OpenPage(settings_.Access.UrlHome); });
+  connect(MenuHtmlMember, &QAction::triggered, this, [this] { OpenPage(settings_.Access.UrlMember); });
+  connect(MenuHtmlNew, &QAction::triggered, this, [this] { OpenPage(settings_.Access.UrlNew); });
   connect(MenuGameListDisp, &QAction::triggered, this, &TFormMain::MenuGameListDispClick);
+  connect(MenuPreview, &QAction::triggered, this, &TFormMain::MenuPreviewClick);
+  connect(MenuGameOption, &QAction::triggered, this, &TFormMain::MenuGameOptionClick);
   connect(MenuPing, &QAction::triggered, this, &TFormMain::MenuPingClick);
 }
 
@@ -115,7 +182,7 @@ void TFormMain::CreateLayout() {
   Splitter1->setObjectName(QStringLiteral("Splitter1"));
   Splitter1->setHandleWidth(3);
   Splitter1->setChildrenCollapsible(false);
-  PanelGameList = new QWidget(Splitter1);
+  PanelGameList = new TGameListPanel(*this, Splitter1);
   PanelGameList->setObjectName(QStringLiteral("PanelGameList"));
   PageControl1 = new QTabWidget(Splitter1);
   PageControl1->setObjectName(QStringLiteral("PageControl1"));
@@ -123,6 +190,10 @@ void TFormMain::CreateLayout() {
   Splitter1->setStretchFactor(1, 1);
   Splitter1->setSizes({DesignGameListHeight, DesignClientHeight - DesignGameListHeight});
   column->addWidget(Splitter1, 1);
+  // The panel's height is kept while it is hidden, for the settings file.
+  connect(Splitter1, &QSplitter::splitterMoved, this, [this] {
+    if (!PanelGameList->isHidden()) roomHeight_ = Splitter1->sizes().value(0);
+  });
 
   PanelInput = new QWidget(central);
   PanelInput->setObjectName(QStringLiteral("PanelInput"));
@@ -167,7 +238,13 @@ void TFormMain::FormActivate() {
   QTimer::singleShot(0, this, &TFormMain::OpenMenuClick);
 }
 
-void TFormMain::closeEvent(QCloseEvent* e) { QMainWindow::closeEvent(e); }
+void TFormMain::closeEvent(QCloseEvent* e) {
+  if (!SaveSettings()) {
+    Platform::current().errorBox(this, QStringLiteral("設定ファイルを保存できませんでした。\n") +
+                                           QString::fromLocal8Bit(settings_.SettingsFilePath().c_str()));
+  }
+  QMainWindow::closeEvent(e);
+}
 
 void TFormMain::UpdateControlStates() {
   const MainControlStates s = ComputeControlStates(socketActive_, !EditInputChat->currentText().isEmpty());
@@ -181,6 +258,7 @@ void TFormMain::UpdateControlStates() {
   MenuPing->setEnabled(s.MenuPing);
   PanelInput->setEnabled(s.PanelInput);
   ButtonSendChat->setEnabled(s.ButtonSendChat);
+  if (PanelGameList != nullptr) PanelGameList->ApplyControlStates(socketActive_);
 }
 
 void TFormMain::UpdateTitle(int count) { setWindowTitle(QString::fromStdString(TitleText(count))); }
@@ -208,12 +286,3 @@ void TFormMain::ButtonSendChatClick() {
   EditInputChat->setEditText(QString());
   ButtonSendChat->setEnabled(false);
 }
-
-void TFormMain::MenuGameListDispClick() { PanelGameList->setVisible(!PanelGameList->isVisible()); }
-
-void TFormMain::MenuPingClick() {
-  MenuPing->setEnabled(false);
-  TimerPing->start();
-}
-
-void TFormMain::OpenPage(const std::string& address) { Platform::current().openUrl(ToQString(address)); }

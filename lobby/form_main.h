@@ -1,13 +1,18 @@
 #pragma once
 // The main window: stadium list on top, chat tabs in the middle, the chat input
 // line at the bottom, the menus, and the lobby connection with its session.
+// It owns the socket, the message set, the settings and every dialog, and is
+// the host through which the stadium panel reaches the connection.
 
 #include <QMainWindow>
 #include <QPointer>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 
+#include "lobby/settings.h"
+#include "lobby/stadium_host.h"
 #include "net/net_messages.h"
 #include "net/stream_buffer.h"
 
@@ -19,18 +24,27 @@ class QSplitter;
 class QTabWidget;
 class QTcpSocket;
 class QTimer;
+class TDebugForm;
+class TFormCreateRoom;
+class TFormGameOption;
+class TFormLogin;
+class TFormPassword;
+class TFormPing;
+class TFormUpdate;
+class TGameListPanel;
 
-class TFormMain : public QMainWindow {
+class TFormMain : public QMainWindow, public StadiumHost {
   Q_OBJECT
  public:
-  explicit TFormMain(QWidget* parent = nullptr);
+  // The two INI files are fixed here and read at once.
+  TFormMain(std::string accessPath, std::string settingsPath, QWidget* parent = nullptr);
   ~TFormMain() override;
 
   // Sends the set's frame over the connection at once; nothing while closed.
-  void SendPacket(NetMessageSet& set);
+  void SendPacket(const NetMessageSet& set) override;
   // Routes the frame in the main message set's packet to its handler.
   void DispatchPacket();
-  void UpdateControlStates();
+  void UpdateControlStates() override;
   void UpdateTitle(int count);
   void ResetSession();
   // printf-style trace text; discarded unless a sink is set (--trace, --debug).
@@ -40,28 +54,34 @@ class TFormMain : public QMainWindow {
 
   // The connect command: login dialog, then connect.
   void OpenMenuClick();
-  // Step 3 of the connect command: connect with the ID and password already held.
+  // Step 3 of the connect command: connect with the ID and password held.
   void Connect();
   void CloseMenuClick();
 
   // The socket's active flag: true from the connect event to the disconnect event.
   bool IsConnected() const { return socketActive_; }
   int16_t ClientId() const { return clientId_; }
-  const std::string& PlayerName() const { return PlayerName_; }
-  void setLogin(uint32_t userId, const std::string& password) {
-    UserID_ = userId;
-    Password_ = password;
-  }
-  void setServer(const std::string& address, int port) {
-    ServerAddress_ = address;
-    ServerPort_ = port;
-  }
+
+  // StadiumHost.
+  bool SocketOpen() const override { return socketActive_; }
+  std::string PlayerName() const override { return PlayerName_; }
+  GameOptions CurrentGameOptions() const override { return settings_.Game; }
+  std::string GameExe() const override { return settings_.Access.GameExe; }
+  std::string GameExeTest() const override { return settings_.Access.GameExeTest; }
+  QString ExecutableFolder() const override { return executableFolder_; }
+
+  Settings& settings() { return settings_; }
+  // Saves the settings file (the window's layout, options and open rooms); also
+  // done when the window closes. False when the file could not be written.
+  bool SaveSettings();
+  // The folder of sound/ and the stand-in of the executable's folder in tests.
+  void setExecutableFolder(const QString& folder) { executableFolder_ = folder; }
 
   // Whether the first activation still opens the login dialog by itself.
   bool autoConnectPending() const { return autoConnectPending_; }
   void setAutoConnectPending(bool pending) { autoConnectPending_ = pending; }
 
-  // Controls, for the window's own handlers and for tests.
+  // Controls and windows, for the window's own handlers and for tests.
   QAction* OpenMenu = nullptr;
   QAction* CloseMenu = nullptr;
   QAction* ExitMenu = nullptr;
@@ -78,7 +98,7 @@ class TFormMain : public QMainWindow {
   QAction* MenuPreview = nullptr;
   QAction* MenuGameOption = nullptr;
   QAction* MenuPing = nullptr;
-  QWidget* PanelGameList = nullptr;
+  TGameListPanel* PanelGameList = nullptr;
   QSplitter* Splitter1 = nullptr;
   QTabWidget* PageControl1 = nullptr;
   QWidget* PanelInput = nullptr;
@@ -86,6 +106,13 @@ class TFormMain : public QMainWindow {
   QPushButton* ButtonSendChat = nullptr;
   QTcpSocket* Socket1 = nullptr;
   QTimer* TimerPing = nullptr;
+  TFormLogin* FormLogin = nullptr;
+  TFormUpdate* FormUpdate = nullptr;
+  TFormCreateRoom* FormCreateRoom = nullptr;
+  TFormPassword* FormPassword = nullptr;
+  TFormGameOption* FormGameOption = nullptr;
+  TFormPing* FormPing = nullptr;
+  TDebugForm* DebugForm = nullptr;
 
  protected:
   bool event(QEvent* e) override;
@@ -94,6 +121,9 @@ class TFormMain : public QMainWindow {
  private:
   void CreateMenus();
   void CreateLayout();
+  void CreateDialogs();
+  void LoadSettings();
+  FormLayout CurrentLayout() const;
   void FormActivate();
 
   // Session (form_main_session.cpp).
@@ -106,30 +136,33 @@ class TFormMain : public QMainWindow {
   void RecvAReady();
   void RecvAConnect();
   void RecvAPing();
+  void RecvACreateRoom();
   void TimerPingTimer();
 
   // Chat input.
   void EditInputChatChange();
   void ButtonSendChatClick();
 
-  // Menu actions.
+  // Menu actions (form_main_menus.cpp).
+  void CreateMenuClick();
   void MenuGameListDispClick();
+  void MenuPreviewClick();
+  void MenuGameOptionClick();
   void MenuPingClick();
   void OpenPage(const std::string& address);
 
   NetMessageSet messages_;
   StreamBuffer stream_;
   FrameLoop frameLoop_;
+  Settings settings_;
+  QString executableFolder_;
   bool socketActive_ = false;
   bool autoConnectPending_ = true;
+  bool settingsSaved_ = false;
+  int roomHeight_ = FormLayout::DesignRoomHeight;
   int16_t clientId_ = 0;
   uint32_t pingSentTime_ = 0;
   std::string loginText_;
   std::string PlayerName_;
-  // Login and server, from the settings files.
-  uint32_t UserID_ = 0;
-  std::string Password_;
-  std::string ServerAddress_;
-  int ServerPort_ = 9010;
   TraceSink traceSink_;
 };

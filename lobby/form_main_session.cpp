@@ -4,19 +4,27 @@
 #include <QTcpSocket>
 #include <QTimer>
 
+#include "dialogs/form_login.h"
+#include "dialogs/form_ping.h"
+#include "dialogs/form_update.h"
 #include "lobby/form_main.h"
+#include "lobby/game_list_panel.h"
 #include "lobby/main_window_rules.h"
 #include "platform/platform.h"
 #include "platform/qt_text.h"
 
 void TFormMain::OpenMenuClick() {
-  // The login dialog comes with the dialogs; until then the held login is used.
+  int32_t userId = settings_.UserID;
+  std::string password = settings_.Password;
+  if (!FormLogin->Execute(userId, password, settings_.Access.UrlNew)) return;
+  settings_.UserID = userId;
+  settings_.Password = password;
   Connect();
 }
 
 void TFormMain::Connect() {
   Socket1->abort();
-  Socket1->connectToHost(ToQString(ServerAddress_), static_cast<quint16>(ServerPort_));
+  Socket1->connectToHost(ToQString(settings_.Access.IP), static_cast<quint16>(settings_.Access.Port));
   UpdateControlStates();
 }
 
@@ -31,10 +39,11 @@ void TFormMain::DeactivateSocket() {
 void TFormMain::ResetSession() {
   pingSentTime_ = 0;
   UpdateTitle(0);
+  PanelGameList->LeaveWaitingState();
   UpdateControlStates();
 }
 
-void TFormMain::SendPacket(NetMessageSet& set) {
+void TFormMain::SendPacket(const NetMessageSet& set) {
   if (!socketActive_) return;
   const NetPacket& p = set.packet();
   Socket1->write(reinterpret_cast<const char*>(p.frame_bytes()), p.wire_length());
@@ -44,6 +53,7 @@ void TFormMain::Socket1Connect() {
   TraceLine("connect");
   // A new connection never reads what was left of the last one.
   frameLoop_.reset();
+  PanelGameList->ClearStadiums();
   messages_.encode<GmReady>(GmReady::Info{});
   SendPacket(messages_);
   ResetSession();
@@ -51,7 +61,9 @@ void TFormMain::Socket1Connect() {
 
 void TFormMain::Socket1Disconnect() {
   TraceLine("disconnect");
+  // Frames still queued belong to the dead connection: never dispatch them.
   frameLoop_.reset();
+  PanelGameList->ClearStadiums();
   ResetSession();
 }
 
@@ -115,6 +127,16 @@ void TFormMain::DispatchPacket() {
       if (messages_.decode<GmUserCount>(info)) UpdateTitle(info.count);
       break;
     }
+    case NetDef::GmACreateRoom:
+      RecvACreateRoom();
+      break;
+    case NetDef::GmStadiumAdd:
+    case NetDef::GmStadiumDelete:
+    case NetDef::GmStadiumState:
+    case NetDef::GmStadiumTeams:
+    case NetDef::GmWaiting:
+      PanelGameList->DispatchStadiumMessage(messages_);
+      break;
     case NetDef::GmAPing:
       RecvAPing();
       break;
@@ -131,14 +153,17 @@ void TFormMain::RecvAReady() {
   if (info.status == 0) {
     TraceLine("send connect");
     GmConnect::Info login;
-    login.userId = UserID_;
-    CopyText(login.password, Password_.c_str());
+    login.userId = static_cast<uint32_t>(settings_.UserID);
+    CopyText(login.password, settings_.Password.c_str());
     messages_.encode<GmConnect>(login);
     SendPacket(messages_);
     return;
   }
   DeactivateSocket();
-  if (info.status == 2) return;  // the update notice comes with the dialogs
+  if (info.status == 2) {
+    FormUpdate->Execute(settings_.Access.UrlDownload);
+    return;
+  }
   const RefusalText refusal = AReadyRefusal(info.status, info.message);
   Platform::current().errorBox(this,
                                refusal.isServerText ? ToQString(refusal.text) : QString::fromStdString(refusal.text));
@@ -151,6 +176,19 @@ void TFormMain::RecvAConnect() {
     loginText_ = info.loginText;
     PlayerName_ = info.PlayerName;
     TraceLine("aconnect ok");
+    // Enter again the rooms that were open at the last exit, in their order.
+    for (const RememberedRoom& room : settings_.Rooms) {
+      GmEnterRoom::Info enter;
+      enter.room = 0;
+      CopyText(enter.name, room.Name.c_str());
+      CopyText(enter.password, room.Password.c_str());
+      enter.teamId = static_cast<uint32_t>(room.TeamID);
+      messages_.encode<GmEnterRoom>(enter);
+      SendPacket(messages_);
+    }
+    if (!settings_.SaveLogin()) {
+      Platform::current().errorBox(this, QStringLiteral("ログイン情報を設定ファイルに保存できませんでした。"));
+    }
     return;
   }
   DeactivateSocket();
@@ -172,7 +210,42 @@ void TFormMain::TimerPingTimer() {
 void TFormMain::RecvAPing() {
   GmAPing::Info info;
   if (!messages_.decode<GmAPing>(info)) return;
+  // An answer without a ping of ours outstanding has no round trip to show.
+  if (pingSentTime_ != 0) {
+    FormPing->AddResult(static_cast<int32_t>(Platform::current().tick() - pingSentTime_));
+  }
   pingSentTime_ = 0;
-  MenuPing->setEnabled(socketActive_);
-  TimerPing->stop();
+  if (!FormPing->isVisible()) {
+    MenuPing->setEnabled(socketActive_);
+    TimerPing->stop();
+  }
+}
+
+void TFormMain::RecvACreateRoom() {
+  GmACreateRoom::Info info;
+  if (!messages_.decode<GmACreateRoom>(info)) return;
+  const char* text = nullptr;
+  switch (info.status) {
+    case 1:
+      Platform::current().errorBox(this, ToQString(info.message));
+      return;
+    case 2:
+      text = "一人で作成できる部屋数には制限があり、これ以上作成できません";
+      break;
+    case 3:
+      text = "部屋数をこれ以上増やすことはできません";
+      break;
+    case 4:
+      text = "部屋を作成する権限がありません";
+      break;
+    case 5:
+      text = "同一の部屋名があります";
+      break;
+    case 6:
+      text = "チーム員でないため作成できません";
+      break;
+    default:
+      return;
+  }
+  Platform::current().errorBox(this, QString::fromUtf8(text));
 }

@@ -3,12 +3,15 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTcpSocket>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
+#include "dialogs/form_ping.h"
 #include "lobby/form_main.h"
 #include "platform/cp932.h"
 #include "recording_platform.h"
@@ -21,8 +24,13 @@ class SessionTest : public ::testing::Test {
  protected:
   void SetUp() override {
     form.setAutoConnectPending(false);
-    form.setServer("127.0.0.1", server.port());
-    form.setLogin(1234, "PASS1");
+    setServer(server.port());
+    form.settings().UserID = 1234;
+    form.settings().Password = "PASS1";
+  }
+  void setServer(int port) {
+    form.settings().Access.IP = "127.0.0.1";
+    form.settings().Access.Port = port;
   }
 
   // Connects and answers the handshake up to the state the test wants.
@@ -41,11 +49,15 @@ class SessionTest : public ::testing::Test {
     CopyText(ok.PlayerName, "abc");
     server.send<GmAConnect>(ok);
     ASSERT_TRUE(WaitUntil([&] { return form.PlayerName() == "abc"; }));
+    // The rejoin of the remembered rooms ("待合室" on a first start).
+    ASSERT_TRUE(server.waitForFrames(2 + static_cast<size_t>(form.settings().Rooms.Count())));
   }
 
+  QTemporaryDir dir;
   RecordingPlatform platform;
   ScriptedServer server;
-  TFormMain form;
+  TFormMain form{(dir.path() + QStringLiteral("/access.ini")).toStdString(),
+                 (dir.path() + QStringLiteral("/turfwing.INI")).toStdString()};
 };
 
 }  // namespace
@@ -146,6 +158,31 @@ TEST_F(SessionTest, RefusedLoginShowsItsTextAndUnknownStatusesShowNothing) {
   }
 }
 
+TEST_F(SessionTest, LoginRejoinsTheRememberedRoomsInOrderAndSavesTheLogin) {
+  form.settings().Rooms.Clear();
+  form.settings().Rooms.Append({"b", "", 0, true});
+  form.settings().Rooms.Append({"a", "PW", 7, false});
+  form.settings().Rooms.Append({"b", "", 0, true});
+  Login();
+  ASSERT_EQ(server.frames().size(), 5u);
+  const char* names[] = {"b", "a", "b"};
+  for (size_t i = 0; i < 3; ++i) {
+    GmEnterRoom::Info enter;
+    ASSERT_TRUE(server.decodeFrame<GmEnterRoom>(2 + i, enter));
+    EXPECT_EQ(enter.room, 0);
+    EXPECT_STREQ(enter.name, names[i]);
+  }
+  GmEnterRoom::Info second;
+  server.decodeFrame<GmEnterRoom>(3, second);
+  EXPECT_STREQ(second.password, "PW");
+  EXPECT_EQ(second.teamId, 7u);
+  QFile file(dir.path() + QStringLiteral("/turfwing.INI"));
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  const QByteArray saved = file.readAll();
+  EXPECT_TRUE(saved.contains("UserID=1234")) << saved.constData();
+  EXPECT_TRUE(saved.contains("Password=PASS1"));
+}
+
 TEST_F(SessionTest, ServerCloseReturnsToIdleWithConnectEnabled) {
   Login();
   EXPECT_FALSE(form.OpenMenu->isEnabled());
@@ -209,25 +246,42 @@ TEST_F(SessionTest, InputRefusesTheHundredFiftyFirstByte) {
   EXPECT_EQ(edit->text().size(), 150);
 }
 
-TEST_F(SessionTest, OnePingAtATimeAndTheAnswerStopsTheTimer) {
+TEST_F(SessionTest, OnePingAtATimeAndTheTimerRunsUntilTheAnswerAfterClosing) {
   Login();
-  form.MenuPing->trigger();
-  EXPECT_FALSE(form.MenuPing->isEnabled());
-  EXPECT_TRUE(form.TimerPing->isActive());
   const size_t before = server.frames().size();
-  QMetaObject::invokeMethod(form.TimerPing, "timeout", Qt::DirectConnection);
-  QMetaObject::invokeMethod(form.TimerPing, "timeout", Qt::DirectConnection);
-  ASSERT_TRUE(server.waitForFrames(before + 1));
-  QTest::qWait(50);
-  EXPECT_EQ(server.frames().size(), before + 1);
+  bool timerRanWhileOpen = false;
+  // The ping window is modal: act from inside its loop, as the user and the
+  // server would, then close it before the answer comes.
+  QTimer::singleShot(0, &form, [&] {
+    timerRanWhileOpen = form.TimerPing->isActive() && !form.MenuPing->isEnabled();
+    platform.now = 5000;
+    QMetaObject::invokeMethod(form.TimerPing, "timeout", Qt::DirectConnection);
+    QMetaObject::invokeMethod(form.TimerPing, "timeout", Qt::DirectConnection);
+    ASSERT_TRUE(server.waitForFrames(before + 1));
+    platform.now = 5031;
+    server.send<GmAPing>({});
+    ASSERT_TRUE(WaitUntil([&] { return form.FormPing->Results().size() == 1; }));
+    EXPECT_TRUE(form.TimerPing->isActive()) << "the window is still open";
+    QMetaObject::invokeMethod(form.TimerPing, "timeout", Qt::DirectConnection);
+    ASSERT_TRUE(server.waitForFrames(before + 2));
+    form.FormPing->reject();
+  });
+  form.MenuPing->trigger();
+  EXPECT_TRUE(timerRanWhileOpen);
+  EXPECT_EQ(form.FormPing->Results(), QStringList{QStringLiteral("31ms")});
+  QTest::qWait(30);
+  EXPECT_EQ(server.frames().size(), before + 2) << "two ticks without an answer send one GmPing";
   EXPECT_EQ(server.types().back(), NetDef::GmPing);
+  EXPECT_TRUE(form.TimerPing->isActive()) << "closing the window stops nothing by itself";
+  EXPECT_FALSE(form.MenuPing->isEnabled());
   server.send<GmAPing>({});
   ASSERT_TRUE(WaitUntil([&] { return !form.TimerPing->isActive(); }));
   EXPECT_TRUE(form.MenuPing->isEnabled());
+  EXPECT_EQ(form.FormPing->Results().size(), 2) << "the late answer still reaches the hidden list";
 }
 
 TEST_F(SessionTest, RefusedConnectionShowsTheReasonAndStaysIdle) {
-  form.setServer("127.0.0.1", 1);  // nothing listens on port 1
+  setServer(1);  // nothing listens on port 1
   form.Connect();
   ASSERT_TRUE(WaitUntil([&] { return !platform.boxes.empty(); }));
   ASSERT_EQ(platform.errorTexts().size(), 1);
