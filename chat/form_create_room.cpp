@@ -118,6 +118,9 @@ TFormCreateRoom::TFormCreateRoom(QWidget* parent) : QDialog(parent) {
 }
 
 bool TFormCreateRoom::CreateRoomExecute(std::string& name, std::string& password, int32_t& teamId) {
+  // Already open (a nested event loop asked again): the running call owns the
+  // fields; refuse rather than reset them under the user.
+  if (isVisible()) return false;
   EditName->clear();
   EditPassword->clear();
   EditTeamID->clear();

@@ -16,7 +16,8 @@ class TFormCreateRoom final : public QDialog {
 
   // Empties the three fields and shows the dialog modally. OK: true with the
   // room name and password (CP932, the password may be empty) and the team ID
-  // (0 when the field was left empty). Cancel: false, nothing written.
+  // (0 when the field was left empty). Cancel: false, nothing written. Called
+  // while already open: false at once.
   bool CreateRoomExecute(std::string& name, std::string& password, int32_t& teamId);
 
   static constexpr int kNameBytes = 18;

@@ -78,6 +78,9 @@ TFormPassword::TFormPassword(QWidget* parent) : QDialog(parent) {
 }
 
 bool TFormPassword::PasswordExecute(std::string& password) {
+  // Already open (a nested event loop asked again): the running call owns the
+  // fields; refuse rather than reset them under the user.
+  if (isVisible()) return false;
   RadioPass->setChecked(true);
   EditPassword->clear();
   ApplyRule();

@@ -18,7 +18,8 @@ class TFormPassword final : public QDialog {
   // Chooses "チームメンバーなのでパスワード無しで入室する", empties the password
   // and shows the dialog modally. OK: true with the password field's text (CP932),
   // which is whatever was typed there, even when the first choice was taken
-  // again before OK. Cancel: false, nothing written.
+  // again before OK. Cancel: false, nothing written. Called while already
+  // open: false at once.
   bool PasswordExecute(std::string& password);
 
   static constexpr int kPasswordBytes = 12;

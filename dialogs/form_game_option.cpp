@@ -144,6 +144,9 @@ void TFormGameOption::SelectIndex(QButtonGroup* group, int index, int count) {
 
 bool TFormGameOption::Execute(int32_t& mode, int32_t& size, int32_t& frameRate, int32_t& shadow, int32_t& model,
                               int32_t& fog, bool& chatTime) {
+  // Already open (a nested event loop asked again): the running call owns the
+  // fields; refuse rather than reset them under the user.
+  if (isVisible()) return false;
   SelectIndex(RadioGroupMode, mode, kModeCount);
   RadioGroupSize->setCurrentIndex(ClampIndex(size, kSizeCount));
   SelectIndex(RadioGroupFrameRate, frameRate, kFrameRateCount);

@@ -22,7 +22,8 @@ class TFormGameOption final : public QDialog {
   // Shows the dialog modally with the given values. A value outside its
   // control's items is shown at the nearest end of the control. OK: every value
   // is replaced by its control's choice (so an out-of-range value comes back
-  // clamped), true. Cancel or the close box: nothing changes, false.
+  // clamped), true. Cancel or the close box: nothing changes, false. Called
+  // while already open: false at once.
   bool Execute(int32_t& mode, int32_t& size, int32_t& frameRate, int32_t& shadow, int32_t& model, int32_t& fog,
                bool& chatTime);
   // The same with the settings' record.

@@ -109,6 +109,9 @@ TFormLogin::TFormLogin(QWidget* parent) : QDialog(parent) {
 }
 
 bool TFormLogin::Execute(int32_t& userId, std::string& password, const std::string& registrationAddress) {
+  // Already open (a nested event loop asked again): the running call owns the
+  // fields; refuse rather than reset them under the user.
+  if (isVisible()) return false;
   // An ID longer than the field could not be shortened by the user once shown
   // (every shorter text would still be too long for the field): treat it like an
   // unset ID. A stored password is cut to the field's width at a character edge.

@@ -17,7 +17,8 @@ class TFormLogin final : public QDialog {
 
   // Shows the dialog modally with userId (empty when 0 or less) and password
   // (CP932). OK: userId and password (upper-cased) are replaced, true. Anything
-  // else: both stay as they were, false. registrationAddress (CP932) is what the
+  // else: both stay as they were, false. Called while already open: false at
+  // once, nothing touched. registrationAddress (CP932) is what the
   // "新規登録" button opens; it is kept until the next call.
   bool Execute(int32_t& userId, std::string& password, const std::string& registrationAddress);
 

@@ -60,4 +60,6 @@ QStringList TFormPing::Results() const {
   return EditPing->toPlainText().split(QLatin1Char('\n'));
 }
 
-void TFormPing::Execute() { exec(); }
+void TFormPing::Execute() {
+  if (!isVisible()) exec();
+}

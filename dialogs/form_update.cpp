@@ -107,6 +107,8 @@ TFormUpdate::TFormUpdate(QWidget* parent) : QDialog(parent) {
 
 void TFormUpdate::Execute(const std::string& downloadAddress) {
   LabelURL->setAddress(ToQString(downloadAddress));
+  // A second notice while one is open only refreshes its address.
+  if (isVisible()) return;
   ButtonOk->setFocus(Qt::OtherFocusReason);
   exec();
 }

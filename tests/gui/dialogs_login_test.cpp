@@ -203,4 +203,19 @@ TEST_F(LoginDialogTest, TabOrderRunsThroughFieldsButtonsAndPanel) {
   });
 }
 
+TEST_F(LoginDialogTest, SecondCallWhileOpenIsRefusedAndLeavesTheFirstAlone) {
+  id = 9;
+  password = "FIRST";
+  EXPECT_TRUE(Run([&] {
+    int32_t otherId = 3;
+    std::string otherPassword = "OTHER";
+    EXPECT_FALSE(dialog.Execute(otherId, otherPassword, "x"));
+    EXPECT_EQ(otherId, 3);
+    EXPECT_EQ(editId()->text(), QStringLiteral("9")) << "the open dialog's fields are not reset";
+    QTest::mouseClick(button("ButtonOk"), Qt::LeftButton);
+  }));
+  EXPECT_EQ(id, 9);
+  EXPECT_EQ(password, "FIRST");
+}
+
 }  // namespace

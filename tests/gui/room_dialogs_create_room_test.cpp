@@ -209,4 +209,16 @@ TEST_F(CreateRoomDialogTest, TabOrderFollowsTheFields) {
   });
 }
 
+TEST_F(CreateRoomDialogTest, SecondCallWhileOpenKeepsTheTypedName) {
+  EXPECT_TRUE(Run([&] {
+    TypeText(edit("EditName"), QStringLiteral("room"));
+    std::string n, p;
+    int32_t t = 0;
+    EXPECT_FALSE(dialog.CreateRoomExecute(n, p, t));
+    EXPECT_EQ(edit("EditName")->text(), QStringLiteral("room"));
+    QTest::mouseClick(button("ButtonOk"), Qt::LeftButton);
+  }));
+  EXPECT_EQ(name, "room");
+}
+
 }  // namespace
