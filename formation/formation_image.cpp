@@ -79,7 +79,7 @@ void TFormationImage::RedrawSlot(int index) {
   if (!area.isEmpty()) update(area);
 }
 
-void TFormationImage::Paint(QPainter& canvas, const QRect& /*area*/) {
+void TFormationImage::Paint(QPainter& canvas, const QRect& area) {
   const BoardTransform t = Transform();
   canvas.fillRect(rect(), QColor(64, 128, 64));
 
@@ -99,6 +99,8 @@ void TFormationImage::Paint(QPainter& canvas, const QRect& /*area*/) {
   canvas.drawEllipse(QRectF(FillRect(t.FieldToScreen(geometry_.centreCircle))).adjusted(0.5, 0.5, -0.5, -0.5));
 
   for (int i = 0; i < formation_.SlotCount(); ++i) {
+    // A drag step repaints two small areas: discs elsewhere need no drawing.
+    if (!SlotScreenArea(i).intersects(area)) continue;
     const FormationSlot& slot = formation_.Slot(i);
     const DiscColours colours = ColoursOf(slot);
     canvas.setRenderHint(QPainter::Antialiasing, true);
