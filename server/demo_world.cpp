@@ -57,7 +57,7 @@ DemoWorld::DemoWorld(LobbyWorld& world) : world_(world) {
 
   uint32_t number = 900001;
   for (const char* name : BotNames) {
-    const int16_t id = world_.addBot(J(name), number++);
+    const int16_t id = world_.addBot(J(name), number++, 0, J("（自動応答）いまは観戦中です。あとで返事しますね！"));
     if (id == 0) continue;
     world_.botEnter(id, LobbyWorld::LobbyRoom);
     bots_.push_back(id);

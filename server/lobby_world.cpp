@@ -89,6 +89,7 @@ int LobbyWorld::open(SessionLink* link, const std::string& peer) {
   s->conn = conn;
   s->link = link;
   s->peer = peer;
+  s->openedAt = clock_.nowMs();
   Session* raw = s.get();
   s->loop = std::make_unique<FrameLoop>(s->buffer, s->packet, [this, raw] { dispatch(*raw); });
   sessions_[conn] = std::move(s);
@@ -671,6 +672,17 @@ void LobbyWorld::privateTalk(Session& s, int16_t room, const std::string& rest) 
   info.kind = NetDef::TalkPrivateEcho;
   CopyText(info.name, name.c_str());
   send<GmTalk>(s, info);
+  // Demo members answer by themselves.
+  for (const Session* t : targets) {
+    if (t->link != nullptr || t->autoReply.empty() || s.ignored.count(t->clientId) != 0) continue;
+    GmTalk::Info reply;
+    reply.room = NetDef::PrivateTalkRoom;
+    reply.sender = t->clientId;
+    reply.kind = NetDef::TalkPrivate;
+    CopyText(reply.name, t->name.c_str());
+    CopyText(reply.text, t->autoReply.c_str());
+    send<GmTalk>(s, reply);
+  }
 }
 
 void LobbyWorld::grantLevel(Session& s, int16_t roomNumber, const std::string& rest) {
@@ -742,7 +754,7 @@ void LobbyWorld::announce(const std::string& text) {
 
 // ------------------------------------------------------------------ demo members
 
-int16_t LobbyWorld::addBot(const std::string& name, uint32_t userNumber, uint8_t level) {
+int16_t LobbyWorld::addBot(const std::string& name, uint32_t userNumber, uint8_t level, const std::string& autoReply) {
   const int16_t id = allocateClientId();
   if (id == 0) return 0;
   auto s = std::make_unique<Session>();
@@ -752,6 +764,7 @@ int16_t LobbyWorld::addBot(const std::string& name, uint32_t userNumber, uint8_t
   s->userId = userNumber;
   s->name = std::string(cp932::CutToBytes(name, NetDef::NameBytes));
   s->level = level;
+  s->autoReply = autoReply;
   clients_[id] = s.get();
   sessions_[s->conn] = std::move(s);
   pushUserCount();
@@ -957,6 +970,13 @@ void LobbyWorld::onWaiting(Session& s) {
 
 void LobbyWorld::tick() {
   const int64_t now = clock_.nowMs();
+  // Connections that never log in would hold their place for ever.
+  for (auto& [key, s] : sessions_) {
+    const bool pending = s->phase == Phase::Handshake || s->phase == Phase::Login;
+    if (s->link != nullptr && pending && now - s->openedAt >= int64_t{options_.loginSeconds} * 1000) {
+      beginClose(*s, false, "no login in time");
+    }
+  }
   for (StadiumRuntime& st : stadiums_) {
     if (st.readyAt < 0 || now < st.readyAt) continue;
     st.readyAt = -1;

@@ -42,6 +42,7 @@ struct ServerOptions {
   int maxRooms = 200;                 // every room, permanent ones included
   int roomsPerUser = 3;               // created rooms alive at once per member ID
   int readySeconds = 3;               // from a full stadium to waiting event 5
+  int loginSeconds = 60;              // a connection not logged in by then is closed
   uint32_t demoTeamId = 7001;         // in demo mode everyone plays for it
   std::vector<Account> accounts;
 };
@@ -81,7 +82,8 @@ class LobbyWorld {
   // ---- building the world (demo and tests); texts in code page 932
   int16_t addRoom(const std::string& name, const std::string& password, uint32_t teamId, uint8_t kind = 2,
                   int capacity = 0);  // permanent; 0 = the created-room capacity; returns 0 when full
-  int16_t addBot(const std::string& name, uint32_t userNumber, uint8_t level = 0);  // a member without link
+  // A member without connection; autoReply, when not empty, answers private talk.
+  int16_t addBot(const std::string& name, uint32_t userNumber, uint8_t level = 0, const std::string& autoReply = {});
   bool botEnter(int16_t clientId, int16_t room);
   void botSay(int16_t clientId, int16_t room, const std::string& text);
   void announce(const std::string& text);  // kind 4 to every logged-in member
@@ -106,6 +108,8 @@ class LobbyWorld {
     int conn = 0;
     SessionLink* link = nullptr;  // null for the demo's members
     std::string peer;
+    int64_t openedAt = 0;
+    std::string autoReply;  // demo members only
     Phase phase = Phase::Handshake;
     int16_t clientId = 0;
     uint32_t userId = 0;

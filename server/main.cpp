@@ -2,7 +2,8 @@
 //
 // Options:
 //   --listen ADDR:PORT    address and port to listen on (default 127.0.0.1:9010;
-//                         port 0 picks a free one, printed on stderr)
+//                         port 0 picks a free one, printed on stderr; ADDR is
+//                         an IPv4 address, [IPv6], localhost or 0.0.0.0)
 //   --demo                the demo world: rooms, chatting members, simulated
 //                         matches; any positive member ID with a password of
 //                         letters and digits logs in as "Player<ID>"
@@ -112,7 +113,10 @@ int main(int argc, char** argv) {
 
   const QString listen = parser.value(listenOpt);
   const qsizetype colon = listen.lastIndexOf(QLatin1Char(':'));
-  const QHostAddress address(colon > 0 ? listen.left(colon) : QString());
+  QString host = colon > 0 ? listen.left(colon) : QString();
+  if (host.startsWith(QLatin1Char('[')) && host.endsWith(QLatin1Char(']'))) host = host.mid(1, host.size() - 2);
+  const QHostAddress address =
+      host == QStringLiteral("localhost") ? QHostAddress(QHostAddress::LocalHost) : QHostAddress(host);
   const uint port = colon > 0 ? listen.mid(colon + 1).toUInt(&ok) : 0;
   if (colon <= 0 || !ok || port > 65535 || address.isNull()) {
     return Fail(QStringLiteral("--listen wants ADDR:PORT, for example 127.0.0.1:9010"));

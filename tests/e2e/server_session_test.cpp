@@ -268,6 +268,26 @@ TEST_F(ServerSessionTest, LifeComesEveryLifeSeconds) {
   EXPECT_EQ(c->count(GmLife::Type), 2);
 }
 
+TEST_F(ServerSessionTest, ConnectionsThatDoNotLogInInTimeAreClosed) {
+  ServerOptions o = Demo();
+  o.loginSeconds = 60;
+  start(o);
+  auto silent = connected();
+  auto halfway = connected();
+  halfway->send<GmReady>(GmReady::Info{});
+  GmAReady::Info ready;
+  ASSERT_TRUE(halfway->next<GmAReady>(ready));
+  clock.advance(30000);
+  auto member = loggedIn(3);
+  clock.advance(29999);
+  ASSERT_TRUE(silent->barrier());
+  ASSERT_TRUE(halfway->barrier());
+  clock.advance(1000);
+  EXPECT_TRUE(silent->waitClosed());
+  EXPECT_TRUE(halfway->waitClosed());
+  EXPECT_TRUE(member->barrier());  // logged in: stays
+}
+
 TEST_F(ServerSessionTest, ShutdownSendsCloseToEveryoneAndEnds) {
   start(Demo());
   auto a = loggedIn(1);

@@ -240,6 +240,22 @@ TEST_F(ServerTalkTest, IgnoreTogglesOnlyForTheOneWhoAsked) {
   EXPECT_STREQ(line.text, "second");
 }
 
+TEST_F(ServerTalkTest, DemoMembersAnswerPrivateTalkByThemselves) {
+  auto a = inRoom(1, LobbyWorld::LobbyRoom);
+  Settle({a.get()});
+  const std::string kenta = cp932::FromUtf8("ケンタ");
+  Say(*a, LobbyWorld::LobbyRoom, "/t " + kenta + " hi");
+  GmTalk::Info echo;
+  ASSERT_TRUE(a->next<GmTalk>(echo));
+  EXPECT_EQ(echo.kind, 5);
+  GmTalk::Info reply;
+  ASSERT_TRUE(a->next<GmTalk>(reply));
+  EXPECT_EQ(reply.kind, 3);
+  EXPECT_EQ(reply.room, NetDef::PrivateTalkRoom);
+  EXPECT_EQ(std::string(reply.name), kenta);
+  EXPECT_STRNE(reply.text, "");
+}
+
 TEST_F(ServerTalkTest, DemoMembersChatInTheLobby) {
   auto a = inRoom(1, LobbyWorld::LobbyRoom);
   Settle({a.get()});
