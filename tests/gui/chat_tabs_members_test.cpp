@@ -4,11 +4,14 @@
 
 #include <QCoreApplication>
 #include <QPointer>
+#include <QPushButton>
 #include <QTabWidget>
+#include <QTest>
 
 #include "chat/chat_tabs.h"
 #include "chat/room_list_model.h"
 #include "chat_tabs_host_test.h"
+#include "formation/form_formation.h"
 #include "recording_platform.h"
 
 using namespace chattest;
@@ -147,4 +150,67 @@ TEST(ChatTabsMembersTest, DisconnectDestroysEveryTab) {
   EXPECT_TRUE(p.isNull());
   w.tabs->RecvTalk(Talk(9999, 3, "p", "again", 0));
   EXPECT_EQ(w.tabs->PageCount(), 0) << "room-9999 talk of kind 0 with no page is dropped";
+}
+
+TEST(ChatTabsMembersTest, FormationMessagesReachTheWindowOfTheirRoomOnly) {
+  World w;
+  w.host.clientId = 42;
+  TChatSheet* lobby = w.Open(1);
+  w.Open(2);
+  w.tabs->PageControl1()->setCurrentWidget(lobby);
+  QTest::mouseClick(lobby->Frame()->ButtonFormation(), Qt::LeftButton);
+  QPointer<TFormFormation> board(lobby->Frame()->FormationWindow());
+  ASSERT_FALSE(board.isNull());
+  const auto opens = w.host.Sent<GmFormationOpen>();
+  ASSERT_EQ(opens.size(), 1u) << "the formation window sends through the chat host";
+  EXPECT_EQ(opens[0].room, 1);
+
+  GmFormationAOpen::Info refused;
+  refused.result = 1;
+  refused.room = 2;  // room 2 has no window open, room 3 has no tab
+  w.tabs->RecvFormationAOpen(refused);
+  refused.room = 3;
+  w.tabs->RecvFormationAOpen(refused);
+  EXPECT_TRUE(w.platform.boxes.empty());
+  refused.room = 1;
+  w.tabs->RecvFormationAOpen(refused);
+  ASSERT_EQ(w.platform.errorTexts().size(), 1) << "the room's own window got the refusal";
+}
+
+TEST(ChatTabsMembersTest, OwnDepartureTakesTheFormationWindowWithTheTab) {
+  World w;
+  w.host.clientId = 42;
+  TChatSheet* lobby = w.Open(1);
+  QTest::mouseClick(lobby->Frame()->ButtonFormation(), Qt::LeftButton);
+  QPointer<TFormFormation> board(lobby->Frame()->FormationWindow());
+  ASSERT_FALSE(board.isNull());
+  w.tabs->RecvUserLeave(Leave({{1, 42}}));
+  GmFormationAOpen::Info late;
+  late.room = 1;
+  late.result = 1;
+  w.tabs->RecvFormationAOpen(late);
+  EXPECT_TRUE(w.platform.boxes.empty()) << "a closed room's formation messages are dropped";
+  DeleteDeferred();
+  EXPECT_TRUE(board.isNull());
+}
+
+TEST(ChatTabsMembersTest, OwnDepartureWhileTheFormationRefusalBoxIsOpen) {
+  World w;
+  w.host.clientId = 42;
+  TChatSheet* lobby = w.Open(1);
+  QTest::mouseClick(lobby->Frame()->ButtonFormation(), Qt::LeftButton);
+  QPointer<TFormFormation> board(lobby->Frame()->FormationWindow());
+  ASSERT_FALSE(board.isNull());
+  // The box's nested loop handles the departure and runs the deferred deletions.
+  w.platform.duringBox = [&] {
+    w.tabs->RecvUserLeave(Leave({{1, 42}}));
+    DeleteDeferred();
+  };
+  GmFormationAOpen::Info refused;
+  refused.room = 1;
+  refused.result = 1;
+  w.tabs->RecvFormationAOpen(refused);
+  DeleteDeferred();
+  EXPECT_TRUE(board.isNull());
+  EXPECT_EQ(w.tabs->PageCount(), 0);
 }

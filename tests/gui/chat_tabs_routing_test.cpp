@@ -1,6 +1,7 @@
 // Room entry answers and the routing of talk to the chat tabs.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QDir>
 #include <QPushButton>
 #include <QTabWidget>
@@ -228,6 +229,20 @@ TEST(ChatTabsRoutingTest, PrivateTalkWithNoPageOpenShowsThePrivateTab) {
   EXPECT_EQ(w.platform.alerts, 1);
 }
 
+TEST(ChatTabsRoutingTest, NoAlertWhileTheMainWindowIsActive) {
+  World w;
+  w.Open(1);
+  w.host.window.show();
+  QApplication::setActiveWindow(&w.host.window);
+  ASSERT_TRUE(w.host.window.isActiveWindow());
+  w.tabs->RecvTalk(Talk(9999, 50, "hanako", "hi", 3));
+  EXPECT_EQ(w.platform.alerts, 0);
+  w.host.window.hide();
+  QApplication::setActiveWindow(nullptr);
+  w.tabs->RecvTalk(Talk(9999, 50, "hanako", "again", 3));
+  EXPECT_EQ(w.platform.alerts, 1);
+}
+
 TEST(ChatTabsRoutingTest, RoomTalkGoesToItsTabAndMarksItWhenInactive) {
   World w;
   TChatSheet* lobby = w.Open(1);
@@ -262,7 +277,6 @@ TEST(ChatTabsRoutingTest, TimeFollowsTheChatTimeSetting) {
   w.tabs->RecvTalk(Talk(1, 9, "taro", "plain", 0));
   EXPECT_EQ(LogOf(lobby)[0].text, "taro > plain");
 }
-
 
 TEST(ChatTabsRoutingTest, TalkTextIsShownAsPlainText) {
   World w;
