@@ -8,6 +8,7 @@
 #include <QTimer>
 
 #include "dialogs/form_ping.h"
+#include "wait.h"
 
 namespace {
 
@@ -65,6 +66,19 @@ TEST_F(PingWindowTest, EnterAndEscapeCloseTheWindow) {
     window.Execute();
     EXPECT_TRUE(ran);
   }
+}
+
+TEST_F(PingWindowTest, AltCClosesTheWindow) {
+  QTimer::singleShot(0, &window, [&] {
+    EXPECT_TRUE(QTest::qWaitForWindowActive(&window));
+    QTest::keyClick(&window, Qt::Key_C, Qt::AltModifier);
+    // A mnemonic presses the button visibly first and clicks a moment later.
+    if (!WaitUntil([&] { return !window.isVisible(); }, 2000)) {
+      ADD_FAILURE() << "Alt+C did not close the window";
+      window.reject();
+    }
+  });
+  window.Execute();
 }
 
 TEST_F(PingWindowTest, EnterClosesEvenWithTheListFocused) {
