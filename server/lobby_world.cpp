@@ -114,7 +114,11 @@ void LobbyWorld::closed(int conn) {
   if (s.waitingFor != 0) stopWaiting(s, false);
   const std::vector<int16_t> rooms = s.rooms;
   for (const int16_t room : rooms) leave(s, room);
-  if (s.clientId != 0) clients_.erase(s.clientId);
+  if (s.clientId != 0) {
+    clients_.erase(s.clientId);
+    // Its ID may be given to someone else one day; nobody should ignore them by mistake.
+    for (auto& [key, other] : sessions_) other->ignored.erase(s.clientId);
+  }
   log("disconnect #" + std::to_string(conn) + " " + s.peer);
   sessions_.erase(it);
   if (wasMember) pushUserCount();
