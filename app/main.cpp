@@ -42,6 +42,9 @@ int main(int argc, char** argv) {
     });
   }
   form.show();
+  // Without a window manager (a bare X server) nothing activates the window,
+  // and the first activation is what opens the login dialog.
+  form.activateWindow();
   if (debug) form.DebugForm->show();
   return app.exec();
 }
