@@ -159,6 +159,7 @@ void TFrameChatRoom::AddLog(const std::string& prefix, const std::string& namePa
   std::string line;
   line.reserve(prefix.size() + namePart.size() + body.size());
   line.append(prefix).append(namePart).append(body);
+  EditLog_->SetAutoURLDetect(true);
   EditLog_->AppendLine(line, color);
 }
 

@@ -51,7 +51,7 @@ bool TRichEditEx::AtEnd() const {
 void TRichEditEx::AppendLine(std::string_view line, const QColor& color) {
   // Decide before the text grows whether the reader is at the end. A scroll that is
   // still pending counts as being there.
-  if (!scrollPending_) following_ = AtEnd();
+  if (!scrollPending_ && !holding_) following_ = AtEnd();
 
   QTextCharFormat plain;
   plain.setForeground(color);
@@ -88,6 +88,12 @@ void TRichEditEx::ScheduleScroll() {
 void TRichEditEx::ScrollToEnd() {
   scrollPending_ = false;
   if (!following_) return;
+  // A button held in the log is a click or a selection in progress: moving the text
+  // under the pointer would turn a click on a link into a miss. Catch up on release.
+  if (holding_) {
+    scrollAfterRelease_ = true;
+    return;
+  }
   QScrollBar* bar = verticalScrollBar();
   scrolling_ = true;
   bar->setValue(bar->maximum());
@@ -121,8 +127,22 @@ std::string TRichEditEx::LinkAt(const QPoint& viewportPos) const {
   return pos < 0 ? std::string() : LinkTextAround(pos);
 }
 
+void TRichEditEx::ReleaseHold() {
+  holding_ = false;
+  if (scrollAfterRelease_ && following_) ScheduleScroll();
+  scrollAfterRelease_ = false;
+}
+
+void TRichEditEx::hideEvent(QHideEvent* e) {
+  // A release that never comes (the tab went away under the button) must not stop
+  // the log from following.
+  ReleaseHold();
+  QTextBrowser::hideEvent(e);
+}
+
 void TRichEditEx::mousePressEvent(QMouseEvent* e) {
   pressedLink_ = e->button() == Qt::LeftButton ? LinkPositionAt(e->position().toPoint()) : -1;
+  if (e->button() == Qt::LeftButton) holding_ = true;
   QTextBrowser::mousePressEvent(e);
 }
 
@@ -136,6 +156,7 @@ void TRichEditEx::mouseReleaseEvent(QMouseEvent* e) {
   QTextBrowser::mouseReleaseEvent(e);
   const int pressed = pressedLink_;
   pressedLink_ = -1;
+  if (e->button() == Qt::LeftButton) ReleaseHold();
   if (e->button() != Qt::LeftButton || pressed < 0) return;
   // A drag that selected text is a selection, not a click.
   if (textCursor().hasSelection()) return;

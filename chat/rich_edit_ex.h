@@ -42,11 +42,13 @@ class TRichEditEx : public QTextBrowser {
   void mousePressEvent(QMouseEvent* e) override;
   void mouseMoveEvent(QMouseEvent* e) override;
   void mouseReleaseEvent(QMouseEvent* e) override;
+  void hideEvent(QHideEvent* e) override;
 
  private:
   bool AtEnd() const;
   void ScheduleScroll();
   void ScrollToEnd();
+  void ReleaseHold();
   // Position in the document of the link character under the point, -1 when none.
   int LinkPositionAt(const QPoint& viewportPos) const;
   std::string LinkTextAround(int position) const;
@@ -55,6 +57,8 @@ class TRichEditEx : public QTextBrowser {
   bool autoUrlDetect_ = true;
   bool following_ = true;
   bool scrollPending_ = false;
+  bool holding_ = false;  // a mouse button is down in the log
+  bool scrollAfterRelease_ = false;
   bool scrolling_ = false;
   int lines_ = 0;
   int pressedLink_ = -1;  // position of the link pressed with the left button

@@ -225,3 +225,20 @@ TEST_F(ChatFrameLogTest, InvalidBytesShowAsReplacementsAndDoNotBreakTheLine) {
   EXPECT_TRUE(text.contains(QStringLiteral("http://a.jp"))) << text.toStdString();
   EXPECT_EQ(log->document()->blockCount(), 1);
 }
+
+TEST_F(ChatFrameLogTest, LinesArrivingDuringAClickDoNotMoveTheLinkAway) {
+  for (int i = 0; i < 100; ++i) frame.AddLog("", "", "line " + std::to_string(i), Black);
+  frame.AddLog("", "", "see http://a.jp/now", Black);
+  Settle();
+  const QPoint onLink = PointOf(100, 8);
+  const int before = Bar()->value();
+  QTest::mousePress(log->viewport(), Qt::LeftButton, {}, onLink);
+  for (int i = 0; i < 20; ++i) frame.AddLog("", "", "late " + std::to_string(i), Black);
+  Settle();
+  EXPECT_EQ(Bar()->value(), before) << "held still under the button";
+  QTest::mouseRelease(log->viewport(), Qt::LeftButton, {}, onLink);
+  EXPECT_EQ(platform.openedUrls, QStringList{QStringLiteral("http://a.jp/now")});
+  Settle();
+  EXPECT_EQ(Bar()->value(), Bar()->maximum()) << "and follows the end again after the release";
+  EXPECT_GT(Bar()->value(), before);
+}

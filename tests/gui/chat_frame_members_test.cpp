@@ -303,3 +303,17 @@ TEST_F(ChatFrameMembersTest, ThePrivateTalkTabOpensNoFormationWindow) {
   EXPECT_FALSE(frame->ButtonFormation()->isEnabled());
   EXPECT_TRUE(host.types.empty());
 }
+
+TEST_F(ChatFrameMembersTest, MnemonicsReachTheMembersAndTheButtons) {
+  AddMembers();
+  frame->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(frame.get()));
+  int roomLists = 0;
+  QObject::connect(frame.get(), &TFrameChatRoom::RoomListClick, [&] { ++roomLists; });
+  frame->ButtonList()->setFocus();
+  QTest::keyClick(frame.get(), Qt::Key_U, Qt::AltModifier);
+  EXPECT_TRUE(List()->hasFocus()) << "Alt+U goes to the member list";
+  QTest::keyClick(frame.get(), Qt::Key_Y, Qt::AltModifier);
+  // A mnemonic presses the button and releases it a moment later.
+  EXPECT_TRUE(WaitUntil([&] { return roomLists == 1; })) << "Alt+Y is the room list button";
+}
