@@ -27,7 +27,10 @@ TFormationImage::TFormationImage(QWidget* owner) : TMyControl(owner) {
   auto addItem = [this](QMenu* menu, const char* caption, int tag) {
     QAction* item = menu->addAction(QString::fromUtf8(caption));
     item->setData(tag);
-    connect(item, &QAction::triggered, this, [this, tag] { MenuItemClick(tag); });
+    // Queued: the name dialog then runs its loop after the menu has finished, not
+    // inside the menu's own event handling.
+    connect(
+        item, &QAction::triggered, this, [this, tag] { MenuItemClick(tag); }, Qt::QueuedConnection);
   };
   playerMenu_ = new QMenu(this);
   playerMenu_->setObjectName(QStringLiteral("PlayerMenu"));

@@ -10,12 +10,33 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
+#include <functional>
 
 #include "formation/form_board_name.h"
 #include "formation/formation_image.h"
 #include "platform/cp932.h"
 
 namespace {
+
+// Picks a menu item; its action runs from the event loop, as after a real click.
+void Choose(QAction* item) {
+  item->trigger();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::MetaCall);
+}
+
+// Runs f on the modal dialog as soon as one is open (it opens from the event loop).
+void WhenModal(std::function<void(QWidget*)> f) {
+  auto* poll = new QTimer;
+  poll->setInterval(0);
+  QObject::connect(poll, &QTimer::timeout, [poll, f] {
+    QWidget* dialog = QApplication::activeModalWidget();
+    if (dialog == nullptr) return;
+    poll->stop();
+    poll->deleteLater();
+    f(dialog);
+  });
+  poll->start();
+}
 
 // Field units to the board's pixels (320 wide, row 220 the halfway line).
 QPoint Px(int32_t x, int32_t y) { return QPoint(x / 25 + 160, y / 25 + 220); }
@@ -163,9 +184,9 @@ TEST_F(BoardTest, RightClickOnEmptyPitchKeepsTheMenuSlot) {
 TEST_F(BoardTest, PosTypeMenuFiresOnlyOnChange) {
   QSignalSpy changes(&board, &TFormationImage::OnChangeItem);
   QTest::mouseClick(&board, Qt::RightButton, Qt::NoModifier, At(2));  // a DF
-  Item(board.PlayerMenu(), TFormationImage::TagDF)->trigger();
+  Choose(Item(board.PlayerMenu(), TFormationImage::TagDF));
   EXPECT_EQ(changes.count(), 0);
-  Item(board.PlayerMenu(), TFormationImage::TagFW)->trigger();
+  Choose(Item(board.PlayerMenu(), TFormationImage::TagFW));
   ASSERT_EQ(changes.count(), 1);
   EXPECT_EQ(changes[0].at(1).toInt(), 2);
   EXPECT_FALSE(changes[0].at(2).toBool());
@@ -274,9 +295,9 @@ TEST_F(BoardTest, RenameThroughTheDialog) {
   QSignalSpy changes(&board, &TFormationImage::OnChangeItem);
   QTest::mouseClick(&board, Qt::RightButton, Qt::NoModifier, At(11));
   bool sawDialog = false;
-  QTimer::singleShot(0, [&] {
-    auto* dialog = qobject_cast<TFormBoardName*>(QApplication::activeModalWidget());
-    if (dialog == nullptr) return;
+  WhenModal([&](QWidget* modal) {
+    auto* dialog = qobject_cast<TFormBoardName*>(modal);
+    ASSERT_NE(dialog, nullptr);
     sawDialog = true;
     auto* edit = dialog->findChild<QLineEdit*>(QStringLiteral("EditName"));
     EXPECT_EQ(dialog->windowTitle(), QString::fromUtf8("選手名設定"));
@@ -285,7 +306,7 @@ TEST_F(BoardTest, RenameThroughTheDialog) {
     EXPECT_EQ(edit->text(), QString::fromUtf8("田中"));
     dialog->findChild<QPushButton*>(QStringLiteral("ButtonOk"))->click();
   });
-  Item(board.OpponentMenu(), TFormationImage::TagName)->trigger();
+  Choose(Item(board.OpponentMenu(), TFormationImage::TagName));
   ASSERT_TRUE(sawDialog);
   ASSERT_EQ(changes.count(), 1);
   EXPECT_EQ(changes[0].at(1).toInt(), 11);
@@ -298,10 +319,8 @@ TEST_F(BoardTest, RenameThroughTheDialog) {
 TEST_F(BoardTest, ConfirmingTheSameNameStillReportsIt) {
   QSignalSpy changes(&board, &TFormationImage::OnChangeItem);
   QTest::mouseClick(&board, Qt::RightButton, Qt::NoModifier, At(4));
-  QTimer::singleShot(0, [] {
-    if (auto* d = QApplication::activeModalWidget()) d->findChild<QPushButton*>(QStringLiteral("ButtonOk"))->click();
-  });
-  Item(board.PlayerMenu(), TFormationImage::TagName)->trigger();
+  WhenModal([](QWidget* d) { d->findChild<QPushButton*>(QStringLiteral("ButtonOk"))->click(); });
+  Choose(Item(board.PlayerMenu(), TFormationImage::TagName));
   ASSERT_EQ(changes.count(), 1);
   EXPECT_TRUE(changes[0].at(4).toBool());
   EXPECT_STREQ(board.Formation().Slot(4).name, "");
@@ -311,16 +330,14 @@ TEST_F(BoardTest, CancelledRenameChangesNothing) {
   QSignalSpy changes(&board, &TFormationImage::OnChangeItem);
   board.Formation().Slot(4).SetName("Abe");
   QTest::mouseClick(&board, Qt::RightButton, Qt::NoModifier, At(4));
-  QTimer::singleShot(0, [] {
-    if (auto* d = QApplication::activeModalWidget()) {
-      auto* edit = d->findChild<QLineEdit*>(QStringLiteral("EditName"));
-      EXPECT_EQ(edit->text(), QStringLiteral("Abe"));
-      EXPECT_EQ(edit->selectedText(), QStringLiteral("Abe"));
-      edit->setText(QStringLiteral("Zed"));
-      d->findChild<QPushButton*>(QStringLiteral("ButtonCancel"))->click();
-    }
+  WhenModal([](QWidget* d) {
+    auto* edit = d->findChild<QLineEdit*>(QStringLiteral("EditName"));
+    EXPECT_EQ(edit->text(), QStringLiteral("Abe"));
+    EXPECT_EQ(edit->selectedText(), QStringLiteral("Abe"));
+    edit->setText(QStringLiteral("Zed"));
+    d->findChild<QPushButton*>(QStringLiteral("ButtonCancel"))->click();
   });
-  Item(board.PlayerMenu(), TFormationImage::TagName)->trigger();
+  Choose(Item(board.PlayerMenu(), TFormationImage::TagName));
   EXPECT_EQ(changes.count(), 0);
   EXPECT_STREQ(board.Formation().Slot(4).name, "Abe");
 }

@@ -11,6 +11,7 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -21,6 +22,26 @@
 #include "recording_platform.h"
 
 namespace {
+
+// Picks a menu item; its action runs from the event loop, as after a real click.
+void Choose(QAction* item) {
+  item->trigger();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::MetaCall);
+}
+
+// Runs f on the modal dialog as soon as one is open (it opens from the event loop).
+void WhenModal(std::function<void(QWidget*)> f) {
+  auto* poll = new QTimer;
+  poll->setInterval(0);
+  QObject::connect(poll, &QTimer::timeout, [poll, f] {
+    QWidget* dialog = QApplication::activeModalWidget();
+    if (dialog == nullptr) return;
+    poll->stop();
+    poll->deleteLater();
+    f(dialog);
+  });
+  poll->start();
+}
 
 using Bytes = std::vector<uint8_t>;
 
@@ -111,13 +132,11 @@ TEST_F(FormationWindowTest, DragSendsOneChangeForThatSlotOnly) {
 TEST_F(FormationWindowTest, RenamingOpponentTwoSendsSlotElevenWithTheName) {
   QTest::mouseClick(Board(), Qt::RightButton, Qt::NoModifier, At(11));
   ASSERT_TRUE(Board()->OpponentMenu()->isVisible());
-  QTimer::singleShot(0, [] {
-    if (QWidget* d = QApplication::activeModalWidget()) {
-      d->findChild<QLineEdit*>(QStringLiteral("EditName"))->setText(QStringLiteral("Ito"));
-      d->findChild<QPushButton*>(QStringLiteral("ButtonOk"))->click();
-    }
+  WhenModal([](QWidget* d) {
+    d->findChild<QLineEdit*>(QStringLiteral("EditName"))->setText(QStringLiteral("Ito"));
+    d->findChild<QPushButton*>(QStringLiteral("ButtonOk"))->click();
   });
-  Board()->OpponentMenu()->actions()[0]->trigger();
+  Choose(Board()->OpponentMenu()->actions()[0]);
   ASSERT_EQ(host.sent.size(), 1u);
   EXPECT_EQ(host.sent[0], Frame(33, {0x01, 0x02, 0, 12, 0x49, 1, 11, 3, 'I', 't', 'o'}));
 }
@@ -288,4 +307,34 @@ TEST_F(FormationWindowTest, ClosedByTheUserWhileTheRefusalBoxIsOpen) {
   answer.result = 1;
   window->RecvFormationAOpen(answer);
   EXPECT_EQ(host.sent, (std::vector<Bytes>{Frame(32, {0, 12})})) << "one close, not two";
+}
+
+TEST_F(FormationWindowTest, FrameGoneWhileTheNameDialogIsOpen) {
+  QTest::mouseClick(Board(), Qt::RightButton, Qt::NoModifier, At(4));
+  bool sawDialog = false;
+  WhenModal([&](QWidget*) {
+    sawDialog = true;
+    frame.reset();  // the member left the room while the dialog was open
+  });
+  Choose(Board()->PlayerMenu()->actions()[4]);
+  EXPECT_TRUE(sawDialog);
+  EXPECT_TRUE(window.isNull());
+  EXPECT_TRUE(host.sent.empty());
+}
+
+TEST_F(FormationWindowTest, ReceivedChangeWhileDraggingKeepsTheDraggedDiscUnderThePointer) {
+  QTest::mousePress(Board(), Qt::LeftButton, Qt::NoModifier, At(7));
+  QTest::mouseMove(Board(), Px(1000, 1000));
+  GmFormationInfo::Info info;
+  info.room = 12;
+  info.flags = 9 | GmFormationInfo::HasPosition;
+  info.count = 1;
+  info.entries[0].index = 7;
+  info.entries[0].x = -3000;
+  info.entries[0].y = 3000;
+  window->RecvFormationInfo(info);
+  QTest::mouseMove(Board(), Px(1200, 1000));
+  QTest::mouseRelease(Board(), Qt::LeftButton, Qt::NoModifier, Px(1200, 1000));
+  ASSERT_EQ(host.sent.size(), 1u);
+  EXPECT_EQ(host.sent[0], Frame(33, {0x01, 0x02, 0, 12, 0x19, 1, 7, 0x04, 0xB0, 0x03, 0xE8}));
 }
