@@ -56,8 +56,10 @@ TFormFormation::TFormFormation(FormationHost& host, QWidget* owner)
   connect(board_, &TFormationImage::OnChangeItem, this, &TFormFormation::BoardChangeItem);
 }
 
-// Destroyed with its frame (the room was left): nothing is sent.
-TFormFormation::~TFormFormation() = default;
+// Destroyed with its frame (the room was left): nothing is sent. The board may be
+// mid-drag and would report the drag when it is hidden during destruction; by
+// then this window is half destroyed, so it stops listening first.
+TFormFormation::~TFormFormation() { board_->disconnect(this); }
 
 void TFormFormation::BuildLayout() {
   PanelLeft = new QFrame(this);
@@ -189,7 +191,8 @@ void TFormFormation::BoardMouseMove(QObject* /*Sender*/, Qt::KeyboardModifiers /
 void TFormFormation::BoardChangeItem(QObject* /*Sender*/, int nItem, bool bChangePos, bool bChangePosType,
                                      bool bChangeName) {
   const TeamFormation& formation = board_->Formation();
-  if (!formation.HasSlot(nItem)) return;
+  // A drag cut short by the window closing is not sent after GmFormationClose.
+  if (closing_ || !formation.HasSlot(nItem)) return;
   Send<GmFormationInfo>(
       MakeSlotChange(formation, host_.ClientId(), roomNumber_, nItem, bChangePos, bChangePosType, bChangeName));
 }

@@ -338,3 +338,20 @@ TEST_F(FormationWindowTest, ReceivedChangeWhileDraggingKeepsTheDraggedDiscUnderT
   ASSERT_EQ(host.sent.size(), 1u);
   EXPECT_EQ(host.sent[0], Frame(33, {0x01, 0x02, 0, 12, 0x19, 1, 7, 0x04, 0xB0, 0x03, 0xE8}));
 }
+
+TEST_F(FormationWindowTest, FrameGoneMidDragSendsNothing) {
+  QTest::mousePress(Board(), Qt::LeftButton, Qt::NoModifier, At(7));
+  QTest::mouseMove(Board(), Px(1000, 1000));
+  frame.reset();
+  EXPECT_TRUE(window.isNull());
+  EXPECT_TRUE(host.sent.empty());
+}
+
+TEST_F(FormationWindowTest, ClosedMidDragSendsTheCloseLast) {
+  QTest::mousePress(Board(), Qt::LeftButton, Qt::NoModifier, At(7));
+  QTest::mouseMove(Board(), Px(1000, 1000));
+  window->close();
+  ASSERT_FALSE(host.sent.empty());
+  EXPECT_EQ(host.sent.back(), Frame(32, {0, 12}));
+  EXPECT_EQ(host.sent.size(), 1u);
+}
