@@ -199,12 +199,6 @@ TEST_F(BoardTest, PosTypeMenuFiresOnlyOnChange) {
   EXPECT_EQ(changes.count(), 2);
 }
 
-TEST_F(BoardTest, MenuBeforeAnyRightClickDoesNothing) {
-  QSignalSpy changes(&board, &TFormationImage::OnChangeItem);
-  board.MenuItemClick(TFormationImage::TagFW);
-  EXPECT_EQ(changes.count(), 0);
-}
-
 TEST_F(BoardTest, ClickWithoutMovementStillReportsAPositionChange) {
   QSignalSpy changes(&board, &TFormationImage::OnChangeItem);
   QTest::mouseClick(&board, Qt::LeftButton, Qt::NoModifier, At(3));

@@ -141,16 +141,6 @@ TEST_F(FormationWindowTest, RenamingOpponentTwoSendsSlotElevenWithTheName) {
   EXPECT_EQ(host.sent[0], Frame(33, {0x01, 0x02, 0, 12, 0x49, 1, 11, 3, 'I', 't', 'o'}));
 }
 
-TEST_F(FormationWindowTest, PosTypeChangeSendsThePosTypeOnly) {
-  QTest::mouseClick(Board(), Qt::RightButton, Qt::NoModifier, At(6));
-  Board()->MenuItemClick(TFormationImage::TagFW);
-  ASSERT_EQ(host.sent.size(), 1u);
-  EXPECT_EQ(host.sent[0], Frame(33, {0x01, 0x02, 0, 12, 0x29, 1, 6, PosType::FW}));
-  Board()->MenuItemClick(TFormationImage::TagFW);
-  EXPECT_EQ(host.sent.size(), 1u) << "no message for an unchanged position type";
-  Board()->PlayerMenu()->close();
-}
-
 TEST_F(FormationWindowTest, SavingWithTheGoalkeeperInTheOtherHalfIsRefused) {
   Drag(1, Px(0, -3000));
   ASSERT_EQ(Board()->Formation().Slot(1).y, -3000);
@@ -164,17 +154,6 @@ TEST_F(FormationWindowTest, SavingWithTheGoalkeeperInTheOtherHalfIsRefused) {
   EXPECT_FALSE(extra->isChecked());
   EXPECT_FALSE(Child<QWidget>("PanelExtra")->isVisible());
   EXPECT_EQ(Board()->Formation().Slot(1).y, -3000) << "the formation is left as it is";
-}
-
-TEST_F(FormationWindowTest, SavingTwoGoalkeepersIsRefused) {
-  QTest::mouseClick(Board(), Qt::RightButton, Qt::NoModifier, At(3));
-  Board()->MenuItemClick(TFormationImage::TagGK);
-  Board()->PlayerMenu()->close();
-  host.sent.clear();
-  Child<QCheckBox>("CheckExtra")->click();
-  Child<QPushButton>("ButtonSave")->click();
-  EXPECT_EQ(platform.errorTexts(), QStringList{QString::fromUtf8("GKが一人でありません")});
-  EXPECT_TRUE(host.sent.empty());
 }
 
 TEST_F(FormationWindowTest, SaveAndLoadRequests) {

@@ -14,12 +14,6 @@ TEST(BoardTransformTest, PitchLinesOnA320PixelBoard) {
   EXPECT_EQ(t.ScreenToField(155, 339), (FieldPoint{-125, 2975}));
 }
 
-TEST(BoardTransformTest, OddWidthUsesTruncatedHalf) {
-  const BoardTransform t(321, 25);
-  EXPECT_EQ(t.FieldToScreen(FieldPoint{0, 0}).x, 160);
-  EXPECT_EQ(t.ScreenToField(160, 220), (FieldPoint{0, 0}));
-}
-
 TEST(SnapTest, NearestMetreHalfwayGoesUp) {
   struct Row {
     int32_t in, out;
@@ -51,13 +45,6 @@ TEST(HitTestTest, SlotOrderDecidesOverlaps) {
   EXPECT_EQ(HitTest(f, {0, 0}), -1);
 }
 
-TEST(BoardShapesTest, DiscAndRedrawArea) {
-  FormationSlot s;
-  s.SetPosition(100, -200);
-  EXPECT_EQ(DiscSquare(s), (FieldRect{-70, -370, 270, -30}));
-  EXPECT_EQ(RedrawArea(s), (FieldRect{-410, -370, 610, -30}));
-}
-
 TEST(BoardShapesTest, ColoursByKindAndPosType) {
   FormationSlot s;
   s.kind = SlotKind::Ball;
@@ -76,12 +63,3 @@ TEST(BoardShapesTest, ColoursByKindAndPosType) {
   EXPECT_EQ(ColoursOf(s).disc, GreyDisc);
 }
 
-TEST(BoardShapesTest, LabelIsNumberThenName) {
-  FormationSlot s;
-  s.number = 3;
-  EXPECT_EQ(LabelOf(s), "3");
-  s.SetName("Ken");
-  EXPECT_EQ(LabelOf(s), "3Ken");
-  s.number = 0;
-  EXPECT_EQ(LabelOf(s), "0Ken");
-}

@@ -67,16 +67,6 @@ TEST(FormationInitTest, OtherTeamSizesLeaveNoSlots) {
   }
 }
 
-TEST(FormationInitTest, ReinitRestoresDefaults) {
-  TeamFormation f = Default();
-  f.Slot(3).SetPosition(-3000, 100);
-  f.Slot(3).SetName("ab");
-  f.Init(9);
-  EXPECT_EQ(f.Slot(3).x, 0);
-  EXPECT_EQ(f.Slot(3).y, 3750);
-  EXPECT_STREQ(f.Slot(3).name, "");
-}
-
 TEST(FormationCheckTest, DefaultLayoutPasses) {
   int bad = 77;
   EXPECT_EQ(Default().Check(bad), FormationCheck::Ok);

@@ -80,19 +80,6 @@ TEST(ApplyInfoTest, FlagsChooseWhatChanges) {
   EXPECT_EQ(redraws.size(), 2u);
 }
 
-TEST(ApplyInfoTest, UnchangedValuesRedrawOnce) {
-  TeamFormation f = Default();
-  GmFormationInfo::Info info;
-  info.flags = GmFormationInfo::HasPosition;
-  info.count = 1;
-  info.entries[0].index = 1;
-  info.entries[0].x = 0;
-  info.entries[0].y = 4950;
-  int redraws = 0;
-  ApplyFormationInfo(f, info, [&](int) { ++redraws; });
-  EXPECT_EQ(redraws, 1);
-}
-
 TEST(ApplyInfoTest, IndicesOutsideTheSlotsAreSkipped) {
   TeamFormation f = Default();
   const TeamFormation before = f;
