@@ -36,7 +36,9 @@ class TFormationImage final : public TMyControl {
   QMenu* PlayerMenu() const { return playerMenu_; }
   QMenu* OpponentMenu() const { return opponentMenu_; }
 
-  // Runs a menu item's action on menuSlot, as a click on the item does.
+  // Runs a menu item's action on menuSlot, as a click on the item does (a click
+  // reaches it from the event loop, after the menu has closed). The name item
+  // opens the modal player-name dialog, which the board creates on first use.
   void MenuItemClick(int tag);
 
  Q_SIGNALS:
