@@ -96,16 +96,25 @@ TChatSheet* ChatTabs::CreateSheet(int16_t room, const std::string& name, const s
   // The room list is modal: open it from the event loop, not from inside the
   // tab's button handler, so a departure handled while it is open can delete
   // the tab without pulling it out from under a running handler.
-  sheet->OnRoomListClick = [this](TChatSheet*) {
+  // The pages may outlive this controller while the page control is torn down,
+  // so their events reach it through a guard.
+  const QPointer<ChatTabs> self(this);
+  sheet->OnRoomListClick = [self](TChatSheet*) {
+    if (self.isNull()) return;
     QMetaObject::invokeMethod(
-        this, [this] { host_.ShowRoomList(); }, Qt::QueuedConnection);
+        self.data(),
+        [self] {
+          if (!self.isNull()) self->host_.ShowRoomList();
+        },
+        Qt::QueuedConnection);
   };
-  sheet->OnUserSetTalk = [this](TChatSheet*, const std::string& talkMsg, bool bEnter) { UserSetTalk(talkMsg, bEnter); };
-  // Appending must not activate the page (the private talk tab arrives in the
-  // background), so the current page is kept unless this is the first one.
+  sheet->OnUserSetTalk = [self](TChatSheet*, const std::string& talkMsg, bool bEnter) {
+    if (!self.isNull()) self->UserSetTalk(talkMsg, bEnter);
+  };
+  // Appending keeps the current page (the private talk tab arrives in the
+  // background) unless this is the first page. No tool tip with the name: a
+  // tool tip would render a name that looks like markup as markup.
   pageControl_->addTab(sheet, ChatTabImage(sheet->ImageIndex()), TabCaptionOf(name));
-  const int index = pageControl_->indexOf(sheet);
-  pageControl_->setTabToolTip(index, ToQString(name));
   return sheet;
 }
 
