@@ -10,6 +10,8 @@
 #include <QPushButton>
 #include <QTreeView>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <memory>
 
 #include "lobby/game_launch.h"
 #include "lobby/stadium_host.h"
