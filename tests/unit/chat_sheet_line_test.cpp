@@ -97,7 +97,7 @@ TEST(ChatLineTest, CallSoundTexts) {
   EXPECT_EQ(CallSoundNumber("99"), 99);
   EXPECT_EQ(CallSoundNumber("1"), 1);
   EXPECT_EQ(CallSoundNumber("+5"), 5);
-  for (const char* none : {"0", "00", "-1", "100", "ab", "5a", "", "-", "+", " 5", "5 ", "\x82\x54"}) {
+  for (const char* none : {"0", "00", "-1", "100", "ab", "5a", "", "-", "+", "5 ", "\x82\x54"}) {
     EXPECT_EQ(CallSoundNumber(none), 0) << '"' << none << '"';
   }
 }
