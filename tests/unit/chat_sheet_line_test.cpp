@@ -77,7 +77,6 @@ TEST(ChatLineTest, TimeOffLeavesNoPrefix) {
   EXPECT_EQ(Compose(Talk(3, 1, "bob", "x", 5), none, false).Text(), "====> bob > x");
 }
 
-
 TEST(ChatLineTest, TalkForAnotherRoomIsNotLogged) {
   ChatLine line;
   line.body = "untouched";

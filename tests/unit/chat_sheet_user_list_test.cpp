@@ -64,4 +64,3 @@ TEST(ChatUserListTest, NamesAreKeptToTheWireWidth) {
   list.Add(1, 1, 0, std::string(40, 'x'));
   EXPECT_EQ(std::string(list.At(0).name), std::string(18, 'x'));
 }
-

@@ -62,7 +62,6 @@ TEST(RoomListModelTest, NoTeamRoomsFirstThenFullerFirst) {
   EXPECT_EQ(Order(m), (std::vector<int16_t>{4, 2, 3, 1}));
 }
 
-
 TEST(RoomListModelTest, CountsWaitForTheEmptyMessage) {
   RoomListModel m;
   m.ApplyRoomList(List({{1, "a", 0, 0}, {2, "b", 0, 0}}));
@@ -115,7 +114,6 @@ TEST(RoomListModelTest, RoomNameOfFollowsRowOrderAndIsEmptyWhenUnknown) {
   EXPECT_EQ(m.RoomNameOf(7), "");
   EXPECT_TRUE(m.Rows().empty());
 }
-
 
 TEST(RoomListModelTest, OutOfRangeCountsAreClamped) {
   RoomListModel m;
