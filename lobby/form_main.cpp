@@ -18,8 +18,10 @@
 
 #include <QCoreApplication>
 
+#include "chat/chat_tabs.h"
 #include "chat/form_create_room.h"
 #include "chat/form_password.h"
+#include "chat/form_room_list.h"
 #include "dialogs/debug_form.h"
 #include "dialogs/form_game_option.h"
 #include "dialogs/form_login.h"
@@ -74,8 +76,11 @@ TFormMain::TFormMain(std::string accessPath, std::string settingsPath, QWidget* 
 
 TFormMain::~TFormMain() {
   if (!settingsSaved_) SaveSettings();
-  // The panel calls back into this window while it is torn down.
   Socket1->disconnect(this);
+  // The panels, tabs and dialogs call this window as their host: take them down
+  // while it is still whole.
+  const QList<QWidget*> children = findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+  qDeleteAll(children);
 }
 
 void TFormMain::CreateDialogs() {
@@ -86,6 +91,8 @@ void TFormMain::CreateDialogs() {
   FormGameOption = new TFormGameOption(this);
   FormPing = new TFormPing(this);
   DebugForm = new TDebugForm(this);
+  FormRoomList = new TFormRoomList(*this, this);
+  chatTabs_ = new ChatTabs(*this, FormRoomList->Model(), PageControl1);
 }
 
 void TFormMain::LoadSettings() {
@@ -117,6 +124,9 @@ FormLayout TFormMain::CurrentLayout() const {
 bool TFormMain::SaveSettings() {
   settingsSaved_ = true;
   std::vector<OpenChatTab> tabs;
+  for (const ChatTabs::OpenRoom& room : chatTabs_->OpenRooms()) {
+    tabs.push_back({room.room, room.name, room.password, room.teamId, room.chatSound});
+  }
   return settings_.SaveSettings(CurrentLayout(), tabs);
 }
 
@@ -163,6 +173,10 @@ void TFormMain::CreateMenus() {
   connect(CloseMenu, &QAction::triggered, this, &TFormMain::CloseMenuClick);
   connect(ExitMenu, &QAction::triggered, this, &QWidget::close);
   connect(CreateMenu, &QAction::triggered, this, &TFormMain::CreateMenuClick);
+  connect(MenuPrev, &QAction::triggered, this, [this] { chatTabs_->MenuPrev(); });
+  connect(MenuNext, &QAction::triggered, this, [this] { chatTabs_->MenuNext(); });
+  connect(MenuRoomList, &QAction::triggered, this, &TFormMain::ShowRoomList);
+  connect(RetireMenu, &QAction::triggered, this, [this] { chatTabs_->LeaveActiveRoom(); });
   connect(MenuHtmlHome, &QAction::triggered, this, [this] { OpenPage(settings_.Access.UrlHome); });
   connect(MenuHtmlMember, &QAction::triggered, this, [this] { OpenPage(settings_.Access.UrlMember); });
   connect(MenuHtmlNew, &QAction::triggered, this, [this] { OpenPage(settings_.Access.UrlNew); });
@@ -279,7 +293,8 @@ void TFormMain::EditInputChatChange() {
 
 void TFormMain::ButtonSendChatClick() {
   const QString text = EditInputChat->currentText();
-  // SendTalk(text) goes to the active chat tab.
+  SendTalk(ToCp932Lossy(text));
+  // The text enters the history whether or not anything was sent.
   EditInputChat->insertItem(0, text);
   if (EditInputChat->count() > HistoryLimit) EditInputChat->removeItem(HistoryLimit);
   EditInputChat->setCurrentIndex(-1);

@@ -2,7 +2,8 @@
 // The main window: stadium list on top, chat tabs in the middle, the chat input
 // line at the bottom, the menus, and the lobby connection with its session.
 // It owns the socket, the message set, the settings and every dialog, and is
-// the host through which the stadium panel reaches the connection.
+// the host through which the stadium panel, the chat tabs, the room list and
+// the formation windows reach the connection.
 
 #include <QMainWindow>
 #include <QPointer>
@@ -11,6 +12,7 @@
 #include <memory>
 #include <string>
 
+#include "chat/chat_host.h"
 #include "lobby/settings.h"
 #include "lobby/stadium_host.h"
 #include "net/net_messages.h"
@@ -32,8 +34,10 @@ class TFormPassword;
 class TFormPing;
 class TFormUpdate;
 class TGameListPanel;
+class ChatTabs;
+class TFormRoomList;
 
-class TFormMain : public QMainWindow, public StadiumHost {
+class TFormMain : public QMainWindow, public StadiumHost, public ChatHost {
   Q_OBJECT
  public:
   // The two INI files are fixed here and read at once.
@@ -42,6 +46,7 @@ class TFormMain : public QMainWindow, public StadiumHost {
 
   // Sends the set's frame over the connection at once; nothing while closed.
   void SendPacket(const NetMessageSet& set) override;
+  void SendPacket(NetMessageSet& set) override { SendPacket(static_cast<const NetMessageSet&>(set)); }
   // Routes the frame in the main message set's packet to its handler.
   void DispatchPacket();
   void UpdateControlStates() override;
@@ -60,7 +65,7 @@ class TFormMain : public QMainWindow, public StadiumHost {
 
   // The socket's active flag: true from the connect event to the disconnect event.
   bool IsConnected() const { return socketActive_; }
-  int16_t ClientId() const { return clientId_; }
+  int16_t ClientId() const override { return clientId_; }
 
   // StadiumHost.
   bool SocketOpen() const override { return socketActive_; }
@@ -69,6 +74,22 @@ class TFormMain : public QMainWindow, public StadiumHost {
   std::string GameExe() const override { return settings_.Access.GameExe; }
   std::string GameExeTest() const override { return settings_.Access.GameExeTest; }
   QString ExecutableFolder() const override { return executableFolder_; }
+
+  // ChatHost.
+  bool ChatTime() const override { return settings_.ChatTime; }
+  std::string UserInfoAddress() const override { return settings_.Access.UrlUserInfo; }
+  std::optional<bool> RememberRoom(const std::string& name, const std::string& password, int32_t teamId) override;
+  void SetChatInput(const std::string& text) override;
+  void FocusChatInput() override;
+  bool PasswordExecute(std::string& password) override;
+  QString ExecutableDir() const override { return executableFolder_; }
+  QWidget* MainWindow() const override { return const_cast<TFormMain*>(this); }
+  QWidget* CentreWindow() const override { return const_cast<TFormMain*>(this); }
+  // GmRoomListRequest, then the room list window, modal.
+  void ShowRoomList() override;
+  // GmTalk with the text to the room of the active chat tab.
+  void SendTalk(const std::string& text);
+  ChatTabs* chatTabs() const { return chatTabs_; }
 
   Settings& settings() { return settings_; }
   // Saves the settings file (the window's layout, options and open rooms); also
@@ -113,6 +134,7 @@ class TFormMain : public QMainWindow, public StadiumHost {
   TFormGameOption* FormGameOption = nullptr;
   TFormPing* FormPing = nullptr;
   TDebugForm* DebugForm = nullptr;
+  TFormRoomList* FormRoomList = nullptr;
 
  protected:
   bool event(QEvent* e) override;
@@ -165,4 +187,5 @@ class TFormMain : public QMainWindow, public StadiumHost {
   std::string loginText_;
   std::string PlayerName_;
   TraceSink traceSink_;
+  ChatTabs* chatTabs_ = nullptr;
 };

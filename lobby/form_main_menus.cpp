@@ -1,8 +1,13 @@
 // The main window's menu commands that open dialogs or reach outside the program.
 #include <QAction>
+#include <QComboBox>
+#include <QLineEdit>
 #include <QTimer>
 
+#include "chat/chat_tabs.h"
 #include "chat/form_create_room.h"
+#include "chat/form_password.h"
+#include "chat/form_room_list.h"
 #include "dialogs/form_game_option.h"
 #include "dialogs/form_ping.h"
 #include "lobby/form_main.h"
@@ -39,3 +44,29 @@ void TFormMain::MenuPingClick() {
 }
 
 void TFormMain::OpenPage(const std::string& address) { Platform::current().openUrl(ToQString(address)); }
+
+std::optional<bool> TFormMain::RememberRoom(const std::string& name, const std::string& password, int32_t teamId) {
+  const int index = settings_.Rooms.AddRoom(name, password, teamId, true);
+  if (index < 0) return std::nullopt;
+  return settings_.Rooms.At(index).ChatSound;
+}
+
+void TFormMain::SetChatInput(const std::string& text) {
+  EditInputChat->setEditText(ToQString(text));
+  EditInputChat->setFocus();
+  QLineEdit* edit = EditInputChat->lineEdit();
+  edit->deselect();
+  edit->setCursorPosition(static_cast<int>(edit->text().size()));
+}
+
+void TFormMain::FocusChatInput() { EditInputChat->setFocus(); }
+
+bool TFormMain::PasswordExecute(std::string& password) { return FormPassword->PasswordExecute(password); }
+
+void TFormMain::ShowRoomList() {
+  messages_.encode<GmRoomListRequest>(GmRoomListRequest::Info{});
+  SendPacket(messages_);
+  FormRoomList->ShowModalList();
+}
+
+void TFormMain::SendTalk(const std::string& text) { chatTabs_->SendTalk(text); }

@@ -4,6 +4,8 @@
 #include <QTcpSocket>
 #include <QTimer>
 
+#include "chat/chat_tabs.h"
+#include "chat/form_room_list.h"
 #include "dialogs/form_login.h"
 #include "dialogs/form_ping.h"
 #include "dialogs/form_update.h"
@@ -64,6 +66,8 @@ void TFormMain::Socket1Disconnect() {
   // Frames still queued belong to the dead connection: never dispatch them.
   frameLoop_.reset();
   PanelGameList->ClearStadiums();
+  chatTabs_->DestroyAll();
+  FormRoomList->Clear();
   ResetSession();
 }
 
@@ -127,6 +131,26 @@ void TFormMain::DispatchPacket() {
       if (messages_.decode<GmUserCount>(info)) UpdateTitle(info.count);
       break;
     }
+    case NetDef::GmRoomList:
+      TraceLine("recv roomlist");
+      FormRoomList->Dispatch(messages_);
+      break;
+    case NetDef::GmRoomUsers:
+      FormRoomList->Dispatch(messages_);
+      break;
+    case NetDef::GmTalk:
+      TraceLine("recv talk");
+      chatTabs_->Dispatch(messages_);
+      break;
+    case NetDef::GmAEnterRoom:
+    case NetDef::GmUserEnter:
+    case NetDef::GmUserLeave:
+    case NetDef::GmUserChange:
+    case NetDef::GmFormationAOpen:
+    case NetDef::GmFormationInfo:
+    case NetDef::GmFormationFile:
+      chatTabs_->Dispatch(messages_);
+      break;
     case NetDef::GmACreateRoom:
       RecvACreateRoom();
       break;

@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTabWidget>
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
@@ -13,6 +14,7 @@
 
 #include "dialogs/form_ping.h"
 #include "lobby/form_main.h"
+#include "lobby/game_list_panel.h"
 #include "platform/cp932.h"
 #include "recording_platform.h"
 #include "scripted_server.h"
@@ -126,6 +128,32 @@ TEST_F(SessionTest, RefusedHandshakeIsDisconnectedBeforeTheBoxShows) {
     ASSERT_TRUE(server.waitForDisconnect());
     server.clearFrames();
   }
+}
+
+TEST_F(SessionTest, TabsAndStadiumsAreGoneWhenTheRefusalShows) {
+  ConnectClient();
+  // Messages are dispatched in any state: a tab and a stadium before the answer.
+  GmAEnterRoom::Info entered;
+  entered.room = 3;
+  server.send<GmAEnterRoom>(entered);
+  GmStadiumAdd::Info add;
+  add.count = 1;
+  add.entries[0].id = 9;
+  add.entries[0].playable = 1;
+  server.send<GmStadiumAdd>(add);
+  ASSERT_TRUE(WaitUntil([&] { return form.PageControl1->count() == 1; }));
+  int tabsDuringBox = -1;
+  bool stadiumDuringBox = true;
+  platform.duringBox = [&] {
+    tabsDuringBox = form.PageControl1->count();
+    stadiumDuringBox = form.PanelGameList->FindStadiumRow(9) != nullptr;
+  };
+  GmAReady::Info ready;
+  ready.status = 3;
+  server.send<GmAReady>(ready);
+  ASSERT_TRUE(WaitUntil([&] { return !platform.boxes.empty(); }));
+  EXPECT_EQ(tabsDuringBox, 0);
+  EXPECT_FALSE(stadiumDuringBox);
 }
 
 TEST_F(SessionTest, RefusedLoginShowsItsTextAndUnknownStatusesShowNothing) {
