@@ -1,0 +1,102 @@
+#pragma once
+// The whole client against the development lobby server in the same process:
+// the server runs in demo mode on a free loopback port with a clock the test
+// moves by hand; every client is a real main window with its own settings
+// folder.
+
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "chat/chat_sheet.h"
+#include "chat/chat_tabs.h"
+#include "chat/frame_chat_room.h"
+#include "chat/rich_edit_ex.h"
+#include "lobby/form_main.h"
+#include "net/net_def.h"
+#include "platform/cp932.h"
+#include "platform/qt_text.h"
+#include "server/lobby_server.h"
+#include "server/server_clock.h"
+#include "wait.h"
+
+class ClientE2eTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ServerOptions options;
+    options.demo = true;
+    options.lifeSeconds = 0;
+    server = std::make_unique<LobbyServer>(std::move(options), &clock, [](const std::string&) {});
+    ASSERT_TRUE(server->listen(QHostAddress::LocalHost, 0));
+  }
+  void TearDown() override {
+    // Windows first: they still talk to the server while they go.
+    windows.clear();
+    server.reset();
+  }
+
+  // A main window on the settings files of folder, pointed at the server.
+  TFormMain* Open(const QString& folder, int userId) {
+    auto form = std::make_unique<TFormMain>((folder + QStringLiteral("/access.ini")).toStdString(),
+                                            (folder + QStringLiteral("/turfwing.INI")).toStdString());
+    form->setAutoConnectPending(false);
+    form->setExecutableFolder(folder);
+    form->settings().Access.IP = "127.0.0.1";
+    form->settings().Access.Port = server->port();
+    form->settings().UserID = userId;
+    form->settings().Password = "pw" + std::to_string(userId);
+    windows.push_back(std::move(form));
+    return windows.back().get();
+  }
+  void Close(TFormMain* form) {
+    for (auto it = windows.begin(); it != windows.end(); ++it) {
+      if (it->get() == form) {
+        windows.erase(it);
+        return;
+      }
+    }
+  }
+
+  // Connects and waits for the login and for the tabs of the remembered rooms
+  // (the lobby on a first start).
+  static ::testing::AssertionResult LogIn(TFormMain* form, int expectedTabs = 1) {
+    form->Connect();
+    if (!WaitUntil([&] { return !form->PlayerName().empty(); }))
+      return ::testing::AssertionFailure() << "no login answer";
+    if (!WaitUntil([&] { return form->PageControl1->count() >= expectedTabs; }))
+      return ::testing::AssertionFailure() << "tabs: " << form->PageControl1->count();
+    return ::testing::AssertionSuccess();
+  }
+
+  static TChatSheet* TabNamed(TFormMain* form, const char* utf8Caption) {
+    for (int i = 0; i < form->PageControl1->count(); ++i) {
+      if (form->PageControl1->tabText(i) == QString::fromUtf8(utf8Caption)) return form->chatTabs()->Page(i);
+    }
+    return nullptr;
+  }
+  static TChatSheet* PrivateTab(TFormMain* form) { return form->chatTabs()->ChatTabOf(NetDef::PrivateTalkRoom); }
+  static QString LogOf(const TChatSheet* tab) { return tab->Frame()->EditLog()->toPlainText(); }
+  static QStringList MembersOf(const TChatSheet* tab) {
+    QStringList names;
+    for (int i = 0; i < tab->Frame()->UserRowCount(); ++i) names << ToQString(tab->Frame()->UserRowCaption(i));
+    return names;
+  }
+  static void Activate(TFormMain* form, TChatSheet* tab) { form->PageControl1->setCurrentWidget(tab); }
+  // Types the line into the chat input and presses the send button.
+  static void Say(TFormMain* form, const QString& line) {
+    form->EditInputChat->setEditText(line);
+    QTest::mouseClick(form->ButtonSendChat, Qt::LeftButton);
+  }
+
+  QTemporaryDir dir;
+  ManualClock clock;
+  std::unique_ptr<LobbyServer> server;
+  std::vector<std::unique_ptr<TFormMain>> windows;
+};
