@@ -7,16 +7,20 @@
 #include <gtest/gtest.h>
 
 #include <QComboBox>
+#include <QDir>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
+#include <QTreeWidget>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "chat/chat_sheet.h"
 #include "chat/chat_tabs.h"
+#include "chat/form_room_list.h"
 #include "chat/frame_chat_room.h"
 #include "chat/rich_edit_ex.h"
 #include "lobby/form_main.h"
@@ -40,6 +44,13 @@ class ClientE2eTest : public ::testing::Test {
     // Windows first: they still talk to the server while they go.
     windows.clear();
     server.reset();
+  }
+
+  // A folder of its own for one client's settings files.
+  QString Folder(const char* name) {
+    const QString path = dir.path() + QLatin1Char('/') + QLatin1String(name);
+    QDir().mkpath(path);
+    return path;
   }
 
   // A main window on the settings files of folder, pointed at the server.
@@ -73,6 +84,34 @@ class ClientE2eTest : public ::testing::Test {
     if (!WaitUntil([&] { return form->PageControl1->count() >= expectedTabs; }))
       return ::testing::AssertionFailure() << "tabs: " << form->PageControl1->count();
     return ::testing::AssertionSuccess();
+  }
+
+  // Opens the room list from the menu and, inside its modal loop, picks the
+  // room by name and presses the enter button. False when the row never came
+  // or the window stayed open.
+  static bool EnterFromRoomList(TFormMain* form, const char* utf8Name) {
+    bool picked = false;
+    bool stillOpen = false;
+    TFormRoomList* list = form->FormRoomList;
+    QTimer::singleShot(0, list, [&] {
+      QTreeWidgetItem* row = nullptr;
+      WaitUntil([&] {
+        const auto found = list->RoomList2()->findItems(QString::fromUtf8(utf8Name), Qt::MatchExactly, 0);
+        row = found.isEmpty() ? nullptr : found.first();
+        return row != nullptr;
+      });
+      if (row != nullptr) {
+        list->RoomList2()->setCurrentItem(row);
+        row->setSelected(true);
+        picked = list->ButtonEnter()->isEnabled();
+        QTest::mouseClick(list->ButtonEnter(), Qt::LeftButton);
+      }
+      stillOpen = list->isVisible();
+      // Never leave the test stuck in the modal loop.
+      if (list->isVisible()) list->reject();
+    });
+    form->MenuRoomList->trigger();
+    return picked && !stillOpen;
   }
 
   static TChatSheet* TabNamed(TFormMain* form, const char* utf8Caption) {

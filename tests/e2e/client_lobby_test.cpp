@@ -1,52 +1,12 @@
 // Logging in, chatting, private talk and the room list of the real client
 // against the development lobby server.
 #include <QAction>
-#include <QDir>
-#include <QTimer>
-#include <QTreeWidget>
 
-#include "chat/form_room_list.h"
 #include "client_fixture.h"
 
 namespace {
 
-class ClientLobbyTest : public ClientE2eTest {
- protected:
-  QString Folder(const char* name) {
-    const QString path = dir.path() + QLatin1Char('/') + QLatin1String(name);
-    QDir().mkpath(path);
-    return path;
-  }
-
-  // Opens the room list from the menu and, inside its modal loop, picks the
-  // room by name and presses the enter button. False when the row never came
-  // or the window stayed open.
-  static bool EnterFromRoomList(TFormMain* form, const char* utf8Name) {
-    bool picked = false;
-    bool stillOpen = false;
-    TFormRoomList* list = form->FormRoomList;
-    QTimer::singleShot(0, list, [&] {
-      QTreeWidgetItem* row = nullptr;
-      WaitUntil([&] {
-        const auto found = list->RoomList2()->findItems(QString::fromUtf8(utf8Name), Qt::MatchExactly, 0);
-        row = found.isEmpty() ? nullptr : found.first();
-        return row != nullptr;
-      });
-      if (row != nullptr) {
-        list->RoomList2()->setCurrentItem(row);
-        row->setSelected(true);
-        picked = list->ButtonEnter()->isEnabled();
-        QTest::mouseClick(list->ButtonEnter(), Qt::LeftButton);
-      }
-      stillOpen = list->isVisible();
-      // Never leave the test stuck in the modal loop.
-      if (list->isVisible()) list->reject();
-    });
-    form->MenuRoomList->trigger();
-    return picked && !stillOpen;
-  }
-};
-
+using ClientLobbyTest = ClientE2eTest;
 TEST_F(ClientLobbyTest, LoginShowsTheUserCountAndOpensTheLobbyWithItsMembers) {
   TFormMain* form = Open(Folder("a"), 1);
   ASSERT_TRUE(LogIn(form));
