@@ -190,6 +190,42 @@ TEST_F(ClientStadiumTest, NoToTheReadyMatchStartsNothing) {
   EXPECT_TRUE(WaitUntil([&] { return !form->PanelGameList->waiting(); }));
 }
 
+TEST_F(ClientStadiumTest, CancelledWaitAsksNothingWhenTheStadiumFills) {
+  RecordingPlatform platform;
+  platform.yesNoAnswers = {true};
+  PutFixedStadium();
+  TFormMain* form = Open(folder, 1);
+  ASSERT_TRUE(LogIn(form));
+  ASSERT_TRUE(WaitUntil([&] { return form->PanelGameList->FindStadiumRow(FixedStadium) != nullptr; }));
+  Select(form, FixedStadium);
+  QTest::mouseClick(form->PanelGameList->ButtonReserve(), Qt::LeftButton);
+  ASSERT_TRUE(WaitUntil([&] { return form->PanelGameList->waiting(); }));
+  ASSERT_TRUE(WaitUntil([&] { return form->PanelGameList->ButtonReserve()->isEnabled(); }));
+  // The same button cancels; the server's answer ends the wait.
+  QTest::mouseClick(form->PanelGameList->ButtonReserve(), Qt::LeftButton);
+  ASSERT_TRUE(WaitUntil([&] { return !form->PanelGameList->waiting(); }));
+  clock.advance(4000);
+  // A line through the lobby: everything the server sent before it has arrived.
+  Say(form, QStringLiteral("待機をやめました"));
+  ASSERT_TRUE(WaitUntil([&] { return LogOf(TabNamed(form, "待合室")).contains(QStringLiteral("待機をやめました")); }));
+  EXPECT_TRUE(platform.boxes.empty());
+  EXPECT_TRUE(platform.starts.empty());
+}
+
+TEST_F(ClientStadiumTest, WaitingForASpectatorStadiumIsRefusedWithTheServersReason) {
+  RecordingPlatform platform;
+  TFormMain* form = Open(folder, 1);
+  ASSERT_TRUE(LogIn(form));
+  ASSERT_TRUE(WaitUntil([&] { return form->PanelGameList->FindStadiumRow(DemoWorld::SpectatorStadiumId) != nullptr; }));
+  Select(form, DemoWorld::SpectatorStadiumId);
+  QTest::mouseClick(form->PanelGameList->ButtonReserve(), Qt::LeftButton);
+  ASSERT_TRUE(WaitUntil([&] { return !platform.boxes.empty(); }));
+  EXPECT_EQ(platform.errorTexts(),
+            QStringList{QStringLiteral("入場待機に失敗しました。観戦専用の競技場には入場できません")});
+  EXPECT_FALSE(form->PanelGameList->waiting());
+  EXPECT_TRUE(platform.starts.empty());
+}
+
 TEST_F(ClientStadiumTest, PreviewPathWithBlanksIsOneArgument) {
   RecordingPlatform platform;
   const QString file = folder + QStringLiteral("/my previews/match of the day.vdc");
