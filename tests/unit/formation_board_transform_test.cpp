@@ -62,4 +62,3 @@ TEST(BoardShapesTest, ColoursByKindAndPosType) {
   s.posType = 255;
   EXPECT_EQ(ColoursOf(s).disc, GreyDisc);
 }
-
