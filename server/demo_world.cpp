@@ -94,18 +94,18 @@ uint32_t DemoWorld::random(uint32_t below) {
   return (seed_ >> 8) % below;
 }
 
-StadiumSpec DemoWorld::specOf(const Match& m, const char* utf8Name, uint16_t port) const {
-  StadiumSpec spec;
-  spec.info.id = m.id;
-  CopyText(spec.info.name, J(utf8Name).c_str());
-  spec.info.address[0] = 127;
-  spec.info.address[3] = 1;
-  spec.info.port = port;
-  spec.info.playable = m.id == SpectatorStadiumId ? 0 : 1;
-  spec.state = stateOf(m);
-  spec.teams = teamsOf(m);
-  spec.matchSize = 18;
-  return spec;
+StadiumSetup DemoWorld::specOf(const Match& m, const char* utf8Name, uint16_t port) const {
+  StadiumSetup setup;
+  setup.info.id = m.id;
+  CopyText(setup.info.name, J(utf8Name).c_str());
+  setup.info.address[0] = 127;
+  setup.info.address[3] = 1;
+  setup.info.port = port;
+  setup.info.playable = m.id == SpectatorStadiumId ? 0 : 1;
+  setup.state = stateOf(m);
+  setup.teams = teamsOf(m);
+  setup.matchSize = 18;
+  return setup;
 }
 
 GmStadiumState::Entry DemoWorld::stateOf(const Match& m) const {

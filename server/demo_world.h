@@ -40,7 +40,7 @@ class DemoWorld {
   void toggleStadium();
   GmStadiumState::Entry stateOf(const Match& m) const;
   GmStadiumTeams::Entry teamsOf(const Match& m) const;
-  StadiumSpec specOf(const Match& m, const char* utf8Name, uint16_t port) const;
+  StadiumSetup specOf(const Match& m, const char* utf8Name, uint16_t port) const;
   uint32_t random(uint32_t below);
 
   LobbyWorld& world_;

@@ -793,20 +793,20 @@ void LobbyWorld::botSay(int16_t clientId, int16_t roomNumber, const std::string&
 
 // ------------------------------------------------------------------ stadiums
 
-std::vector<StadiumSpec> LobbyWorld::stadiums() const {
-  std::vector<StadiumSpec> list;
-  for (const StadiumRuntime& st : stadiums_) list.push_back(st.spec);
+std::vector<StadiumSetup> LobbyWorld::stadiums() const {
+  std::vector<StadiumSetup> list;
+  for (const StadiumRuntime& st : stadiums_) list.push_back(st.setup);
   return list;
 }
 
 bool LobbyWorld::hasStadium(uint32_t id) const {
   return std::any_of(stadiums_.begin(), stadiums_.end(),
-                     [id](const StadiumRuntime& st) { return st.spec.info.id == id; });
+                     [id](const StadiumRuntime& st) { return st.setup.info.id == id; });
 }
 
 LobbyWorld::StadiumRuntime* LobbyWorld::findStadium(uint32_t id) {
   for (StadiumRuntime& st : stadiums_)
-    if (st.spec.info.id == id) return &st;
+    if (st.setup.info.id == id) return &st;
   return nullptr;
 }
 
@@ -825,10 +825,10 @@ void LobbyWorld::sendStadiumList(Session& s) {
     GmStadiumTeams::Info teams;
     add.count = state.count = teams.count = n;
     for (int i = 0; i < n; ++i) {
-      const StadiumSpec& spec = stadiums_[at + static_cast<size_t>(i)].spec;
-      add.entries[i] = spec.info;
-      state.entries[i] = spec.state;
-      teams.entries[i] = spec.teams;
+      const StadiumSetup& setup = stadiums_[at + static_cast<size_t>(i)].setup;
+      add.entries[i] = setup.info;
+      state.entries[i] = setup.state;
+      teams.entries[i] = setup.teams;
     }
     send<GmStadiumAdd>(s, add);
     send<GmStadiumState>(s, state);
@@ -836,14 +836,14 @@ void LobbyWorld::sendStadiumList(Session& s) {
   }
 }
 
-void LobbyWorld::putStadium(const StadiumSpec& spec) {
-  if (hasStadium(spec.info.id) || spec.info.id == 0) return;
+void LobbyWorld::putStadium(const StadiumSetup& setup) {
+  if (hasStadium(setup.info.id) || setup.info.id == 0) return;
   StadiumRuntime st;
-  st.spec = spec;
-  st.spec.state.id = st.spec.teams.id = spec.info.id;
-  st.spec.state.waitingCount = 0;
+  st.setup = setup;
+  st.setup.state.id = st.setup.teams.id = setup.info.id;
+  st.setup.state.waitingCount = 0;
   stadiums_.push_back(st);
-  const StadiumSpec& s = stadiums_.back().spec;
+  const StadiumSetup& s = stadiums_.back().setup;
   GmStadiumAdd::Info add;
   add.count = 1;
   add.entries[0] = s.info;
@@ -860,7 +860,7 @@ void LobbyWorld::putStadium(const StadiumSpec& spec) {
 
 void LobbyWorld::removeStadium(uint32_t id) {
   auto it = std::find_if(stadiums_.begin(), stadiums_.end(),
-                         [id](const StadiumRuntime& st) { return st.spec.info.id == id; });
+                         [id](const StadiumRuntime& st) { return st.setup.info.id == id; });
   if (it == stadiums_.end()) return;
   stadiums_.erase(it);
   GmStadiumDelete::Info info;
@@ -884,10 +884,10 @@ void LobbyWorld::setStadiumStates(const std::vector<GmStadiumState::Entry>& stat
   for (const GmStadiumState::Entry& e : states) {
     StadiumRuntime* st = findStadium(e.id);
     if (st == nullptr) continue;
-    st->spec.state = e;
-    st->spec.state.waitingCount = static_cast<uint8_t>(std::min(waitersOf(e.id), 255));
+    st->setup.state = e;
+    st->setup.state.waitingCount = static_cast<uint8_t>(std::min(waitersOf(e.id), 255));
     checkReady(*st);
-    info.entries[info.count++] = st->spec.state;
+    info.entries[info.count++] = st->setup.state;
     if (info.count == NetDef::MaxStadiumList) {
       broadcast<GmStadiumState>(info, [](const Session&) { return true; });
       info.count = 0;
@@ -901,7 +901,7 @@ void LobbyWorld::setStadiumTeams(const std::vector<GmStadiumTeams::Entry>& teams
   for (const GmStadiumTeams::Entry& e : teams) {
     StadiumRuntime* st = findStadium(e.id);
     if (st == nullptr) continue;
-    st->spec.teams = e;
+    st->setup.teams = e;
     info.entries[info.count++] = e;
     if (info.count == NetDef::MaxStadiumList) {
       broadcast<GmStadiumTeams>(info, [](const Session&) { return true; });
@@ -914,15 +914,15 @@ void LobbyWorld::setStadiumTeams(const std::vector<GmStadiumTeams::Entry>& teams
 void LobbyWorld::broadcastStadiumState(const StadiumRuntime& st) {
   GmStadiumState::Info info;
   info.count = 1;
-  info.entries[0] = st.spec.state;
+  info.entries[0] = st.setup.state;
   broadcast<GmStadiumState>(info, [](const Session&) { return true; });
 }
 
 void LobbyWorld::checkReady(StadiumRuntime& st) {
-  const GmStadiumState::Entry& e = st.spec.state;
+  const GmStadiumState::Entry& e = st.setup.state;
   const int players = e.count1 + e.count2 + e.count3;
-  const int waiting = waitersOf(st.spec.info.id);
-  if (waiting > 0 && players + waiting >= st.spec.matchSize) {
+  const int waiting = waitersOf(st.setup.info.id);
+  if (waiting > 0 && players + waiting >= st.setup.matchSize) {
     if (st.readyAt < 0) st.readyAt = clock_.nowMs() + int64_t{options_.readySeconds} * 1000;
   } else {
     st.readyAt = -1;
@@ -939,7 +939,7 @@ void LobbyWorld::stopWaiting(Session& s, bool answer) {
     send<GmWaiting>(s, out);
   }
   if (StadiumRuntime* st = findStadium(id)) {
-    st->spec.state.waitingCount = static_cast<uint8_t>(std::min(waitersOf(id), 255));
+    st->setup.state.waitingCount = static_cast<uint8_t>(std::min(waitersOf(id), 255));
     checkReady(*st);
     broadcastStadiumState(*st);
   }
@@ -956,7 +956,7 @@ void LobbyWorld::onWaiting(Session& s) {
   StadiumRuntime* st = findStadium(in.stadiumId);
   GmWaiting::Info out;
   out.stadiumId = in.stadiumId;
-  if (st == nullptr || st->spec.info.playable == 0) {
+  if (st == nullptr || st->setup.info.playable == 0) {
     out.event = 4;
     CopyText(out.text,
              st == nullptr ? J("指定の競技場はありません").c_str() : J("観戦専用の競技場には入場できません").c_str());
@@ -967,7 +967,7 @@ void LobbyWorld::onWaiting(Session& s) {
   s.waitingFor = in.stadiumId;
   out.event = 3;
   send<GmWaiting>(s, out);
-  st->spec.state.waitingCount = static_cast<uint8_t>(std::min(waitersOf(in.stadiumId), 255));
+  st->setup.state.waitingCount = static_cast<uint8_t>(std::min(waitersOf(in.stadiumId), 255));
   checkReady(*st);
   broadcastStadiumState(*st);
 }
@@ -984,7 +984,7 @@ void LobbyWorld::tick() {
   for (StadiumRuntime& st : stadiums_) {
     if (st.readyAt < 0 || now < st.readyAt) continue;
     st.readyAt = -1;
-    const uint32_t id = st.spec.info.id;
+    const uint32_t id = st.setup.info.id;
     GmWaiting::Info ready;
     ready.stadiumId = id;
     ready.event = 5;
@@ -993,7 +993,7 @@ void LobbyWorld::tick() {
       s->waitingFor = 0;
       send<GmWaiting>(*s, ready);
     }
-    st.spec.state.waitingCount = 0;
+    st.setup.state.waitingCount = 0;
     broadcastStadiumState(st);
   }
 }

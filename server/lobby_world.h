@@ -56,7 +56,7 @@ class SessionLink {
   virtual void requestClose(bool graceful) = 0;
 };
 
-struct StadiumSpec {
+struct StadiumSetup {
   GmStadiumAdd::Entry info;
   GmStadiumState::Entry state;  // its waitingCount is the server's own count
   GmStadiumTeams::Entry teams;
@@ -87,7 +87,7 @@ class LobbyWorld {
   bool botEnter(int16_t clientId, int16_t room);
   void botSay(int16_t clientId, int16_t room, const std::string& text);
   void announce(const std::string& text);  // kind 4 to every logged-in member
-  void putStadium(const StadiumSpec& spec);
+  void putStadium(const StadiumSetup& setup);
   void removeStadium(uint32_t id);
   void setStadiumStates(const std::vector<GmStadiumState::Entry>& states);
   void setStadiumTeams(const std::vector<GmStadiumTeams::Entry>& teams);
@@ -98,7 +98,7 @@ class LobbyWorld {
   int roomCount() const { return static_cast<int>(rooms_.size()); }
   int16_t roomNumberOf(const std::string& name) const;
   bool hasStadium(uint32_t id) const;
-  std::vector<StadiumSpec> stadiums() const;
+  std::vector<StadiumSetup> stadiums() const;
   const ServerOptions& options() const { return options_; }
   ServerClock& clock() { return clock_; }
 
@@ -140,7 +140,7 @@ class LobbyWorld {
     TeamBoard stored;
   };
   struct StadiumRuntime {
-    StadiumSpec spec;
+    StadiumSetup setup;
     int64_t readyAt = -1;
   };
 

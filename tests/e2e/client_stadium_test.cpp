@@ -76,21 +76,21 @@ class ClientStadiumTest : public ClientE2eTest {
 
   // A stadium at a known address with one seat left.
   void PutFixedStadium() {
-    StadiumSpec spec;
-    spec.info.id = FixedStadium;
-    CopyText(spec.info.name, cp932::FromUtf8("芝生スタジアム").c_str());
-    spec.info.address[0] = 10;
-    spec.info.address[1] = 1;
-    spec.info.address[2] = 2;
-    spec.info.address[3] = 3;
-    spec.info.port = 5000;
-    spec.info.playable = 1;
-    spec.state.id = FixedStadium;
-    spec.state.count1 = 9;
-    spec.state.count2 = 8;
-    spec.teams.id = FixedStadium;
-    spec.matchSize = 18;
-    server->world().putStadium(spec);
+    StadiumSetup setup;
+    setup.info.id = FixedStadium;
+    CopyText(setup.info.name, cp932::FromUtf8("芝生スタジアム").c_str());
+    setup.info.address[0] = 10;
+    setup.info.address[1] = 1;
+    setup.info.address[2] = 2;
+    setup.info.address[3] = 3;
+    setup.info.port = 5000;
+    setup.info.playable = 1;
+    setup.state.id = FixedStadium;
+    setup.state.count1 = 9;
+    setup.state.count2 = 8;
+    setup.teams.id = FixedStadium;
+    setup.matchSize = 18;
+    server->world().putStadium(setup);
   }
 
   static void Select(TFormMain* form, uint32_t stadium) {

@@ -124,7 +124,7 @@ TEST_F(ServerMatchTest, MatchesStepThroughThePhasesWithClockAndScore) {
   // Long enough for every phase of a match that goes to penalties, and more.
   for (int step = 0; step < 600; ++step) {
     clock.advance(DemoWorld::StepMs);
-    for (const StadiumSpec& s : server->world().stadiums()) {
+    for (const StadiumSetup& s : server->world().stadiums()) {
       if (s.info.id != 102) continue;
       phases.insert(s.state.state);
       if (s.state.state == 1 && lastClock >= 0 && s.state.clock > lastClock) clockRan = true;
@@ -176,13 +176,13 @@ TEST_F(ServerMatchTest, WaitStartsThenTheMatchIsReadyAFewSecondsLater) {
 
 TEST_F(ServerMatchTest, ReadyNeedsPlayersPlusWaitingToReachTheMatchSize) {
   start(false);
-  StadiumSpec spec;
-  spec.info.id = 77;
-  spec.info.playable = 1;
-  spec.state.count1 = 9;
-  spec.state.count2 = 7;  // two seats free
-  spec.matchSize = 18;
-  server->world().putStadium(spec);
+  StadiumSetup setup;
+  setup.info.id = 77;
+  setup.info.playable = 1;
+  setup.state.count1 = 9;
+  setup.state.count2 = 7;  // two seats free
+  setup.matchSize = 18;
+  server->world().putStadium(setup);
   auto a = loggedIn(500);
   auto b = loggedIn(500);
   ASSERT_EQ(WaitFor(*a, 77, 1), 3);
