@@ -10,12 +10,14 @@
 
 namespace {
 
+void ShowErrorBox(const QString& message) {
+  QMessageBox box(QMessageBox::Critical, QStringLiteral("Turfwing"), message, QMessageBox::Ok);
+  box.setTextFormat(Qt::PlainText);
+  box.exec();
+}
+
 TurfwingApplication::ErrorDisplay& CurrentErrorDisplay() {
-  static TurfwingApplication::ErrorDisplay display = [](const QString& message) {
-    QMessageBox box(QMessageBox::Critical, QStringLiteral("Turfwing"), message, QMessageBox::Ok);
-    box.setTextFormat(Qt::PlainText);
-    box.exec();
-  };
+  static TurfwingApplication::ErrorDisplay display = ShowErrorBox;
   return display;
 }
 
@@ -28,7 +30,9 @@ TurfwingApplication::TurfwingApplication(int& argc, char** argv) : QApplication(
   InstallJapaneseFont(*this);
 }
 
-void TurfwingApplication::setErrorDisplay(ErrorDisplay display) { CurrentErrorDisplay() = std::move(display); }
+void TurfwingApplication::setErrorDisplay(ErrorDisplay display) {
+  CurrentErrorDisplay() = display ? std::move(display) : ErrorDisplay(ShowErrorBox);
+}
 
 bool TurfwingApplication::notify(QObject* receiver, QEvent* event) {
   // Qt does not carry exceptions through its event loop: catch them where each

@@ -11,7 +11,7 @@ class TurfwingApplication final : public QApplication {
   TurfwingApplication(int& argc, char** argv);
 
   // Shows an exception that reached the event loop; the program goes on. Tests
-  // replace it to observe what would have been shown.
+  // replace it to observe what would have been shown; nullptr restores the box.
   using ErrorDisplay = std::function<void(const QString& message)>;
   static void setErrorDisplay(ErrorDisplay display);
 

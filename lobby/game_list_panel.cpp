@@ -55,6 +55,8 @@ TGameListPanel::TGameListPanel(StadiumHost& host, QWidget* parent)
   header->setSortIndicatorShown(false);
   header->setStretchLastSection(false);
   header->setHighlightSections(false);
+  // Widths from the settings file come back as they were saved, even narrow ones.
+  header->setMinimumSectionSize(8);
   for (int c = 0; c < StadiumColumnCount; ++c) header->resizeSection(c, DesignColumnWidth(c));
   // The chosen stadium stays marked while the user types in the chat line.
   QPalette palette = list_->palette();

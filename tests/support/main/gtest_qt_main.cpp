@@ -1,11 +1,12 @@
-// Entry of the Qt test suites: a real QApplication on the offscreen platform.
+// Entry of the Qt test suites: the program's own application object (its
+// translations, font and event-loop error display) on the offscreen platform.
 #include <gtest/gtest.h>
 
-#include <QApplication>
+#include "app/application.h"
 
 int main(int argc, char** argv) {
   qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication app(argc, argv);
+  TurfwingApplication app(argc, argv);
   ::testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();
 }
