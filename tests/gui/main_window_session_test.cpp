@@ -13,6 +13,7 @@
 #include <QTimer>
 
 #include "dialogs/form_ping.h"
+#include "dialogs/form_update.h"
 #include "lobby/form_main.h"
 #include "lobby/game_list_panel.h"
 #include "platform/cp932.h"
@@ -154,6 +155,57 @@ TEST_F(SessionTest, TabsAndStadiumsAreGoneWhenTheRefusalShows) {
   ASSERT_TRUE(WaitUntil([&] { return !platform.boxes.empty(); }));
   EXPECT_EQ(tabsDuringBox, 0);
   EXPECT_FALSE(stadiumDuringBox);
+}
+
+TEST_F(SessionTest, OutdatedClientSeesTheUpdateNoticeAfterTheDisconnect) {
+  form.settings().Access.UrlDownload = "http://127.0.0.1/download/";
+  ConnectClient();
+  bool connectedWhenShown = true;
+  QString address;
+  // Polls from the event loop; once the notice is open this runs inside its loop.
+  QTimer poll;
+  poll.setInterval(5);
+  QObject::connect(&poll, &QTimer::timeout, &form, [&] {
+    if (!form.FormUpdate->isVisible()) return;
+    connectedWhenShown = form.IsConnected();
+    address = form.FormUpdate->Address();
+    form.FormUpdate->accept();
+  });
+  poll.start();
+  GmAReady::Info ready;
+  ready.status = 2;
+  server.send<GmAReady>(ready);
+  ASSERT_TRUE(WaitUntil([&] { return !address.isEmpty(); }));
+  EXPECT_FALSE(connectedWhenShown);
+  EXPECT_EQ(address, QStringLiteral("http://127.0.0.1/download/"));
+  EXPECT_TRUE(form.OpenMenu->isEnabled());
+  EXPECT_TRUE(platform.boxes.empty());
+}
+
+TEST_F(SessionTest, RoomCreationAnswersShowTheirTextsAndKeepTheConnection) {
+  Login();
+  const std::pair<uint8_t, QString> cases[] = {
+      {0, QString()},
+      {1, QStringLiteral("<b>停止中</b>")},
+      {2, QStringLiteral("一人で作成できる部屋数には制限があり、これ以上作成できません")},
+      {3, QStringLiteral("部屋数をこれ以上増やすことはできません")},
+      {4, QStringLiteral("部屋を作成する権限がありません")},
+      {5, QStringLiteral("同一の部屋名があります")},
+      {6, QStringLiteral("チーム員でないため作成できません")},
+      {7, QString()},
+  };
+  for (const auto& [status, text] : cases) {
+    platform.boxes.clear();
+    GmACreateRoom::Info answer;
+    answer.status = status;
+    CopyText(answer.message, cp932::FromUtf8("<b>停止中</b>").c_str());
+    server.send<GmACreateRoom>(answer);
+    server.send<GmUserCount>({static_cast<int16_t>(status + 1)});  // a marker that the answer was handled
+    ASSERT_TRUE(
+        WaitUntil([&] { return form.windowTitle().contains(QString::number(status + 1) + QStringLiteral("人")); }));
+    EXPECT_EQ(platform.errorTexts(), text.isEmpty() ? QStringList{} : QStringList{text}) << int(status);
+    EXPECT_TRUE(form.IsConnected());
+  }
 }
 
 TEST_F(SessionTest, RefusedLoginShowsItsTextAndUnknownStatusesShowNothing) {
