@@ -10,3 +10,5 @@ endif()
 if(TARGET turfwing-lobbyd)
   install(TARGETS turfwing-lobbyd RUNTIME DESTINATION server)
 endif()
+# Desktop entry and icon for Linux desktops.
+install(FILES ${PROJECT_SOURCE_DIR}/assets/turfwing.desktop ${PROJECT_SOURCE_DIR}/assets/turfwing.svg DESTINATION .)
