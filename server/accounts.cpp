@@ -1,5 +1,7 @@
 #include "server/accounts.h"
 
+#include "chat/text_checks.h"
+
 #include <charconv>
 #include <set>
 
@@ -37,14 +39,6 @@ std::vector<std::string_view> Split(std::string_view s, char sep) {
 
 }  // namespace
 
-bool IsAlnumText(std::string_view text) {
-  for (const char c : text) {
-    const bool ok = (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
-    if (!ok) return false;
-  }
-  return true;
-}
-
 AccountsParse ParseAccounts(std::string_view utf8Text) {
   AccountsParse result;
   std::set<uint32_t> seen;
@@ -67,7 +61,8 @@ AccountsParse ParseAccounts(std::string_view utf8Text) {
     }
     account.id = static_cast<uint32_t>(n);
     const std::string_view password = Trim(fields[1]);
-    if (password.size() > static_cast<size_t>(NetDef::PasswordBytes) || !IsAlnumText(password)) {
+    if (password.size() > static_cast<size_t>(NetDef::PasswordBytes) ||
+        !IsAlphanumericText(std::string(password).c_str())) {
       result.errors.push_back(where + "the password must be at most 12 letters and digits");
       continue;
     }

@@ -31,6 +31,3 @@ struct AccountsParse {
 // Parses the whole file; bad lines are reported and skipped, a repeated ID keeps
 // its first line.
 AccountsParse ParseAccounts(std::string_view utf8Text);
-
-// Letters and digits only (the empty text passes).
-bool IsAlnumText(std::string_view text);

@@ -198,7 +198,9 @@ class LobbyWorld {
   void pushUserCount();
   void beginClose(Session& s, bool graceful, const char* why);
   template <class M>
-  bool build(const typename M::Info& info);
+  bool build(const typename M::Info& info) {
+    return out_.encode<M>(info);
+  }
   void sendBuilt(Session& s);
   template <class M>
   void send(Session& s, const typename M::Info& info) {
