@@ -12,20 +12,9 @@
 #include "dialogs/form_login.h"
 #include "platform/cp932.h"
 #include "recording_platform.h"
+#include "ui_input.h"
 
 namespace {
-
-// Types text as key presses, Japanese characters included (QTest::keyClicks
-// takes Latin-1 only).
-void TypeText(QWidget* w, const QString& text) {
-  for (QChar c : text) {
-    if (c.unicode() >= 0x20 && c.unicode() < 0x7F) {
-      QTest::keyClick(w, c.toLatin1());
-    } else {
-      QTest::sendKeyEvent(QTest::Click, w, Qt::Key_unknown, QString(c), Qt::NoModifier);
-    }
-  }
-}
 
 class LoginDialogTest : public ::testing::Test {
  protected:

@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPaintEvent>
@@ -15,28 +14,9 @@
 #include "formation/form_board_name.h"
 #include "formation/formation_image.h"
 #include "platform/cp932.h"
+#include "ui_input.h"
 
 namespace {
-
-// Picks a menu item; its action runs from the event loop, as after a real click.
-void Choose(QAction* item) {
-  item->trigger();
-  QCoreApplication::sendPostedEvents(nullptr, QEvent::MetaCall);
-}
-
-// Runs f on the modal dialog as soon as one is open (it opens from the event loop).
-void WhenModal(std::function<void(QWidget*)> f) {
-  auto* poll = new QTimer;
-  poll->setInterval(0);
-  QObject::connect(poll, &QTimer::timeout, [poll, f] {
-    QWidget* dialog = QApplication::activeModalWidget();
-    if (dialog == nullptr) return;
-    poll->stop();
-    poll->deleteLater();
-    f(dialog);
-  });
-  poll->start();
-}
 
 // Field units to the board's pixels (320 wide, row 220 the halfway line).
 QPoint Px(int32_t x, int32_t y) { return QPoint(x / 25 + 160, y / 25 + 220); }
@@ -69,14 +49,6 @@ class BoardTest : public ::testing::Test {
 
   TFormationImage board;
 };
-
-// Types characters one by one, as an input method would hand them over.
-void TypeText(QWidget* w, const QString& text) {
-  for (const QChar c : text) {
-    QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
-    QApplication::sendEvent(w, &press);
-  }
-}
 
 // Catches the paint events of the board to see which areas were redrawn.
 struct PaintRecorder : QObject {

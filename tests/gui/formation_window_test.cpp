@@ -20,28 +20,9 @@
 #include "formation/formation_image.h"
 #include "platform/cp932.h"
 #include "recording_platform.h"
+#include "ui_input.h"
 
 namespace {
-
-// Picks a menu item; its action runs from the event loop, as after a real click.
-void Choose(QAction* item) {
-  item->trigger();
-  QCoreApplication::sendPostedEvents(nullptr, QEvent::MetaCall);
-}
-
-// Runs f on the modal dialog as soon as one is open (it opens from the event loop).
-void WhenModal(std::function<void(QWidget*)> f) {
-  auto* poll = new QTimer;
-  poll->setInterval(0);
-  QObject::connect(poll, &QTimer::timeout, [poll, f] {
-    QWidget* dialog = QApplication::activeModalWidget();
-    if (dialog == nullptr) return;
-    poll->stop();
-    poll->deleteLater();
-    f(dialog);
-  });
-  poll->start();
-}
 
 using Bytes = std::vector<uint8_t>;
 

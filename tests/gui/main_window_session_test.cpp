@@ -19,6 +19,7 @@
 #include "platform/cp932.h"
 #include "recording_platform.h"
 #include "scripted_server.h"
+#include "ui_input.h"
 #include "wait.h"
 
 namespace {
@@ -162,16 +163,11 @@ TEST_F(SessionTest, OutdatedClientSeesTheUpdateNoticeAfterTheDisconnect) {
   ConnectClient();
   bool connectedWhenShown = true;
   QString address;
-  // Polls from the event loop; once the notice is open this runs inside its loop.
-  QTimer poll;
-  poll.setInterval(5);
-  QObject::connect(&poll, &QTimer::timeout, &form, [&] {
-    if (!form.FormUpdate->isVisible()) return;
+  WhenModal([&](QWidget*) {
     connectedWhenShown = form.IsConnected();
     address = form.FormUpdate->Address();
     form.FormUpdate->accept();
   });
-  poll.start();
   GmAReady::Info ready;
   ready.status = 2;
   server.send<GmAReady>(ready);
@@ -316,9 +312,9 @@ TEST_F(SessionTest, InputRefusesTheHundredFiftyFirstByte) {
   QLineEdit* edit = form.EditInputChat->lineEdit();
   edit->setFocus();
   QTest::keyClicks(edit, QString(149, QLatin1Char('a')));
-  QTest::sendKeyEvent(QTest::Click, edit, Qt::Key_unknown, QStringLiteral("あ"), Qt::NoModifier);
+  TypeText(edit, QStringLiteral("あ"));
   EXPECT_EQ(edit->text().size(), 149) << "a double-byte character would make 151 bytes";
-  QTest::sendKeyEvent(QTest::Click, edit, Qt::Key_unknown, QStringLiteral("é"), Qt::NoModifier);
+  TypeText(edit, QStringLiteral("é"));
   EXPECT_EQ(edit->text().size(), 149) << "a character without a CP932 form is refused";
   QTest::keyClicks(edit, QStringLiteral("b"));
   EXPECT_EQ(edit->text().size(), 150);
