@@ -6,13 +6,13 @@
 // the formation windows reach the connection.
 
 #include <QMainWindow>
-#include <QPointer>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
 
 #include "chat/chat_host.h"
+#include "lobby/main_window_rules.h"
 #include "lobby/settings.h"
 #include "lobby/stadium_host.h"
 #include "net/net_messages.h"
@@ -20,7 +20,6 @@
 
 class QAction;
 class QComboBox;
-class QLabel;
 class QPushButton;
 class QSplitter;
 class QTabWidget;
@@ -159,6 +158,7 @@ class TFormMain : public QMainWindow, public StadiumHost, public ChatHost {
   void RecvAConnect();
   void RecvAPing();
   void RecvACreateRoom();
+  void ShowRefusal(const RefusalText& refusal);
   void TimerPingTimer();
 
   // Chat input.

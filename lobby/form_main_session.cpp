@@ -188,9 +188,7 @@ void TFormMain::RecvAReady() {
     FormUpdate->Execute(settings_.Access.UrlDownload);
     return;
   }
-  const RefusalText refusal = AReadyRefusal(info.status, info.message);
-  Platform::current().errorBox(this,
-                               refusal.isServerText ? ToQString(refusal.text) : QString::fromStdString(refusal.text));
+  ShowRefusal(AReadyRefusal(info.status, info.message));
 }
 
 void TFormMain::RecvAConnect() {
@@ -216,10 +214,7 @@ void TFormMain::RecvAConnect() {
     return;
   }
   DeactivateSocket();
-  if (const auto refusal = AConnectRefusal(info.status, info.message)) {
-    Platform::current().errorBox(
-        this, refusal->isServerText ? ToQString(refusal->text) : QString::fromStdString(refusal->text));
-  }
+  if (const auto refusal = AConnectRefusal(info.status, info.message)) ShowRefusal(*refusal);
 }
 
 void TFormMain::TimerPingTimer() {
@@ -248,28 +243,11 @@ void TFormMain::RecvAPing() {
 void TFormMain::RecvACreateRoom() {
   GmACreateRoom::Info info;
   if (!messages_.decode<GmACreateRoom>(info)) return;
-  const char* text = nullptr;
-  switch (info.status) {
-    case 1:
-      Platform::current().errorBox(this, ToQString(info.message));
-      return;
-    case 2:
-      text = "一人で作成できる部屋数には制限があり、これ以上作成できません";
-      break;
-    case 3:
-      text = "部屋数をこれ以上増やすことはできません";
-      break;
-    case 4:
-      text = "部屋を作成する権限がありません";
-      break;
-    case 5:
-      text = "同一の部屋名があります";
-      break;
-    case 6:
-      text = "チーム員でないため作成できません";
-      break;
-    default:
-      return;
-  }
-  Platform::current().errorBox(this, QString::fromUtf8(text));
+  if (const auto refusal = ACreateRoomRefusal(info.status, info.message)) ShowRefusal(*refusal);
+}
+
+void TFormMain::ShowRefusal(const RefusalText& refusal) {
+  // Fixed texts are UTF-8 literals; the server's own text is CP932.
+  Platform::current().errorBox(this,
+                               refusal.isServerText ? ToQString(refusal.text) : QString::fromStdString(refusal.text));
 }

@@ -45,3 +45,22 @@ std::optional<RefusalText> AConnectRefusal(uint8_t status, const char* serverMes
       return std::nullopt;
   }
 }
+
+std::optional<RefusalText> ACreateRoomRefusal(uint8_t status, const char* serverMessage) {
+  switch (status) {
+    case 1:
+      return RefusalText{serverMessage != nullptr ? serverMessage : "", true};
+    case 2:
+      return RefusalText{"一人で作成できる部屋数には制限があり、これ以上作成できません", false};
+    case 3:
+      return RefusalText{"部屋数をこれ以上増やすことはできません", false};
+    case 4:
+      return RefusalText{"部屋を作成する権限がありません", false};
+    case 5:
+      return RefusalText{"同一の部屋名があります", false};
+    case 6:
+      return RefusalText{"チーム員でないため作成できません", false};
+    default:
+      return std::nullopt;
+  }
+}

@@ -38,3 +38,5 @@ struct RefusalText {
 RefusalText AReadyRefusal(uint8_t status, const char* serverMessage);
 // For GmAConnect statuses other than 0; nullopt when nothing is shown.
 std::optional<RefusalText> AConnectRefusal(uint8_t status, const char* serverMessage);
+// For GmACreateRoom; nullopt for success and for statuses that show nothing.
+std::optional<RefusalText> ACreateRoomRefusal(uint8_t status, const char* serverMessage);
