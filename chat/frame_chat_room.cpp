@@ -27,7 +27,6 @@ namespace {
 
 constexpr int PanelRightWidth = 123;
 constexpr int SplitterWidth = 4;
-constexpr int MemberColumnWidth = 95;
 constexpr int CaptionRole = Qt::UserRole;    // the caption's CP932 bytes
 constexpr int ImageRole = Qt::UserRole + 1;  // the image index
 
@@ -80,9 +79,13 @@ void TFrameChatRoom::BuildLayout() {
   ListUser_->setEditTriggers(QAbstractItemView::NoEditTriggers);
   ListUser_->setIconSize(QSize(16, 16));
   ListUser_->setTextElideMode(Qt::ElideRight);
+  // One column as wide as the list's viewport: a long name ends in "…" at the
+  // visible edge. A fixed 95-pixel column is wider than the viewport the panel
+  // leaves beside the vertical bar and brought a useless horizontal bar.
+  ListUser_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   ListUser_->header()->setStretchLastSection(false);
-  ListUser_->header()->setSectionResizeMode(0, QHeaderView::Fixed);
-  ListUser_->setColumnWidth(0, MemberColumnWidth);
+  ListUser_->header()->setMinimumSectionSize(1);
+  ListUser_->header()->setSectionResizeMode(0, QHeaderView::Stretch);
   ListUser_->setToolTip(QStringLiteral("ユーザを選択し右クリックで各種機能を実行します"));
   ListUser_->setContextMenuPolicy(Qt::CustomContextMenu);
   ListUser_->installEventFilter(this);
@@ -265,9 +268,8 @@ void TFrameChatRoom::PopupMenuUserPopup() {
 }
 
 void TFrameChatRoom::Splitter1Moved() {
-  // From the first move on the member column follows the panel's width.
+  // From the first move on the member panel keeps the user's width.
   splitterMoved_ = true;
-  ListUser_->header()->setSectionResizeMode(0, QHeaderView::Stretch);
 }
 
 bool TFrameChatRoom::eventFilter(QObject* watched, QEvent* event) {

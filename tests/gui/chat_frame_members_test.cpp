@@ -8,11 +8,13 @@
 #include <QHeaderView>
 #include <QMenu>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSplitter>
 #include <QTest>
 #include <QToolButton>
 #include <QTreeWidget>
 #include <memory>
+#include <string>
 
 #include "chat/frame_chat_room.h"
 #include "chat/rich_edit_ex.h"
@@ -230,7 +232,14 @@ TEST_F(ChatFrameMembersTest, LayoutKeepsTheMemberPanelAndColumnUntilTheSplitterM
   frame->resize(800, 360);
   QApplication::processEvents();
   EXPECT_EQ(splitter->sizes().value(1), 123) << "a wider window widens the log";
-  EXPECT_EQ(List()->columnWidth(0), 95);
+  // The one column fills the viewport beside the vertical bar: no horizontal bar,
+  // however many members scroll the list.
+  for (int i = 0; i < 20; ++i) frame->AddUserRow("member" + std::to_string(i), TFrameChatRoom::ImageUnlit);
+  frame->AddUserRow("a_member_name_far_wider_than_the_panel", TFrameChatRoom::ImageUnlit);
+  EXPECT_TRUE(WaitUntil([&] { return List()->verticalScrollBar()->isVisible(); }, 2000));
+  EXPECT_EQ(List()->columnWidth(0), List()->viewport()->width());
+  EXPECT_FALSE(List()->horizontalScrollBar()->isVisible());
+  EXPECT_LE(List()->viewport()->width(), 123);
   EXPECT_TRUE(List()->isHeaderHidden());
 
   QSplitterHandle* handle = splitter->handle(1);
