@@ -16,6 +16,7 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPixmap>
 #include <QPointer>
 #include <QPushButton>
@@ -27,6 +28,7 @@
 #include <QTreeWidget>
 #include <QWindow>
 #include <cstdio>
+#include <cstdlib>
 #include <functional>
 #include <stdexcept>
 #include <string>
@@ -55,6 +57,7 @@ namespace {
 
 constexpr int kWaitMs = 15000;  // the longest any one step waits
 constexpr int kSettleMs = 400;  // time for a shown window to lay out and paint
+constexpr int kTourLimitMs = 300000;
 
 // A step that could not be completed; the message names the window.
 struct TourError : std::runtime_error {
@@ -88,6 +91,7 @@ class Tour {
 
   // Runs every step in order; throws TourError at the first that fails.
   void Run() {
+    WatchForBoxes();
     const struct Step {
       const char* name;
       void (Tour::*run)();
@@ -106,7 +110,17 @@ class Tour {
     };
     for (const Step& step : steps) {
       current_ = step.name;
-      (this->*step.run)();
+      std::string failure;
+      try {
+        (this->*step.run)();
+      } catch (const TourError& e) {
+        failure = e.what();
+      }
+      if (!unexpected_.isEmpty()) {
+        if (failure.empty()) failure = current_;
+        failure += " (the program showed \"" + unexpected_.simplified().toStdString() + "\")";
+      }
+      if (!failure.empty()) throw TourError(failure);
     }
   }
   ~Tour() {
@@ -115,6 +129,22 @@ class Tour {
   }
 
  private:
+  // A message box the tour did not ask for (a refused login, a lost connection)
+  // would wait for a click forever: note its text, close it, and let the step fail.
+  void WatchForBoxes() {
+    auto* watch = new QTimer(QCoreApplication::instance());
+    watch->setInterval(100);
+    QObject::connect(watch, &QTimer::timeout, [this] {
+      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+      if (box == nullptr) return;
+      if (unexpected_.isEmpty()) unexpected_ = box->text();
+      std::fprintf(stderr, "screenshot tour: %s: message box \"%s\"\n", current_.c_str(),
+                   box->text().toLocal8Bit().constData());
+      box->reject();
+    });
+    watch->start();
+  }
+
   // Saves the window's picture; the window must be shown.
   void Save(QWidget* window, const char* file) {
     if (window == nullptr || !window->isVisible()) throw TourError(std::string(file) + ": the window is not shown");
@@ -197,8 +227,9 @@ class Tour {
       if (form_->FormLogin->isVisible()) form_->FormLogin->reject();
     });
     form_->OpenMenu->trigger();
-    if (!WaitUntil([&] { return !form_->PlayerName().empty(); })) throw TourError("main window: no login answer");
-    if (!WaitUntil([&] { return form_->PageControl1->count() >= 1; })) throw TourError("main window: no lobby tab");
+    if (!WaitUntil([&] { return !form_->PlayerName().empty(); })) throw TourError("login.png: no login answer");
+    if (!WaitUntil([&] { return form_->PageControl1->count() >= 1; }))
+      throw TourError("login.png: no lobby tab after the login");
   }
 
   // The room list with its rows; enters the chat room from it.
@@ -332,6 +363,7 @@ class Tour {
   int port_;
   QString out_;
   std::string current_;
+  QString unexpected_;
   QTemporaryDir dir_;
   TFormMain* form_ = nullptr;
   QPointer<TFormFormation> board_;
@@ -356,6 +388,16 @@ int main(int argc, char** argv) {
   TurfwingApplication::setErrorDisplay([](const QString& message) {
     std::fprintf(stderr, "screenshot tour: error shown: %s\n", message.toLocal8Bit().constData());
   });
+  // The last resort against a hang no step foresaw: every step waits at most
+  // kWaitMs, so the whole tour never needs this long.
+  QTimer deadline;
+  deadline.setSingleShot(true);
+  QObject::connect(&deadline, &QTimer::timeout, [] {
+    std::fprintf(stderr, "screenshot tour: gave up after %d seconds\n", kTourLimitMs / 1000);
+    std::fflush(stderr);
+    std::_Exit(1);
+  });
+  deadline.start(kTourLimitMs);
   try {
     Tour tour(args[1], port, args[3]);
     tour.Run();
