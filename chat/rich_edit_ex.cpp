@@ -8,6 +8,8 @@
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTimer>
+#include <algorithm>
+#include <string>
 
 #include "chat/link_scan.h"
 #include "platform/qt_text.h"
@@ -43,12 +45,31 @@ TRichEditEx::TRichEditEx(QWidget* parent) : QTextBrowser(parent) {
   });
 }
 
+namespace {
+
+// Control bytes of a received line as spaces: a line break would start a log
+// line of its own that seems to come from someone else, and the others have
+// nothing to show. No CP932 trail byte is below 0x40, so bytes are safe to test
+// one by one.
+bool IsControlByte(char c) { return (static_cast<unsigned char>(c) < 0x20 && c != '\t') || c == 0x7F; }
+
+std::string_view WithoutControls(std::string_view line, std::string& storage) {
+  if (std::none_of(line.begin(), line.end(), IsControlByte)) return line;
+  storage.assign(line);
+  std::replace_if(storage.begin(), storage.end(), IsControlByte, ' ');
+  return storage;
+}
+
+}  // namespace
+
 bool TRichEditEx::AtEnd() const {
   const QScrollBar* bar = verticalScrollBar();
   return bar->pageStep() == 0 || bar->maximum() <= bar->minimum() || bar->value() >= bar->maximum();
 }
 
-void TRichEditEx::AppendLine(std::string_view line, const QColor& color) {
+void TRichEditEx::AppendLine(std::string_view received, const QColor& color) {
+  std::string cleaned;
+  const std::string_view line = WithoutControls(received, cleaned);
   // Decide before the text grows whether the reader is at the end. A scroll that is
   // still pending counts as being there.
   if (!scrollPending_ && !holding_) following_ = AtEnd();

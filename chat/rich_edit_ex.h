@@ -19,7 +19,8 @@ class TRichEditEx : public QTextBrowser {
  public:
   explicit TRichEditEx(QWidget* parent = nullptr);
 
-  // Appends one line (code page 932 bytes, without line end) in colour.
+  // Appends one line (code page 932 bytes, without line end) in colour. Control
+  // bytes in it show as spaces, so one call is always one line of the log.
   void AppendLine(std::string_view cp932Line, const QColor& color);
   // Number of lines appended so far.
   int LineCount() const { return lines_; }
