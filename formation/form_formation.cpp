@@ -109,23 +109,25 @@ void TFormFormation::BuildLayout() {
   small.setPointSize(8);
   PanelExtra->setFont(small);
 
-  // The legend: each text in its disc colour, after a disc of that colour (so the
-  // yellow entry stays legible on the window's light grey).
+  // The legend: a disc of each colour, then its text in that colour. Pure yellow
+  // text cannot be read on the window's light grey, so the opponents' text is a
+  // dark yellow; the disc beside it shows the real colour.
   struct Legend {
     const char* text;
-    QColor colour;
+    QColor disc;
+    QColor ink;
   };
-  const Legend legends[] = {{"赤－FW", QColor(255, 0, 0)},
-                            {"桃－MF", QColor(255, 0, 255)},
-                            {"青－DF", QColor(0, 0, 255)},
-                            {"黒－GK", QColor(0, 0, 0)},
-                            {"黄－敵", QColor(255, 255, 0)}};
+  const Legend legends[] = {{"赤－FW", QColor(255, 0, 0), QColor(255, 0, 0)},
+                            {"桃－MF", QColor(255, 0, 255), QColor(255, 0, 255)},
+                            {"青－DF", QColor(0, 0, 255), QColor(0, 0, 255)},
+                            {"黒－GK", QColor(0, 0, 0), QColor(0, 0, 0)},
+                            {"黄－敵", QColor(255, 255, 0), QColor(150, 120, 0)}};
   int x = 6;
   for (const Legend& l : legends) {
     auto* swatch = new QLabel(PanelExtra);
-    swatch->setPixmap(DiscSwatch(l.colour));
+    swatch->setPixmap(DiscSwatch(l.disc));
     swatch->setGeometry(x, 5, 11, 11);
-    QLabel* label = AddLabel(PanelExtra, l.text, l.colour, x + 13, 3);
+    QLabel* label = AddLabel(PanelExtra, l.text, l.ink, x + 13, 3);
     x += 13 + label->width() + 10;
   }
   const QColor text = palette().color(QPalette::WindowText);

@@ -99,12 +99,12 @@ class Tour {
         {"main window", &Tour::OpenMainWindow},
         {"login.png", &Tour::Login},
         {"room_list.png", &Tour::RoomList},
-        {"main.png", &Tour::MainWindow},
         {"create_room.png", &Tour::CreateRoom},
         {"room_password.png", &Tour::RoomPassword},
         {"game_options.png", &Tour::GameOptions},
         {"ping.png", &Tour::Ping},
         {"update.png", &Tour::Update},
+        {"main.png", &Tour::MainWindow},
         {"formation.png", &Tour::Formation},
         {"player_name.png", &Tour::PlayerName},
     };
@@ -298,7 +298,7 @@ class Tour {
     if (!WaitUntil([&] { return form_->PanelGameList->stadiums().size() >= 3; }))
       throw TourError("main.png: no stadium rows");
     // The demo's members talk now and then: give them a moment for a few lines.
-    WaitUntil([&] { return log().count(QLatin1Char('\n')) >= 4; }, 8000);
+    WaitUntil([&] { return log().count(QLatin1Char('\n')) >= 3; }, 12000);
     form_->EditInputChat->setFocus();
     Settle();
     Save(form_, "main.png");

@@ -11,6 +11,8 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
+#include <algorithm>
+#include <cmath>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -157,6 +159,31 @@ TEST_F(FormationWindowTest, ExtraPanelFollowsTheBoxOverTheBoardsFoot) {
   EXPECT_EQ(panel->geometry(), QRect(0, 376, 322, 70));
   extra->click();
   EXPECT_FALSE(panel->isVisible());
+}
+
+// Relative luminance contrast of two colours, 1 (none) to 21.
+double Contrast(const QColor& a, const QColor& b) {
+  auto lum = [](const QColor& c) {
+    auto lin = [](double v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+    return 0.2126 * lin(c.redF()) + 0.7152 * lin(c.greenF()) + 0.0722 * lin(c.blueF());
+  };
+  const double la = lum(a);
+  const double lb = lum(b);
+  return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+TEST_F(FormationWindowTest, EveryTextOfTheExtraPanelCanBeRead) {
+  Child<QCheckBox>("CheckExtra")->click();
+  auto* panel = Child<QWidget>("PanelExtra");
+  const QColor ground = panel->palette().color(QPalette::Window);
+  int texts = 0;
+  for (QLabel* label : panel->findChildren<QLabel*>()) {
+    if (label->text().isEmpty()) continue;  // the colour discs
+    ++texts;
+    EXPECT_GE(Contrast(label->palette().color(QPalette::WindowText), ground), 2.5) << label->text().toStdString();
+    EXPECT_LE(label->geometry().right(), panel->width()) << label->text().toStdString();
+  }
+  EXPECT_EQ(texts, 7) << "five legend entries and two help lines";
 }
 
 TEST_F(FormationWindowTest, AnswersShowTheirBoxes) {
