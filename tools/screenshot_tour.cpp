@@ -64,12 +64,17 @@ struct TourError : std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-// Runs the event loop until pred holds; false when the limit passed first.
+// The text of the first message box the tour did not ask for; once set, no
+// wait goes on (whatever it waited for will not come).
+QString unexpectedBox;
+
+// Runs the event loop until pred holds; false when the limit passed first or
+// the program showed a message box of its own.
 template <class Pred>
 bool WaitUntil(Pred pred, int timeoutMs = kWaitMs) {
   QDeadlineTimer deadline(timeoutMs);
   while (!pred()) {
-    if (deadline.hasExpired()) return false;
+    if (deadline.hasExpired() || !unexpectedBox.isEmpty()) return false;
     QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
     if (!pred()) QThread::msleep(5);
   }
@@ -116,9 +121,9 @@ class Tour {
       } catch (const TourError& e) {
         failure = e.what();
       }
-      if (!unexpected_.isEmpty()) {
+      if (!unexpectedBox.isEmpty()) {
         if (failure.empty()) failure = current_;
-        failure += " (the program showed \"" + unexpected_.simplified().toStdString() + "\")";
+        failure += " (the program showed \"" + unexpectedBox.toStdString() + "\")";
       }
       if (!failure.empty()) throw TourError(failure);
     }
@@ -137,7 +142,7 @@ class Tour {
     QObject::connect(watch, &QTimer::timeout, [this] {
       auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
       if (box == nullptr) return;
-      if (unexpected_.isEmpty()) unexpected_ = box->text();
+      if (unexpectedBox.isEmpty()) unexpectedBox = box->text().simplified();
       std::fprintf(stderr, "screenshot tour: %s: message box \"%s\"\n", current_.c_str(),
                    box->text().toLocal8Bit().constData());
       box->reject();
@@ -363,7 +368,6 @@ class Tour {
   int port_;
   QString out_;
   std::string current_;
-  QString unexpected_;
   QTemporaryDir dir_;
   TFormMain* form_ = nullptr;
   QPointer<TFormFormation> board_;
