@@ -23,6 +23,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/lobbyd_process.h"
 #include "net/net_messages.h"
 #include "net/stream_buffer.h"
 
@@ -151,15 +152,6 @@ double RssMb(qint64 pid) {
   return m.hasMatch() ? m.captured(1).toDouble() / 1024.0 : -1;
 }
 
-bool RunUntil(const std::function<bool()>& done, int limitSeconds) {
-  QDeadlineTimer deadline(limitSeconds * 1000LL);
-  while (!done()) {
-    if (deadline.hasExpired()) return false;
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-  }
-  return true;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -181,31 +173,11 @@ int main(int argc, char** argv) {
   }
 
   QProcess server;
-  server.setProcessChannelMode(QProcess::SeparateChannels);
-  server.start(lobbyd, {QStringLiteral("--demo"), QStringLiteral("--listen"), QStringLiteral("127.0.0.1:0"),
-                        QStringLiteral("--max-users"), QString::number(clients + 10)});
-  if (!server.waitForStarted()) {
-    std::fprintf(stderr, "cannot start %s\n", lobbyd.toLocal8Bit().constData());
-    return 1;
-  }
-  quint16 port = 0;
-  QByteArray err;
-  const QRegularExpression listening(QStringLiteral("listening on [0-9.]+:(\\d+)"));
-  RunUntil(
-      [&] {
-        server.waitForReadyRead(50);
-        err += server.readAllStandardError();
-        const auto m = listening.match(QString::fromUtf8(err));
-        if (m.hasMatch()) port = static_cast<quint16>(m.captured(1).toUInt());
-        return port != 0;
-      },
-      10);
+  const quint16 port = StartLobbyd(server, lobbyd, {QStringLiteral("--max-users"), QString::number(clients + 10)});
   if (port == 0) {
-    std::fprintf(stderr, "the server did not say where it listens\n");
+    std::fprintf(stderr, "%s did not start or did not say where it listens\n", lobbyd.toLocal8Bit().constData());
     return 1;
   }
-  // The server logs every connection on stderr; keep the pipe drained.
-  QObject::connect(&server, &QProcess::readyReadStandardError, &server, [&server] { server.readAllStandardError(); });
   const qint64 pid = server.processId();
   QThread::msleep(200);
   const double rssStart = RssMb(pid);

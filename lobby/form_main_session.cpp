@@ -18,6 +18,7 @@
 void TFormMain::OpenMenuClick() {
   int32_t userId = settings_.UserID;
   std::string password = settings_.Password;
+  TraceLine("login dialog");
   if (!FormLogin->Execute(userId, password, settings_.Access.UrlNew)) return;
   settings_.UserID = userId;
   settings_.Password = password;

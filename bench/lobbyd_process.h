@@ -1,0 +1,43 @@
+#pragma once
+// The development lobby server as a child process of a benchmark: started on a
+// free loopback port that it reports on stderr, with that pipe kept drained.
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStringList>
+#include <functional>
+
+// Runs the event loop until done() holds; false when the limit passed first.
+inline bool RunUntil(const std::function<bool()>& done, int limitSeconds) {
+  QDeadlineTimer deadline(limitSeconds * 1000LL);
+  while (!done()) {
+    if (deadline.hasExpired()) return false;
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+  }
+  return true;
+}
+
+// Starts `lobbyd --demo --listen 127.0.0.1:0 extra...` and returns the port it
+// listens on; 0 when it did not start or never said where it listens.
+inline quint16 StartLobbyd(QProcess& server, const QString& lobbyd, const QStringList& extra = {}) {
+  server.setProcessChannelMode(QProcess::SeparateChannels);
+  server.start(
+      lobbyd, QStringList{QStringLiteral("--demo"), QStringLiteral("--listen"), QStringLiteral("127.0.0.1:0")} + extra);
+  if (!server.waitForStarted()) return 0;
+  quint16 port = 0;
+  QByteArray err;
+  const QRegularExpression listening(QStringLiteral("listening on [0-9.]+:(\\d+)"));
+  RunUntil(
+      [&] {
+        server.waitForReadyRead(50);
+        err += server.readAllStandardError();
+        const auto m = listening.match(QString::fromUtf8(err));
+        if (m.hasMatch()) port = static_cast<quint16>(m.captured(1).toUInt());
+        return port != 0;
+      },
+      10);
+  // The server logs every connection on stderr; keep the pipe drained.
+  QObject::connect(&server, &QProcess::readyReadStandardError, &server, [&server] { server.readAllStandardError(); });
+  return port;
+}
