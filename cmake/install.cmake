@@ -10,5 +10,14 @@ endif()
 if(TARGET turfwing-lobbyd)
   install(TARGETS turfwing-lobbyd RUNTIME DESTINATION server)
 endif()
-# Desktop entry and icon for Linux desktops.
-install(FILES ${PROJECT_SOURCE_DIR}/assets/turfwing.desktop ${PROJECT_SOURCE_DIR}/assets/turfwing.svg DESTINATION .)
+# Desktop entry and icon for Linux desktops. The entry names the folder it was
+# installed to, so it is written at install time, when --prefix is known;
+# copying it to ~/.local/share/applications puts Turfwing in the menu.
+install(FILES ${PROJECT_SOURCE_DIR}/assets/turfwing.svg DESTINATION .)
+install(CODE "
+  set(folder \"\${CMAKE_INSTALL_PREFIX}\")
+  set(FOLDER \"\${folder}\")
+  configure_file(\"${PROJECT_SOURCE_DIR}/assets/turfwing.desktop.in\"
+                 \"\$ENV{DESTDIR}\${folder}/turfwing.desktop\" @ONLY)
+  message(STATUS \"Installing: \$ENV{DESTDIR}\${folder}/turfwing.desktop\")
+")

@@ -1,0 +1,32 @@
+# Installs the build into a fresh folder whose name has a blank in it and
+# checks the portable layout: client, access.ini template, sounds, stand-in
+# game and server, icon, and a desktop entry that names the folder.
+#   cmake -DBUILD=<build dir> -DWORK=<scratch dir> -P install_layout.cmake
+set(folder "${WORK}/portable folder")
+file(REMOVE_RECURSE "${WORK}")
+execute_process(COMMAND ${CMAKE_COMMAND} --install "${BUILD}" --prefix "${folder}"
+                RESULT_VARIABLE result OUTPUT_QUIET)
+if(NOT result EQUAL 0)
+  message(FATAL_ERROR "cmake --install failed: ${result}")
+endif()
+foreach(f turfwing access.ini game/turfwing-game server/turfwing-lobbyd turfwing.svg turfwing.desktop)
+  if(NOT EXISTS "${folder}/${f}")
+    message(FATAL_ERROR "missing from the portable folder: ${f}")
+  endif()
+endforeach()
+file(GLOB sounds "${folder}/sound/*.wav")
+if(sounds STREQUAL "")
+  message(FATAL_ERROR "no sounds in ${folder}/sound")
+endif()
+file(GLOB tour "${folder}/*screenshot*")
+if(NOT tour STREQUAL "")
+  message(FATAL_ERROR "a development tool was installed: ${tour}")
+endif()
+file(READ "${folder}/turfwing.desktop" entry)
+foreach(line "Exec=\"${folder}/turfwing\"" "Path=${folder}" "Icon=${folder}/turfwing.svg")
+  string(FIND "${entry}" "${line}\n" at)
+  if(at EQUAL -1)
+    message(FATAL_ERROR "the desktop entry lacks '${line}':\n${entry}")
+  endif()
+endforeach()
+file(REMOVE_RECURSE "${WORK}")
