@@ -159,6 +159,17 @@ class Tour {
     std::fflush(stdout);
   }
 
+  // Calls open(), which runs a modal loop, with inside() queued to run from
+  // within that loop. When open() returns without running a loop, inside()
+  // never runs (it may hold references to this call's locals).
+  static void WithinModal(const std::function<void()>& open, const std::function<void()>& inside) {
+    QTimer kick;
+    kick.setSingleShot(true);
+    QObject::connect(&kick, &QTimer::timeout, inside);
+    kick.start(0);
+    open();
+  }
+
   // Opens a modal dialog with open() and, from inside its loop, waits until it
   // is the active modal window and painted, runs ready(dialog) (which may wait
   // for more), saves it and closes it with reject() unless ready closed it.
@@ -166,7 +177,7 @@ class Tour {
                     const std::function<void(QDialog*)>& ready = {}) {
     std::string failure;
     bool saved = false;
-    QTimer::singleShot(0, dialog, [&] {
+    WithinModal(open, [&] {
       try {
         if (!WaitUntil([&] { return QApplication::activeModalWidget() == dialog && dialog->isVisible(); }))
           throw TourError(std::string(file) + ": the dialog did not open");
@@ -182,9 +193,6 @@ class Tour {
       }
       if (dialog->isVisible()) dialog->reject();
     });
-    open();
-    // The dialog's loop has ended; the timer's work may not have started when
-    // open() returned at once (the dialog refused to open).
     if (!failure.empty()) throw TourError(failure);
     if (!saved) throw TourError(std::string(file) + ": the dialog did not open");
   }
@@ -219,19 +227,19 @@ class Tour {
     CaptureModal(form_->FormLogin, "login.png", [&] { form_->OpenMenu->trigger(); });
     // Now log in as a new member would: type an ID and a password, press the button.
     form_->settings().UserID = 0;
-    QTimer::singleShot(0, form_->FormLogin, [&] {
-      if (!WaitUntil([&] { return form_->FormLogin->isVisible(); })) return;
-      auto* id = form_->FormLogin->findChild<QLineEdit*>(QStringLiteral("EditID"));
-      auto* password = form_->FormLogin->findChild<QLineEdit*>(QStringLiteral("EditPassword"));
-      auto* ok = form_->FormLogin->findChild<QPushButton*>(QStringLiteral("ButtonOk"));
-      if (id != nullptr && password != nullptr && ok != nullptr) {
-        id->setText(QStringLiteral("1001"));
-        password->setText(QStringLiteral("demo1001"));
-        ok->click();
-      }
-      if (form_->FormLogin->isVisible()) form_->FormLogin->reject();
-    });
-    form_->OpenMenu->trigger();
+    WithinModal([&] { form_->OpenMenu->trigger(); },
+                [&] {
+                  if (!WaitUntil([&] { return form_->FormLogin->isVisible(); })) return;
+                  auto* id = form_->FormLogin->findChild<QLineEdit*>(QStringLiteral("EditID"));
+                  auto* password = form_->FormLogin->findChild<QLineEdit*>(QStringLiteral("EditPassword"));
+                  auto* ok = form_->FormLogin->findChild<QPushButton*>(QStringLiteral("ButtonOk"));
+                  if (id != nullptr && password != nullptr && ok != nullptr) {
+                    id->setText(QStringLiteral("1001"));
+                    password->setText(QStringLiteral("demo1001"));
+                    ok->click();
+                  }
+                  if (form_->FormLogin->isVisible()) form_->FormLogin->reject();
+                });
     if (!WaitUntil([&] { return !form_->PlayerName().empty(); })) throw TourError("login.png: no login answer");
     if (!WaitUntil([&] { return form_->PageControl1->count() >= 1; }))
       throw TourError("login.png: no lobby tab after the login");
@@ -253,22 +261,22 @@ class Tour {
   void EnterRoom(const QString& name) {
     TFormRoomList* list = form_->FormRoomList;
     bool entered = false;
-    QTimer::singleShot(0, list, [&] {
-      QTreeWidgetItem* row = nullptr;
-      WaitUntil([&] {
-        const auto found = list->RoomList2()->findItems(name, Qt::MatchExactly, 0);
-        row = found.isEmpty() ? nullptr : found.first();
-        return row != nullptr;
-      });
-      if (row != nullptr) {
-        list->RoomList2()->setCurrentItem(row);
-        row->setSelected(true);
-        list->ButtonEnter()->click();
-        entered = !list->isVisible();
-      }
-      if (list->isVisible()) list->reject();
-    });
-    form_->MenuRoomList->trigger();
+    WithinModal([&] { form_->MenuRoomList->trigger(); },
+                [&] {
+                  QTreeWidgetItem* row = nullptr;
+                  WaitUntil([&] {
+                    const auto found = list->RoomList2()->findItems(name, Qt::MatchExactly, 0);
+                    row = found.isEmpty() ? nullptr : found.first();
+                    return row != nullptr;
+                  });
+                  if (row != nullptr) {
+                    list->RoomList2()->setCurrentItem(row);
+                    row->setSelected(true);
+                    list->ButtonEnter()->click();
+                    entered = !list->isVisible();
+                  }
+                  if (list->isVisible()) list->reject();
+                });
     if (!entered) throw TourError(current_ + ": cannot enter " + name.toStdString());
     if (!WaitUntil([&] { return Tab(name) != nullptr; }))
       throw TourError(current_ + ": no tab for " + name.toStdString());
