@@ -5,9 +5,12 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QHelpEvent>
 #include <QLabel>
 #include <QPointer>
 #include <QPushButton>
+#include <QStyle>
+#include <QToolTip>
 #include <QTreeView>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -30,6 +33,35 @@ void DecodeThen(const NetMessageSet& messages, F handle) {
   if (messages.decode<M>(*info)) handle(*info);
 }
 
+// A narrow column ends a long team or stadium name in "…"; resting the pointer
+// on such a cell shows the whole text. The text is the server's: it is shown
+// escaped, never as markup. Cells that show their whole text get no tip.
+class CutCellTips final : public QObject {
+ public:
+  explicit CutCellTips(QTreeView* view) : QObject(view), view_(view) { view->viewport()->installEventFilter(this); }
+
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (watched != view_->viewport() || event->type() != QEvent::ToolTip) return false;
+    const auto* help = static_cast<QHelpEvent*>(event);
+    const QModelIndex index = view_->indexAt(help->pos());
+    const QString text = index.data(Qt::DisplayRole).toString();
+    const QRect cell = view_->visualRect(index);
+    // The item delegate leaves a focus-frame margin and one pixel on each side.
+    const int margin = 2 * (view_->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, view_) + 1);
+    if (text.isEmpty() || view_->fontMetrics().horizontalAdvance(text) + margin <= cell.width()) {
+      QToolTip::hideText();
+    } else {
+      QToolTip::showText(help->globalPos(),
+                         QStringLiteral("<p style='white-space:pre'>") + text.toHtmlEscaped() + QStringLiteral("</p>"),
+                         view_->viewport(), cell);
+    }
+    return true;
+  }
+
+ private:
+  QTreeView* view_;
+};
+
 }  // namespace
 
 TGameListPanel::TGameListPanel(StadiumHost& host, QWidget* parent)
@@ -49,6 +81,7 @@ TGameListPanel::TGameListPanel(StadiumHost& host, QWidget* parent)
   list_->setEditTriggers(QAbstractItemView::NoEditTriggers);
   list_->setSortingEnabled(false);
   list_->setTextElideMode(Qt::ElideRight);
+  new CutCellTips(list_);
   QHeaderView* header = list_->header();
   header->setSectionsClickable(false);
   header->setSectionsMovable(false);
