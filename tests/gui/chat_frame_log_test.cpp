@@ -200,7 +200,9 @@ TEST_F(ChatFrameLogTest, ServerTextIsNeverMarkup) {
   for (auto it = block.begin(); !it.atEnd(); ++it) {
     EXPECT_FALSE(it.fragment().charFormat().font().bold());
     EXPECT_FALSE(it.fragment().charFormat().font().italic());
-    if (it.fragment().charFormat().isAnchor()) EXPECT_EQ(it.fragment().text(), QStringLiteral("file:///x"));
+    if (it.fragment().charFormat().isAnchor()) {
+      EXPECT_EQ(it.fragment().text(), QStringLiteral("file:///x"));
+    }
   }
 }
 

@@ -295,7 +295,9 @@ TEST_F(HostileContentTest, HostileTextsStayPlainTextEverywhere) {
       EXPECT_FALSE(format.isImageFormat());
       // Only the addresses the log found itself are links, and they carry no
       // target of their own: a click is checked again before anything opens.
-      if (format.isAnchor()) EXPECT_TRUE(format.anchorHref().isEmpty()) << format.anchorHref().toStdString();
+      if (format.isAnchor()) {
+        EXPECT_TRUE(format.anchorHref().isEmpty()) << format.anchorHref().toStdString();
+      }
     }
   }
   // The line after an invalid byte still arrives whole.
