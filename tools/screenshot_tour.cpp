@@ -226,7 +226,6 @@ class Tour {
   void Login() {
     CaptureModal(form_->FormLogin, "login.png", [&] { form_->OpenMenu->trigger(); });
     // Now log in as a new member would: type an ID and a password, press the button.
-    form_->settings().UserID = 0;
     WithinModal([&] { form_->OpenMenu->trigger(); },
                 [&] {
                   if (!WaitUntil([&] { return form_->FormLogin->isVisible(); })) return;
