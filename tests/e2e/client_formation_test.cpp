@@ -26,7 +26,9 @@ class ClientFormationTest : public ClientE2eTest {
     QTest::mouseClick(room->Frame()->ButtonFormation(), Qt::LeftButton);
     TFormFormation* board = room->Frame()->FormationWindow();
     EXPECT_NE(board, nullptr);
-    if (board != nullptr) EXPECT_TRUE(QTest::qWaitForWindowExposed(board));
+    if (board != nullptr) {
+      EXPECT_TRUE(QTest::qWaitForWindowExposed(board));
+    }
     return board;
   }
   // A line each way in the lobby: whatever either client sent before it has
@@ -86,8 +88,11 @@ TEST_F(ClientFormationTest, MovesReachTheOtherBoardAndLoadRestoresTheSavedBoard)
   ASSERT_TRUE(boardA && boardB) << "the server refused a board";
   EXPECT_TRUE(platform.boxes.empty());
 
-  TFormationImage* imageA = boardA->Board();
-  TFormationImage* imageB = boardB->Board();
+  TFormFormation* formA = boardA.data();
+  TFormFormation* formB = boardB.data();
+  TFormationImage* imageA = formA != nullptr ? formA->Board() : nullptr;
+  TFormationImage* imageB = formB != nullptr ? formB->Board() : nullptr;
+  ASSERT_TRUE(imageA != nullptr && imageB != nullptr);
   const int slot = FieldPlayer(imageA->Formation());
   ASSERT_GE(slot, 0);
   ASSERT_EQ(FieldOf(imageA, slot), FieldOf(imageB, slot)) << "both start from the same board";

@@ -85,7 +85,9 @@ TEST_F(ServerRoomsTest, RoomListComesInFullFramesThenCountsThenTheEmptyEnd) {
     ASSERT_TRUE(c->next<GmRoomList>(list));
     ASSERT_LE(list.count, 40);
     // Frames are filled as far as they go (37 full-length names take 1001 bytes).
-    if (listFrames == 0) EXPECT_GE(list.count, 37);
+    if (listFrames == 0) {
+      EXPECT_GE(list.count, 37);
+    }
     for (int i = 0; i < list.count; ++i) numbers.insert(list.entries[i].room);
     ++listFrames;
   }
