@@ -38,10 +38,14 @@ void DecodeThen(const NetMessageSet& messages, F handle) {
 // escaped, never as markup. Cells that show their whole text get no tip.
 class CutCellTips final : public QObject {
  public:
-  explicit CutCellTips(QTreeView* view) : QObject(view), view_(view) { view->viewport()->installEventFilter(this); }
+  explicit CutCellTips(QTreeView* view) : QObject(view), view_(view), viewport_(view->viewport()) {
+    viewport_->installEventFilter(this);
+  }
 
+  // The viewport still sends events while the view is being destroyed: look at
+  // nothing of the view before the event is known to be a tool tip request.
   bool eventFilter(QObject* watched, QEvent* event) override {
-    if (watched != view_->viewport() || event->type() != QEvent::ToolTip) return false;
+    if (event->type() != QEvent::ToolTip || watched != viewport_) return false;
     const auto* help = static_cast<QHelpEvent*>(event);
     const QModelIndex index = view_->indexAt(help->pos());
     const QString text = index.data(Qt::DisplayRole).toString();
@@ -60,6 +64,7 @@ class CutCellTips final : public QObject {
 
  private:
   QTreeView* view_;
+  QObject* viewport_;
 };
 
 }  // namespace
