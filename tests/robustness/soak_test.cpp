@@ -16,11 +16,12 @@ using SoakTest = HostileServerTest;
 
 // Resident memory of this process in KiB; -1 where /proc is not there.
 long ResidentKiB() {
-  QFile statm(QStringLiteral("/proc/self/statm"));
-  if (!statm.open(QIODevice::ReadOnly)) return -1;
-  const QList<QByteArray> fields = statm.readAll().split(' ');
-  if (fields.size() < 2) return -1;
-  return fields[1].toLong() * 4;  // pages of 4 KiB
+  QFile status(QStringLiteral("/proc/self/status"));
+  if (!status.open(QIODevice::ReadOnly)) return -1;
+  for (const QByteArray& line : status.readAll().split('\n')) {
+    if (line.startsWith("VmRSS:")) return line.mid(6).trimmed().split(' ').value(0).toLong();
+  }
+  return -1;
 }
 
 bool UnderSanitizer() {
