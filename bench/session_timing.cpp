@@ -128,7 +128,6 @@ int main(int argc, char** argv) {
     }
     loginMs.push_back(static_cast<double>(timer.nsecsElapsed()) / 1e6);
     form.CloseMenuClick();
-    RunUntil([] { return false; }, 0);
   }
   const Spread login = SpreadOf(loginMs);
   std::printf(

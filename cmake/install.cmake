@@ -15,9 +15,8 @@ endif()
 # copying it to ~/.local/share/applications puts Turfwing in the menu.
 install(FILES ${PROJECT_SOURCE_DIR}/assets/turfwing.svg DESTINATION .)
 install(CODE "
-  set(folder \"\${CMAKE_INSTALL_PREFIX}\")
-  set(FOLDER \"\${folder}\")
+  set(FOLDER \"\${CMAKE_INSTALL_PREFIX}\")
   configure_file(\"${PROJECT_SOURCE_DIR}/assets/turfwing.desktop.in\"
-                 \"\$ENV{DESTDIR}\${folder}/turfwing.desktop\" @ONLY)
-  message(STATUS \"Installing: \$ENV{DESTDIR}\${folder}/turfwing.desktop\")
+                 \"\$ENV{DESTDIR}\${FOLDER}/turfwing.desktop\" @ONLY)
+  message(STATUS \"Installing: \$ENV{DESTDIR}\${FOLDER}/turfwing.desktop\")
 ")

@@ -115,19 +115,19 @@ void TFormFormation::BuildLayout() {
   struct Legend {
     const char* text;
     QColor disc;
-    QColor ink;
+    QColor ink = {};  // the disc's colour when not set
   };
-  const Legend legends[] = {{"赤－FW", QColor(255, 0, 0), QColor(255, 0, 0)},
-                            {"桃－MF", QColor(255, 0, 255), QColor(255, 0, 255)},
-                            {"青－DF", QColor(0, 0, 255), QColor(0, 0, 255)},
-                            {"黒－GK", QColor(0, 0, 0), QColor(0, 0, 0)},
+  const Legend legends[] = {{"赤－FW", QColor(255, 0, 0)},
+                            {"桃－MF", QColor(255, 0, 255)},
+                            {"青－DF", QColor(0, 0, 255)},
+                            {"黒－GK", QColor(0, 0, 0)},
                             {"黄－敵", QColor(255, 255, 0), QColor(150, 120, 0)}};
   int x = 6;
   for (const Legend& l : legends) {
     auto* swatch = new QLabel(PanelExtra);
     swatch->setPixmap(DiscSwatch(l.disc));
     swatch->setGeometry(x, 5, 11, 11);
-    QLabel* label = AddLabel(PanelExtra, l.text, l.ink, x + 13, 3);
+    QLabel* label = AddLabel(PanelExtra, l.text, l.ink.isValid() ? l.ink : l.disc, x + 13, 3);
     x += 13 + label->width() + 10;
   }
   const QColor text = palette().color(QPalette::WindowText);

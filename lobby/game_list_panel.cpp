@@ -57,14 +57,14 @@ class CutCellTips final : public QObject {
     } else {
       QToolTip::showText(help->globalPos(),
                          QStringLiteral("<p style='white-space:pre'>") + text.toHtmlEscaped() + QStringLiteral("</p>"),
-                         view_->viewport(), cell);
+                         viewport_, cell);
     }
     return true;
   }
 
  private:
   QTreeView* view_;
-  QObject* viewport_;
+  QWidget* viewport_;
 };
 
 }  // namespace

@@ -33,14 +33,6 @@
 #include "scripted_server.h"
 #include "wait.h"
 
-// One message as the bytes of its frame.
-template <class M>
-QByteArray FrameOf(const typename M::Info& info) {
-  NetPacket p;
-  if (!M::encode(p, info)) return {};
-  return QByteArray(reinterpret_cast<const char*>(p.frame_bytes()), p.wire_length());
-}
-
 inline std::string Sjis(const char* utf8) { return cp932::FromUtf8(utf8); }
 
 class HostileServerTest : public ::testing::Test {

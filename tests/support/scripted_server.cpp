@@ -54,11 +54,12 @@ std::vector<uint8_t> ScriptedServer::types() const {
 }
 
 void ScriptedServer::sendRaw(const QByteArray& bytes) {
-  if (!client_) return;
-  client_->write(bytes);
-  client_->flush();
+  QTcpSocket* client = client_;
+  if (client == nullptr) return;
+  client->write(bytes);
+  client->flush();
 }
 
 void ScriptedServer::dropClient() {
-  if (client_) client_->disconnectFromHost();
+  if (QTcpSocket* client = client_) client->disconnectFromHost();
 }

@@ -12,6 +12,14 @@
 #include "net/net_messages.h"
 #include "net/stream_buffer.h"
 
+// One message as the bytes of its frame; empty when it cannot be encoded.
+template <class M>
+QByteArray FrameOf(const typename M::Info& info) {
+  NetPacket p;
+  if (!M::encode(p, info)) return {};
+  return QByteArray(reinterpret_cast<const char*>(p.frame_bytes()), p.wire_length());
+}
+
 class ScriptedServer : public QObject {
   Q_OBJECT
  public:
@@ -44,9 +52,8 @@ class ScriptedServer : public QObject {
 
   template <class M>
   void send(const typename M::Info& info) {
-    NetPacket p;
-    if (!M::encode(p, info)) return;
-    sendRaw(QByteArray(reinterpret_cast<const char*>(p.frame_bytes()), p.wire_length()));
+    const QByteArray frame = FrameOf<M>(info);
+    if (!frame.isEmpty()) sendRaw(frame);
   }
   void sendRaw(const QByteArray& bytes);
   // Closes the client's connection from the server side.
