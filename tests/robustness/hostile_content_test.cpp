@@ -11,7 +11,15 @@
 
 namespace {
 
-using HostileContentTest = HostileServerTest;
+// Each case runs twice: with the recording platform's boxes, and with real
+// message boxes whose nested loops go on reading while they are open.
+class HostileContentTest : public HostileServerTest, public ::testing::WithParamInterface<bool> {
+ protected:
+  void SetUp() override {
+    HostileServerTest::SetUp();
+    platform.realBoxes = GetParam();
+  }
+};
 
 QByteArray RawFrame(uint16_t length, uint8_t type, const QByteArray& payload) {
   QByteArray f;
@@ -50,7 +58,7 @@ std::string SlotsOf(const TeamFormation& f) {
   return out;
 }
 
-TEST_F(HostileContentTest, LengthsOutsideTheFrameRangeCloseTheConnectionQuietly) {
+TEST_P(HostileContentTest, LengthsOutsideTheFrameRangeCloseTheConnectionQuietly) {
   for (uint16_t length : {0, 1, 2, 1025, 4096, 0xFFFF}) {
     ASSERT_TRUE(ConnectClient());
     ASSERT_TRUE(Deliver(LoginSession()));
@@ -63,7 +71,7 @@ TEST_F(HostileContentTest, LengthsOutsideTheFrameRangeCloseTheConnectionQuietly)
   EXPECT_TRUE(UsableAfterwards());
 }
 
-TEST_F(HostileContentTest, OversizedAndMalformedFramesAreSkippedAndTheStreamGoesOn) {
+TEST_P(HostileContentTest, OversizedAndMalformedFramesAreSkippedAndTheStreamGoesOn) {
   const QString golden = GoldenView();
   ASSERT_TRUE(ConnectClient());
   ASSERT_TRUE(Deliver(LoginSession()));
@@ -88,7 +96,7 @@ TEST_F(HostileContentTest, OversizedAndMalformedFramesAreSkippedAndTheStreamGoes
   EXPECT_EQ(view, golden);
 }
 
-TEST_F(HostileContentTest, MessagesForRoomsStadiumsAndMembersThatDoNotExistChangeNothing) {
+TEST_P(HostileContentTest, MessagesForRoomsStadiumsAndMembersThatDoNotExistChangeNothing) {
   const QString golden = GoldenView();
   ASSERT_TRUE(ConnectClient());
   ASSERT_TRUE(Deliver(LoginSession()));
@@ -169,7 +177,7 @@ TEST_F(HostileContentTest, MessagesForRoomsStadiumsAndMembersThatDoNotExistChang
   EXPECT_TRUE(UsableAfterwards());
 }
 
-TEST_F(HostileContentTest, FormationSlotsOutsideTheBoardAreIgnored) {
+TEST_P(HostileContentTest, FormationSlotsOutsideTheBoardAreIgnored) {
   ASSERT_TRUE(ConnectClient());
   ASSERT_TRUE(Deliver(LoginSession()));
   TChatSheet* lobby = form.chatTabs()->ChatTabOf(kLobby);
@@ -228,7 +236,7 @@ const char* const kHostileTexts[] = {
     "\xff\x80\xa0\xfd X \x82\x20 Y \x81",
 };
 
-TEST_F(HostileContentTest, HostileTextsStayPlainTextEverywhere) {
+TEST_P(HostileContentTest, HostileTextsStayPlainTextEverywhere) {
   ASSERT_TRUE(ConnectClient());
   ASSERT_TRUE(Deliver(LoginSession()));
   TChatSheet* lobby = form.chatTabs()->ChatTabOf(kLobby);
@@ -305,5 +313,9 @@ TEST_F(HostileContentTest, HostileTextsStayPlainTextEverywhere) {
   EXPECT_TRUE(log->toPlainText().contains(QStringLiteral(" Y ")));
   EXPECT_TRUE(UsableAfterwards());
 }
+
+INSTANTIATE_TEST_SUITE_P(Boxes, HostileContentTest, ::testing::Bool(), [](const ::testing::TestParamInfo<bool>& info) {
+  return std::string(info.param ? "RealBoxes" : "RecordedBoxes");
+});
 
 }  // namespace
