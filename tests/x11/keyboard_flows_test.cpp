@@ -173,4 +173,37 @@ TEST_F(KeyboardFlowTest, GameOptionsChosenWithArrowsAndTab) {
   EXPECT_EQ(form.settings().Game.GameMode, 1) << "Escape keeps what was stored";
 }
 
+// "プレビューデータ再生(&P)" and "Ping(&P)" share their mnemonic: the second P
+// moves on to the ping item, Enter opens it, Escape closes it.
+TEST_F(KeyboardFlowTest, PingReachedThroughTheSharedMnemonic) {
+  LoggedIn();
+  EXPECT_TRUE(RunAsUser([](User& u) {
+    u.x.Press('t', false, true);
+    u.x.Press('p');
+    u.x.Press('p');
+    u.x.Press(kReturn);
+    if (!u.WaitFor("FormPing")) return;
+    std::this_thread::sleep_for(std::chrono::milliseconds(2300));  // one tick of the ping timer
+    u.x.Press(kEscape);
+  }));
+  GmPing::Info ping;
+  EXPECT_TRUE(LastSent<GmPing>(ping)) << "the open ping window pings";
+  EXPECT_TRUE(platform.fileDialogs.empty()) << "the preview was not chosen";
+}
+
+TEST_F(KeyboardFlowTest, UpdateNoticeClosedWithEnter) {
+  ASSERT_TRUE(ShowForm());
+  form.Connect();
+  ASSERT_TRUE(server.waitForFrames(1));
+  GmAReady::Info ready;
+  ready.status = 2;  // the client is too old
+  server.send<GmAReady>(ready);
+  EXPECT_TRUE(RunAsUser([](User& u) {
+    if (!u.WaitFor("FormUpdate")) return;
+    u.x.Press(kReturn);
+  }));
+  EXPECT_FALSE(form.IsConnected());
+  EXPECT_TRUE(platform.openedUrls.isEmpty()) << "Enter is OK, not the download link";
+}
+
 }  // namespace
