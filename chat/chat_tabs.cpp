@@ -131,7 +131,7 @@ void ChatTabs::DestroyTab(TChatSheet* sheet) {
 void ChatTabs::RecvAEnterRoom(const GmAEnterRoom::Info& info) {
   QString error;
   switch (info.status) {
-    case 0: {
+    case NetDef::StatusOk: {
       if (ChatTabOf(info.room) != nullptr) return;
       const std::string name = rooms_.RoomNameOf(info.room);
       const std::string password = info.password;
@@ -145,19 +145,19 @@ void ChatTabs::RecvAEnterRoom(const GmAEnterRoom::Info& info) {
       host_.FocusChatInput();
       return;
     }
-    case 1:
+    case NetDef::StatusServerText:
       error = ToQString(info.message);
       break;
-    case 2:
+    case NetDef::EnterRoomAlreadyIn:
       error = QStringLiteral("既に部屋に入室しています");
       break;
-    case 3:
+    case NetDef::EnterRoomWrongPassword:
       error = QStringLiteral("パスワードが違います");
       break;
-    case 4:
+    case NetDef::EnterRoomFull:
       error = QStringLiteral("満員で入室できません");
       break;
-    case 5:
+    case NetDef::EnterRoomNoPermission:
       error = QStringLiteral("入室権限がありません");
       break;
     default:

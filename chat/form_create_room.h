@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+#include "net/net_def.h"
+
 class QLineEdit;
 class QPushButton;
 
@@ -20,8 +22,8 @@ class TFormCreateRoom final : public QDialog {
   // while already open: false at once.
   bool CreateRoomExecute(std::string& name, std::string& password, int32_t& teamId);
 
-  static constexpr int kNameBytes = 18;
-  static constexpr int kPasswordBytes = 12;
+  static constexpr int kNameBytes = NetDef::NameBytes;
+  static constexpr int kPasswordBytes = NetDef::PasswordBytes;
 
  protected:
   void showEvent(QShowEvent* event) override;

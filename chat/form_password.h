@@ -5,6 +5,8 @@
 #include <QDialog>
 #include <string>
 
+#include "net/net_def.h"
+
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -22,7 +24,7 @@ class TFormPassword final : public QDialog {
   // open: false at once.
   bool PasswordExecute(std::string& password);
 
-  static constexpr int kPasswordBytes = 12;
+  static constexpr int kPasswordBytes = NetDef::PasswordBytes;
 
  protected:
   void showEvent(QShowEvent* event) override;

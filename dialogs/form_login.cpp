@@ -11,6 +11,7 @@
 
 #include "dialogs/dialog_frame.h"
 #include "dialogs/entry_checks.h"
+#include "net/net_def.h"
 #include "platform/cp932.h"
 #include "platform/platform.h"
 #include "platform/qt_text.h"
@@ -18,7 +19,7 @@
 namespace {
 
 constexpr int kIdBytes = 8;
-constexpr int kPasswordBytes = 12;
+constexpr int kPasswordBytes = NetDef::PasswordBytes;
 
 }  // namespace
 

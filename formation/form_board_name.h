@@ -5,6 +5,8 @@
 #include <QDialog>
 #include <string>
 
+#include "net/net_def.h"
+
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -12,7 +14,7 @@ class QPushButton;
 class TFormBoardName final : public QDialog {
   Q_OBJECT
  public:
-  static constexpr int NameBytes = 4;
+  static constexpr int NameBytes = NetDef::SlotNameBytes;
 
   explicit TFormBoardName(QWidget* owner = nullptr);
 

@@ -182,7 +182,7 @@ void TFormMain::RecvAReady() {
   if (!messages_.decode<GmAReady>(info)) return;
   clientId_ = info.clientId;
   TraceLine("recv aready sts:%d  clientID:%d", info.status, info.clientId);
-  if (info.status == 0) {
+  if (info.status == NetDef::StatusOk) {
     TraceLine("send connect");
     GmConnect::Info login;
     login.userId = static_cast<uint32_t>(settings_.UserID);
@@ -192,7 +192,7 @@ void TFormMain::RecvAReady() {
     return;
   }
   DeactivateSocket();
-  if (info.status == 2) {
+  if (info.status == NetDef::ReadyNeedsUpdate) {
     FormUpdate->Execute(settings_.Access.UrlDownload);
     return;
   }
@@ -202,7 +202,7 @@ void TFormMain::RecvAReady() {
 void TFormMain::RecvAConnect() {
   GmAConnect::Info info;
   if (!messages_.decode<GmAConnect>(info)) return;
-  if (info.status == 0) {
+  if (info.status == NetDef::StatusOk) {
     loginText_ = info.loginText;
     PlayerName_ = info.PlayerName;
     TraceLine("aconnect ok");

@@ -20,9 +20,9 @@ std::string TitleText(int userCount) {
 
 RefusalText AReadyRefusal(uint8_t status, const char* serverMessage) {
   switch (status) {
-    case 3:
+    case NetDef::ReadyUnsupportedMachine:
       return {"残念ながら該当機種はまだサポートされていません", false};
-    case 4:
+    case NetDef::ReadyTooManyUsers:
       return {"接続しているユーザ数が多すぎて接続できませんでした", false};
     default:
       return {serverMessage != nullptr ? serverMessage : "", true};
@@ -31,15 +31,15 @@ RefusalText AReadyRefusal(uint8_t status, const char* serverMessage) {
 
 std::optional<RefusalText> AConnectRefusal(uint8_t status, const char* serverMessage) {
   switch (status) {
-    case 1:
+    case NetDef::StatusServerText:
       return RefusalText{serverMessage != nullptr ? serverMessage : "", true};
-    case 2:
+    case NetDef::LoginWrongPassword:
       return RefusalText{"IDがパスワードが違います", false};
-    case 3:
+    case NetDef::LoginAddressRefused:
       return RefusalText{"指定のIPアドレスからの接続はできません", false};
-    case 4:
+    case NetDef::LoginNoPermission:
       return RefusalText{"このサーバへの接続権限がありません", false};
-    case 5:
+    case NetDef::LoginTooManyConnections:
       return RefusalText{"接続数が多すぎて接続できませんでした", false};
     default:
       return std::nullopt;
@@ -48,17 +48,17 @@ std::optional<RefusalText> AConnectRefusal(uint8_t status, const char* serverMes
 
 std::optional<RefusalText> ACreateRoomRefusal(uint8_t status, const char* serverMessage) {
   switch (status) {
-    case 1:
+    case NetDef::StatusServerText:
       return RefusalText{serverMessage != nullptr ? serverMessage : "", true};
-    case 2:
+    case NetDef::CreateRoomOwnLimit:
       return RefusalText{"一人で作成できる部屋数には制限があり、これ以上作成できません", false};
-    case 3:
+    case NetDef::CreateRoomServerFull:
       return RefusalText{"部屋数をこれ以上増やすことはできません", false};
-    case 4:
+    case NetDef::CreateRoomNoPermission:
       return RefusalText{"部屋を作成する権限がありません", false};
-    case 5:
+    case NetDef::CreateRoomNameTaken:
       return RefusalText{"同一の部屋名があります", false};
-    case 6:
+    case NetDef::CreateRoomNotTeamMember:
       return RefusalText{"チーム員でないため作成できません", false};
     default:
       return std::nullopt;

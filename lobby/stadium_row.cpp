@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "net/net_def.h"
 #include "platform/cp932.h"
 
 namespace {
@@ -33,9 +34,14 @@ const Texts& Fixed() {
 
 }  // namespace
 
-const std::string& StadiumPhaseText(uint8_t state) { return Fixed().phases[state <= 8 ? state : 9]; }
+const std::string& StadiumPhaseText(uint8_t state) {
+  return Fixed().phases[state <= NetDef::PhasePenalties ? state : NetDef::PhaseFullTime];
+}
 
-bool StadiumPhaseShowsClock(uint8_t state) { return state == 1 || state == 3 || state == 5 || state == 7; }
+bool StadiumPhaseShowsClock(uint8_t state) {
+  return state == NetDef::PhaseFirstHalf || state == NetDef::PhaseSecondHalf || state == NetDef::PhaseExtraFirstHalf ||
+         state == NetDef::PhaseExtraSecondHalf;
+}
 
 std::string StadiumClockText(int16_t clock) {
   char text[16];

@@ -4,13 +4,13 @@
 
 WaitingReaction ReactionToWaitingEvent(uint8_t event, bool stadiumFound) {
   switch (event) {
-    case 2:
+    case NetDef::WaitingEnded:
       return WaitingReaction::Leave;
-    case 3:
+    case NetDef::WaitingStarted:
       return WaitingReaction::Enter;
-    case 4:
+    case NetDef::WaitingFailed:
       return WaitingReaction::Refused;
-    case 5:
+    case NetDef::WaitingMatchReady:
       return stadiumFound ? WaitingReaction::ConfirmMatch : WaitingReaction::MissingStadium;
     default:
       return WaitingReaction::Ignore;

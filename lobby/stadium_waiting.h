@@ -8,10 +8,11 @@
 #include <string_view>
 
 #include "lobby/stadium_row.h"
+#include "net/net_def.h"
 
-// Actions the client sends in GmWaiting.
-inline constexpr uint8_t WaitingActionWait = 1;
-inline constexpr uint8_t WaitingActionCancel = 2;
+// The client's actions in GmWaiting.
+inline constexpr uint8_t WaitingActionWait = NetDef::WaitingActionWait;
+inline constexpr uint8_t WaitingActionCancel = NetDef::WaitingActionCancel;
 
 enum class WaitingReaction {
   Ignore,          // events other than 2..5

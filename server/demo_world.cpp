@@ -3,6 +3,7 @@
 #include <iterator>
 #include <string>
 
+#include "net/net_def.h"
 #include "platform/cp932.h"
 
 namespace {
@@ -32,16 +33,16 @@ constexpr const char* Lines[] = {
 
 // Match phases as the stadium list shows them.
 enum : uint8_t {
-  BeforeMatch = 0,
-  FirstHalf = 1,
-  HalfTime = 2,
-  SecondHalf = 3,
-  ExtraTime = 4,
-  ExtraFirst = 5,
-  ExtraHalf = 6,
-  ExtraSecond = 7,
-  Penalties = 8,
-  FullTime = 9
+  BeforeMatch = NetDef::PhaseBeforeMatch,
+  FirstHalf = NetDef::PhaseFirstHalf,
+  HalfTime = NetDef::PhaseHalfTime,
+  SecondHalf = NetDef::PhaseSecondHalf,
+  ExtraTime = NetDef::PhaseExtraTime,
+  ExtraFirst = NetDef::PhaseExtraFirstHalf,
+  ExtraHalf = NetDef::PhaseExtraHalfTime,
+  ExtraSecond = NetDef::PhaseExtraSecondHalf,
+  Penalties = NetDef::PhasePenalties,
+  FullTime = NetDef::PhaseFullTime
 };
 constexpr int16_t ClockStep = 45;  // game seconds per step: a half takes a minute
 constexpr int16_t HalfLength = 2700;

@@ -213,19 +213,19 @@ void LobbyWorld::onReady(Session& s) {
   for (const auto& [key, other] : sessions_)
     if (other->link != nullptr && (other->phase == Phase::Login || other->phase == Phase::LoggedIn)) ++accepted;
   if (in.machineKind != NetDef::MachineKind) {
-    out.status = 3;
+    out.status = NetDef::ReadyUnsupportedMachine;
     CopyText(out.message, J("この機種には対応していません").c_str());
   } else if (tooOld) {
-    out.status = 2;
+    out.status = NetDef::ReadyNeedsUpdate;
     CopyText(out.message, J("新しいバージョンをダウンロードしてください").c_str());
   } else if (accepted >= options_.maxUsers) {
-    out.status = 4;
+    out.status = NetDef::ReadyTooManyUsers;
     CopyText(out.message, J("接続数が上限に達しています").c_str());
   } else {
     out.clientId = allocateClientId();
-    if (out.clientId == 0) out.status = 4;
+    if (out.clientId == 0) out.status = NetDef::ReadyTooManyUsers;
   }
-  if (out.status != 0) {
+  if (out.status != NetDef::StatusOk) {
     send<GmAReady>(s, out);
     beginClose(s, true, ("handshake refused, status " + std::to_string(out.status)).c_str());
     return;
@@ -259,7 +259,7 @@ void LobbyWorld::onConnect(Session& s) {
   }
   GmAConnect::Info out;
   if (!ok) {
-    out.status = 2;
+    out.status = NetDef::LoginWrongPassword;
     send<GmAConnect>(s, out);
     beginClose(s, true, ("login refused for ID " + std::to_string(in.userId)).c_str());
     return;

@@ -93,7 +93,7 @@ void LobbyWorld::removeStadium(uint32_t id) {
   // Whoever waited for it would wait for ever.
   GmWaiting::Info failed;
   failed.stadiumId = id;
-  failed.event = 4;
+  failed.event = NetDef::WaitingFailed;
   CopyText(failed.text, J("競技場が閉鎖されました").c_str());
   for (auto& [key, s] : sessions_) {
     if (s->waitingFor != id) continue;
@@ -158,7 +158,7 @@ void LobbyWorld::stopWaiting(Session& s, bool answer) {
   if (answer) {
     GmWaiting::Info out;
     out.stadiumId = id;
-    out.event = 2;
+    out.event = NetDef::WaitingEnded;
     send<GmWaiting>(s, out);
   }
   if (StadiumRuntime* st = findStadium(id)) {
@@ -171,16 +171,16 @@ void LobbyWorld::stopWaiting(Session& s, bool answer) {
 void LobbyWorld::onWaiting(Session& s) {
   GmWaiting::Info in;
   if (!GmWaiting::decode(s.packet, in)) return;
-  if (in.event == 2) {
+  if (in.event == NetDef::WaitingActionCancel) {
     stopWaiting(s, true);
     return;
   }
-  if (in.event != 1) return;
+  if (in.event != NetDef::WaitingActionWait) return;
   StadiumRuntime* st = findStadium(in.stadiumId);
   GmWaiting::Info out;
   out.stadiumId = in.stadiumId;
   if (st == nullptr || st->setup.info.playable == 0) {
-    out.event = 4;
+    out.event = NetDef::WaitingFailed;
     CopyText(out.text,
              st == nullptr ? J("指定の競技場はありません").c_str() : J("観戦専用の競技場には入場できません").c_str());
     send<GmWaiting>(s, out);
@@ -188,7 +188,7 @@ void LobbyWorld::onWaiting(Session& s) {
   }
   if (s.waitingFor != 0 && s.waitingFor != in.stadiumId) stopWaiting(s, false);
   s.waitingFor = in.stadiumId;
-  out.event = 3;
+  out.event = NetDef::WaitingStarted;
   send<GmWaiting>(s, out);
   st->setup.state.waitingCount = static_cast<uint8_t>(std::min(waitersOf(in.stadiumId), 255));
   checkReady(*st);
@@ -210,7 +210,7 @@ void LobbyWorld::tick() {
     const uint32_t id = st.setup.info.id;
     GmWaiting::Info ready;
     ready.stadiumId = id;
-    ready.event = 5;
+    ready.event = NetDef::WaitingMatchReady;
     for (auto& [key, s] : sessions_) {
       if (s->waitingFor != id) continue;
       s->waitingFor = 0;

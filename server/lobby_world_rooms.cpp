@@ -142,21 +142,21 @@ void LobbyWorld::onCreateRoom(Session& s) {
     return !r.second.permanent && r.second.creator == s.userId;
   }));
   if (!IsValidNameText(in.name)) {
-    out.status = 1;
+    out.status = NetDef::StatusServerText;
     CopyText(out.message, J("部屋名には空白や記号は使えません").c_str());
   } else if (!IsAlphanumericText(in.password)) {
-    out.status = 1;
+    out.status = NetDef::StatusServerText;
     CopyText(out.message, J("パスワードには英数字のみ指定可能です").c_str());
   } else if (in.teamId != 0 && !inTeam(s, in.teamId)) {
-    out.status = 6;
+    out.status = NetDef::CreateRoomNotTeamMember;
   } else if (findRoomByName(in.name) != nullptr) {
-    out.status = 5;
+    out.status = NetDef::CreateRoomNameTaken;
   } else if (created >= options_.roomsPerUser) {
-    out.status = 2;
+    out.status = NetDef::CreateRoomOwnLimit;
   } else if (static_cast<int>(rooms_.size()) >= options_.maxRooms || freeRoomNumber() == 0) {
-    out.status = 3;
+    out.status = NetDef::CreateRoomServerFull;
   }
-  if (out.status != 0) {
+  if (out.status != NetDef::StatusOk) {
     send<GmACreateRoom>(s, out);
     return;
   }
@@ -188,7 +188,7 @@ void LobbyWorld::onEnterRoom(Session& s) {
   GmAEnterRoom::Info out;
   out.room = in.room;
   if (room == nullptr) {
-    out.status = 1;
+    out.status = NetDef::StatusServerText;
     CopyText(out.message, J("その部屋はもうありません").c_str());
     send<GmAEnterRoom>(s, out);
     return;
@@ -197,15 +197,15 @@ void LobbyWorld::onEnterRoom(Session& s) {
   const bool member = inTeam(s, room->teamId);
   const bool passwordOk = room->password.empty() || room->password == in.password;
   if (isMember(s, room->number)) {
-    out.status = 2;
+    out.status = NetDef::EnterRoomAlreadyIn;
   } else if (room->teamId != 0 && !member && room->password.empty()) {
-    out.status = 5;  // a team room without password is for its team only
+    out.status = NetDef::EnterRoomNoPermission;  // a team room without password is for its team only
   } else if (!member && !passwordOk) {
-    out.status = 3;
+    out.status = NetDef::EnterRoomWrongPassword;
   } else if (static_cast<int>(room->members.size()) >= room->capacity) {
-    out.status = 4;
+    out.status = NetDef::EnterRoomFull;
   }
-  if (out.status != 0) {
+  if (out.status != NetDef::StatusOk) {
     send<GmAEnterRoom>(s, out);
     return;
   }
