@@ -2,8 +2,8 @@
 
 #include <limits>
 
-#include "chat/text_checks.h"
 #include "platform/cp932.h"
+#include "platform/text_checks.h"
 
 namespace {
 

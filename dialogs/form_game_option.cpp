@@ -166,7 +166,3 @@ bool TFormGameOption::Execute(int32_t& mode, int32_t& size, int32_t& frameRate, 
   return true;
 }
 
-bool TFormGameOption::Execute(GameOptions& options, bool& chatTime) {
-  return Execute(options.GameMode, options.GameSize, options.GameFrameRate, options.GameShadow, options.GameModel,
-                 options.GameFog, chatTime);
-}

@@ -6,8 +6,6 @@
 #include <QDialog>
 #include <cstdint>
 
-#include "lobby/game_options.h"
-
 class QButtonGroup;
 class QCheckBox;
 class QComboBox;
@@ -26,8 +24,13 @@ class TFormGameOption final : public QDialog {
   // while already open: false at once.
   bool Execute(int32_t& mode, int32_t& size, int32_t& frameRate, int32_t& shadow, int32_t& model, int32_t& fog,
                bool& chatTime);
-  // The same with the settings' record.
-  bool Execute(GameOptions& options, bool& chatTime);
+  // The same with the settings' record (GameOptions), named by its fields so
+  // that the dialogs need not include the lobby's headers.
+  template <class Options>
+  bool Execute(Options& options, bool& chatTime) {
+    return Execute(options.GameMode, options.GameSize, options.GameFrameRate, options.GameShadow, options.GameModel,
+                   options.GameFog, chatTime);
+  }
 
   // The number of items of each control.
   static constexpr int kModeCount = 2;

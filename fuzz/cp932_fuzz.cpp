@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <string>
 
-#include "chat/text_checks.h"
 #include "platform/cp932.h"
+#include "platform/text_checks.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string bytes(reinterpret_cast<const char*>(data), size);

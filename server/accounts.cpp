@@ -1,6 +1,6 @@
 #include "server/accounts.h"
 
-#include "chat/text_checks.h"
+#include "platform/text_checks.h"
 
 #include <charconv>
 #include <set>

@@ -5,8 +5,8 @@
 #include <cstring>
 #include <string_view>
 
-#include "chat/text_checks.h"
 #include "platform/cp932.h"
+#include "platform/text_checks.h"
 #include "server/text_cut.h"
 #include "server/world_text.h"
 

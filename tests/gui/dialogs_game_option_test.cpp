@@ -12,6 +12,7 @@
 #include <functional>
 
 #include "dialogs/form_game_option.h"
+#include "lobby/game_options.h"
 #include "recording_platform.h"
 
 namespace {

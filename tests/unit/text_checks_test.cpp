@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "chat/text_checks.h"
 #include "platform/cp932.h"
+#include "platform/text_checks.h"
 
 namespace {
 bool ValidName(const char* utf8) { return IsValidNameText(cp932::FromUtf8(utf8).c_str()); }

@@ -1,4 +1,4 @@
-#include "chat/text_checks.h"
+#include "platform/text_checks.h"
 
 #include <cstring>
 
