@@ -165,4 +165,3 @@ bool TFormGameOption::Execute(int32_t& mode, int32_t& size, int32_t& frameRate, 
   chatTime = CheckBoxChatTime->isChecked();
   return true;
 }
-
