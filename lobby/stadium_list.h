@@ -63,7 +63,7 @@ class StadiumList {
 
  private:
   struct Item {
-    uint64_t key;
+    uint64_t key = 0;
     StadiumRow row;
     StadiumRowTexts texts;
   };

@@ -26,7 +26,7 @@ constexpr size_t npos = std::string::npos;
 constexpr std::string_view kBom = "\xEF\xBB\xBF";
 // No settings file comes near this; a path naming a device or a huge file is
 // refused instead of read without end.
-constexpr size_t kMaxFileSize = 16 * 1024 * 1024;
+constexpr size_t kMaxFileSize = size_t{16} * 1024 * 1024;
 
 // A stray CR (a file whose line ends were converted twice) counts as a blank.
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r'; }

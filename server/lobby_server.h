@@ -22,7 +22,7 @@ class LobbyServer final : public QObject {
   Q_OBJECT
  public:
   // A client whose unsent output grows past this is too slow to keep.
-  static constexpr qint64 MaxPendingBytes = 8 * 1024 * 1024;
+  static constexpr qint64 MaxPendingBytes = qint64{8} * 1024 * 1024;
 
   // clock: null for the real clock; tests pass a ManualClock they advance.
   // log: one line per connection event; null writes them to stderr.

@@ -23,11 +23,11 @@ int16_t Clamp(int16_t v, int16_t lo, int16_t hi) { return v < lo ? lo : (v > hi 
 
 TeamBoard::TeamBoard() {
   for (int k = 0; k < PlayersPerSide; ++k) {
-    BoardSlot& player = slots_[static_cast<size_t>(1 + k)];
+    BoardSlot& player = slots_[static_cast<size_t>(k) + 1];
     player.posType = DefaultPlayers[k].posType;
     player.x = DefaultPlayers[k].x;
     player.y = DefaultPlayers[k].y;
-    BoardSlot& opponent = slots_[static_cast<size_t>(1 + PlayersPerSide + k)];
+    BoardSlot& opponent = slots_[static_cast<size_t>(PlayersPerSide) + static_cast<size_t>(k) + 1];
     opponent.x = 3700;
     opponent.y = static_cast<int16_t>(400 * k);
   }
