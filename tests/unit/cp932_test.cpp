@@ -25,6 +25,18 @@ TEST(Cp932Test, MicrosoftMappingsNotPlainShiftJis) {
   EXPECT_EQ(FromUtf8("－"), "\x81\x7C");
 }
 
+TEST(Cp932Test, IbmRowsDecodeFromEveryCopyAndEncodeToTheIbmOne) {
+  // The same characters sit in the NEC-selected IBM rows (0xED, 0xEE), the IBM
+  // rows (0xFA-0xFC) and, for some, row 2; encoding picks one copy.
+  EXPECT_EQ(cp932::ToUtf16("\xFA\x40"), u"\u2170");
+  EXPECT_EQ(cp932::ToUtf16("\xED\x40"), u"\u7E8A");
+  EXPECT_EQ(cp932::ToUtf16("\xFA\x5C"), u"\u7E8A") << "0x5C as a trail byte";
+  EXPECT_EQ(cp932::ToUtf16("\xEE\xF9\xFA\x54\x81\xCA"), u"\uFFE2\uFFE2\uFFE2");
+  EXPECT_EQ(FromUtf8("ⅰ"), "\xFA\x40");
+  EXPECT_EQ(FromUtf8("纊"), "\xFA\x5C");
+  EXPECT_EQ(FromUtf8("￢"), "\x81\xCA");
+}
+
 TEST(Cp932Test, HalfWidthKatakanaIsOneByte) {
   EXPECT_EQ(FromUtf8("ｷｬﾝｾﾙ"), "\xB7\xAC\xDD\xBE\xD9");
   EXPECT_EQ(ToUtf8("\xB7\xAC\xDD\xBE\xD9"), "ｷｬﾝｾﾙ");

@@ -105,6 +105,14 @@ TEST_F(SettingsLoadTest, AccessIniFillsTheOperatorValues) {
   EXPECT_EQ(s.Access.UrlUserInfo, "http://u/?id=");
 }
 
+TEST_F(SettingsLoadTest, GameRunnerIsOptionalAndReadAsItStands) {
+  EXPECT_EQ(Load("").Access.GameRunner, "") << "missing: Wine from the search path";
+  Write(AccessIni(), "[Common]\r\nGameRunner = /opt/wine-8/bin/wine \r\n");
+  EXPECT_EQ(Load("").Access.GameRunner, "/opt/wine-8/bin/wine");
+  Write(AccessIni(), "[common]\r\ngamerunner=\r\n");
+  EXPECT_EQ(Load("").Access.GameRunner, "");
+}
+
 TEST_F(SettingsLoadTest, FlagsAndFlagsOnOne) {
   Settings s = Load(
       "[Form]\r\nRoomVisible=2\r\n"
