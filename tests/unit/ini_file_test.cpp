@@ -5,6 +5,7 @@
 #include <climits>
 #include <cstdlib>
 #include <filesystem>
+#include <vector>
 
 #ifdef _WIN32
 #include <windows.h>
@@ -272,13 +273,15 @@ TEST(IniFileSaveTest, NewFileIsOwnerOnlyOnWindows) {
   ASSERT_NE(dacl, nullptr);
   HANDLE token = nullptr;
   ASSERT_TRUE(OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token));
-  unsigned char user[256];
-  DWORD size = sizeof user;
-  ASSERT_TRUE(GetTokenInformation(token, TokenUser, user, size, &size));
+  DWORD size = 0;
+  GetTokenInformation(token, TokenUser, nullptr, 0, &size);
+  std::vector<unsigned char> buffer(size);  // aligned for TOKEN_USER, unlike a byte array
+  ASSERT_TRUE(GetTokenInformation(token, TokenUser, buffer.data(), size, &size));
+  const auto* user = reinterpret_cast<const TOKEN_USER*>(buffer.data());
   CloseHandle(token);
-  unsigned char system[SECURITY_MAX_SID_SIZE];
-  DWORD systemSize = sizeof system;
-  ASSERT_TRUE(CreateWellKnownSid(WinLocalSystemSid, nullptr, system, &systemSize));
+  DWORD systemSize = SECURITY_MAX_SID_SIZE;
+  std::vector<unsigned char> system(systemSize);
+  ASSERT_TRUE(CreateWellKnownSid(WinLocalSystemSid, nullptr, system.data(), &systemSize));
   // Only the user (and the system itself, which Wine always lists) may open it.
   bool userFound = false;
   for (DWORD i = 0; i < dacl->AceCount; ++i) {
@@ -287,9 +290,9 @@ TEST(IniFileSaveTest, NewFileIsOwnerOnlyOnWindows) {
     auto* allowed = static_cast<ACCESS_ALLOWED_ACE*>(ace);
     ASSERT_EQ(allowed->Header.AceType, ACCESS_ALLOWED_ACE_TYPE);
     PSID sid = &allowed->SidStart;
-    const bool isUser = EqualSid(sid, reinterpret_cast<TOKEN_USER*>(user)->User.Sid) != 0;
+    const bool isUser = EqualSid(sid, user->User.Sid) != 0;
     userFound = userFound || isUser;
-    EXPECT_TRUE(isUser || EqualSid(sid, system)) << "entry " << i << " is for someone else";
+    EXPECT_TRUE(isUser || EqualSid(sid, system.data())) << "entry " << i << " is for someone else";
   }
   EXPECT_TRUE(userFound);
   LocalFree(descriptor);
