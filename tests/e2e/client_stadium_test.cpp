@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLockFile>
 #include <QProcess>
 #include <QTreeView>
 #include <deque>
@@ -309,7 +310,24 @@ class ClientWineLaunchTest : public ClientStadiumTest {
     // 3 s after its last program, and a start at that moment fails.
     std::string server = FindRunnable("wineserver", path);
     if (server.empty()) server = FindRunnable("/usr/lib/wine/wineserver", "");
-    if (!server.empty()) QProcess::execute(QString::fromStdString(server), {QStringLiteral("-p30")});
+    // Neither the server nor Wine's services (they live as long as it) may
+    // hold this test's output open: CTest would wait for them.
+    auto quietly = [](const std::string& program, const QStringList& args) {
+      QProcess process;
+      process.setStandardInputFile(QProcess::nullDevice());
+      process.setStandardOutputFile(QProcess::nullDevice());
+      process.setStandardErrorFile(QProcess::nullDevice());
+      process.start(QString::fromStdString(program), args);
+      return process.waitForFinished(60000) && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
+    };
+    std::string wine = FindRunnable("wine", path);
+    if (wine.empty()) wine = "/usr/lib/wine/wine64";
+    // Under a lock, so that no test starts the game before the services run.
+    QLockFile lock(QStringLiteral(TURFWING_TEST_WINEPREFIX ".lock"));
+    lock.setStaleLockTime(0);
+    ASSERT_TRUE(lock.tryLock(120000));
+    if (!server.empty() && quietly(server, {QStringLiteral("-p30")})) quietly(wine, {QStringLiteral("wineboot")});
+    lock.unlock();
     // The game where access.ini's default puts it, in a folder whose name has
     // a blank and Japanese letters.
     gameFolder = dir.path() + QStringLiteral("/ゲーム フォルダ");
