@@ -44,7 +44,7 @@ class CountingPlatform final : public Platform {
   void informationBox(QWidget*, const QString&, const QString&) override {}
   bool yesNoQuestion(QWidget*, const QString&, const QString&) override { return false; }
   void openUrl(const QString&) override { ++opened; }
-  bool startProgram(const QString&, const QString&, const QString&) override { return false; }
+  bool startProgram(const QString&, const QString&, const QString&, const QString&) override { return false; }
   void playSound(const QString&) override {}
   uint32_t tick() override { return 0; }
   QString openFileName(QWidget*, const QString&, const QString&, const QString&, const QString&) override { return {}; }

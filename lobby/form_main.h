@@ -72,6 +72,7 @@ class TFormMain : public QMainWindow, public StadiumHost, public ChatHost {
   GameOptions CurrentGameOptions() const override { return settings_.Game; }
   std::string GameExe() const override { return settings_.Access.GameExe; }
   std::string GameExeTest() const override { return settings_.Access.GameExeTest; }
+  std::string GameRunner() const override { return settings_.Access.GameRunner; }
   QString ExecutableFolder() const override { return executableFolder_; }
 
   // ChatHost.

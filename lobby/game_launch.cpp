@@ -24,7 +24,7 @@ bool LaunchGame(QWidget* parent, const StadiumHost& host, std::string_view addre
       ToQString(GameParameterText(address, port, playerName, host.CurrentGameOptions(), {})) + extra;
   const QString directory = QDir::currentPath();
   const QString program = ResolveGameProgram(ToQString(useTestExe ? host.GameExeTest() : host.GameExe()), directory);
-  if (Platform::current().startProgram(program, parameters, directory)) return true;
+  if (Platform::current().startProgram(program, parameters, directory, ToQString(host.GameRunner()))) return true;
   Platform::current().errorBox(parent, ToQString(LaunchFailedText()));
   return false;
 }

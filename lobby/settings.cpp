@@ -38,6 +38,7 @@ void Settings::LoadSettings(const FormLayout& design) {
   Access.Port = access.ReadInteger(kCommon, "Port", 0);
   Access.GameExe = access.ReadString(kCommon, "GameExe", defaults.GameExe);
   Access.GameExeTest = access.ReadString(kCommon, "GameExeTest", defaults.GameExeTest);
+  Access.GameRunner = access.ReadString(kCommon, "GameRunner", "");
   Access.UrlHome = access.ReadString(kUrl, "Home", "");
   Access.UrlMember = access.ReadString(kUrl, "Member", "");
   Access.UrlNew = access.ReadString(kUrl, "New", "");

@@ -20,6 +20,9 @@ struct AccessSettings {
   int Port = 0;    // replaces the socket's design port also when missing
   std::string GameExe = "game\\soccer.exe";
   std::string GameExeTest = "game\\soccerTest.exe";
+  // What starts a Windows game on another system: empty for Wine from the
+  // search path, else a runner's name or path (Wine, or a script around it).
+  std::string GameRunner;
   std::string UrlHome;
   std::string UrlMember;
   std::string UrlNew;       // registration page

@@ -20,6 +20,8 @@ class StadiumHost {
   // The game programs as the settings store them (CP932), e.g. "game\soccer.exe".
   virtual std::string GameExe() const = 0;
   virtual std::string GameExeTest() const = 0;
+  // access.ini's GameRunner (CP932): what starts a Windows game elsewhere; empty for Wine.
+  virtual std::string GameRunner() const { return {}; }
   // The folder of the running executable.
   virtual QString ExecutableFolder() const = 0;
   // Re-applies the enabling of the main window's controls (the panel calls it

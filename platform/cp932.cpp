@@ -15,6 +15,36 @@ namespace {
 
 constexpr char16_t Replacement = u'\uFFFD';
 
+// The two converters disagree on a few characters; input must be refused alike
+// on both systems (a name typed on Linux has to be valid on Windows), so both
+// refuse the union of what either refuses. iconv maps these to bytes that
+// decode to other characters (one way only: U+301C, the wave dash, becomes
+// 0x8160, which reads back as U+FF5E; U+00A5 becomes the backslash 0x5C);
+// Win32 with WC_NO_BEST_FIT_CHARS refuses them. Win32 maps U+0080 and
+// U+F8F0-U+F8F3 to the single bytes 0x80, 0xA0, 0xFD, 0xFE and 0xFF, which
+// are no characters for either decoder; iconv refuses them.
+bool RefusedOnInput(char16_t c) {
+  switch (c) {
+    case 0x00A2:  // cent sign
+    case 0x00A3:  // pound sign
+    case 0x00A5:  // yen sign
+    case 0x00AC:  // not sign
+    case 0x2014:  // em dash
+    case 0x2016:  // double vertical line
+    case 0x203E:  // overline
+    case 0x2212:  // minus sign
+    case 0x301C:  // wave dash
+    case 0x0080:
+    case 0xF8F0:
+    case 0xF8F1:
+    case 0xF8F2:
+    case 0xF8F3:
+      return true;
+    default:
+      return false;
+  }
+}
+
 #ifndef _WIN32
 // One converter per direction and thread; opening one loads a gconv module, far
 // too slow to do per call.
@@ -83,7 +113,9 @@ std::u16string ToUtf16(std::string_view bytes) {
     const size_t len = CharLength(bytes, pos);
     wchar_t w[2];
     const int n = MultiByteToWideChar(932, MB_ERR_INVALID_CHARS, bytes.data() + pos, static_cast<int>(len), w, 2);
-    if (n == 1) {
+    // Win32 passes 0x80 through as U+0080; iconv, like every other byte that
+    // is no character, gives U+FFFD.
+    if (n == 1 && b != 0x80) {
       out.push_back(static_cast<char16_t>(w[0]));
     } else {
       out.push_back(Replacement);
@@ -120,7 +152,7 @@ bool FromUtf16(std::u16string_view text, std::string& out, size_t* firstBad) {
       continue;
     }
     // Unpaired surrogates and characters outside the BMP have no CP932 form.
-    if (c >= 0xD800 && c <= 0xDFFF) {
+    if ((c >= 0xD800 && c <= 0xDFFF) || RefusedOnInput(c)) {
       if (firstBad) *firstBad = i;
       return false;
     }

@@ -1,14 +1,18 @@
 #include "platform/ini_file.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
+#include <iterator>
 #include <limits>
 
 #ifdef _WIN32
-#include <filesystem>
-#include <fstream>
-#include <system_error>
+#include <windows.h>
+// windows.h first.
+#include <sddl.h>
+
+#include <random>
 #else
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -152,7 +156,14 @@ IniFile IniFile::Load(const std::string& path) {
   IniFile failed;
   failed.readFailed_ = true;
   errno = 0;
+#ifdef _WIN32
+  // Paths are CP932 bytes; the wide name does not depend on the system's code page.
+  std::FILE* f =
+      path.empty() ? nullptr : _wfopen(reinterpret_cast<const wchar_t*>(cp932::ToUtf16(path).c_str()), L"rb");
+  if (path.empty()) errno = ENOENT;
+#else
   std::FILE* f = std::fopen(path.c_str(), "rb");
+#endif
   if (f == nullptr) return errno == ENOENT ? IniFile() : failed;
   std::string bytes;
   char buffer[8192];
@@ -277,31 +288,106 @@ std::string IniFile::Bytes() const {
 
 #ifdef _WIN32
 
+namespace {
+
+// Closes a handle and frees memory from LocalAlloc at the end of a scope.
+struct HandleCloser {
+  HANDLE h = INVALID_HANDLE_VALUE;
+  ~HandleCloser() {
+    if (h != INVALID_HANDLE_VALUE && h != nullptr) CloseHandle(h);
+  }
+};
+struct LocalFreer {
+  void* p = nullptr;
+  ~LocalFreer() { LocalFree(p); }
+};
+
+// "D:P(A;;FA;;;<user>)": full access for the user running the program and for
+// nobody else, not inherited from the folder (the file holds the password).
+std::wstring OwnerOnlyDescriptor() {
+  HandleCloser token;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token.h)) return {};
+  DWORD size = 0;
+  GetTokenInformation(token.h, TokenUser, nullptr, 0, &size);
+  std::vector<unsigned char> buffer(size);
+  if (size == 0 || !GetTokenInformation(token.h, TokenUser, buffer.data(), size, &size)) return {};
+  LocalFreer sid;
+  wchar_t* sidText = nullptr;
+  if (!ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(buffer.data())->User.Sid, &sidText)) return {};
+  sid.p = sidText;
+  return std::wstring(L"D:P(A;;FA;;;") + sidText + L")";
+}
+
+bool WriteAllTo(HANDLE file, const std::string& bytes) {
+  size_t done = 0;
+  while (done < bytes.size()) {
+    const DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1u << 20));
+    DWORD written = 0;
+    if (!WriteFile(file, bytes.data() + done, chunk, &written, nullptr) || written == 0) return false;
+    done += written;
+  }
+  return true;
+}
+
+}  // namespace
+
 bool IniFile::Save(const std::string& path) const {
-  namespace fs = std::filesystem;
-  const fs::path target(path);
-  fs::path temp = target;
-  temp += ".tmp";
-  const std::string bytes = Bytes();
-  {
-    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-    if (!out) return false;
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    out.flush();
-    if (!out) {
-      out.close();
-      std::error_code ignored;
-      fs::remove(temp, ignored);
+  // An empty path would name a temporary file in the current folder.
+  if (path.empty()) return false;
+  // One conversion: the path is CP932 bytes, whatever the system's code page.
+  std::u16string converted = cp932::ToUtf16(path);
+  const std::wstring target(converted.begin(), converted.end());
+  wchar_t full[MAX_PATH * 4];
+  wchar_t* namePart = nullptr;
+  const DWORD fullLength = GetFullPathNameW(target.c_str(), static_cast<DWORD>(std::size(full)), full, &namePart);
+  if (fullLength == 0 || fullLength >= std::size(full) || namePart == nullptr) return false;
+  const std::wstring folder(full, namePart);
+  const std::wstring base(namePart);
+
+  const DWORD attributes = GetFileAttributesW(full);
+  const bool exists = attributes != INVALID_FILE_ATTRIBUTES;
+  // A read-only file stays as it is, as the profile functions leave it; a
+  // folder of that name too.
+  if (exists && (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) != 0) return false;
+
+  SECURITY_ATTRIBUTES security{};
+  security.nLength = sizeof security;
+  LocalFreer descriptor;
+  const std::wstring sddl = OwnerOnlyDescriptor();
+  if (!sddl.empty() && ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl.c_str(), SDDL_REVISION_1,
+                                                                            &security.lpSecurityDescriptor, nullptr)) {
+    descriptor.p = security.lpSecurityDescriptor;
+  }
+
+  // A name of our own beside the target: CREATE_NEW never opens a file that
+  // is already there, whoever made it.
+  std::random_device seed;
+  std::mt19937_64 random(seed());
+  std::wstring temp;
+  HandleCloser file;
+  for (int attempt = 0; attempt < 100 && file.h == INVALID_HANDLE_VALUE; ++attempt) {
+    temp = folder + L"." + base + L"." + std::to_wstring(random() & 0xFFFFFFFFu) + L".tmp";
+    file.h = CreateFileW(temp.c_str(), GENERIC_WRITE, 0, descriptor.p ? &security : nullptr, CREATE_NEW,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file.h == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_EXISTS &&
+        GetLastError() != ERROR_ALREADY_EXISTS) {
       return false;
     }
   }
-  std::error_code ec;
-  fs::rename(temp, target, ec);
-  if (ec) {
-    fs::remove(temp, ec);
-    return false;
+  if (file.h == INVALID_HANDLE_VALUE) return false;
+
+  // On disk before the rename, so a crash leaves the old file or the new one.
+  bool ok = WriteAllTo(file.h, Bytes()) && FlushFileBuffers(file.h);
+  ok = CloseHandle(file.h) && ok;
+  file.h = INVALID_HANDLE_VALUE;
+  if (ok) {
+    // ReplaceFileW keeps an existing file's permissions and attributes, as the
+    // POSIX branch keeps its mode.
+    ok = exists ? ReplaceFileW(full, temp.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr) != 0
+                : MoveFileExW(temp.c_str(), full, MOVEFILE_WRITE_THROUGH) != 0;
   }
-  return true;
+  if (!ok) DeleteFileW(temp.c_str());
+  return ok;
 }
 
 #else

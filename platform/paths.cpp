@@ -2,6 +2,8 @@
 
 #ifdef _WIN32
 #include <windows.h>
+
+#include "platform/cp932.h"
 #else
 #include <unistd.h>
 #endif
@@ -35,10 +37,20 @@ char NativeSeparator() {
 
 std::string CurrentExecutablePath() {
 #ifdef _WIN32
-  char buffer[MAX_PATH + 1];
-  const DWORD n = GetModuleFileNameA(nullptr, buffer, MAX_PATH);
-  if (n == 0 || n >= MAX_PATH) return {};
-  return std::string(buffer, n);
+  // Paths are CP932 bytes here, whatever the system's code page; a name that
+  // CP932 cannot hold has no such form.
+  std::wstring buffer(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD n = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+    if (n == 0) return {};
+    if (n < buffer.size()) {
+      std::string out;
+      if (!cp932::FromUtf16(std::u16string(buffer.begin(), buffer.begin() + n), out)) return {};
+      return out;
+    }
+    if (buffer.size() >= 32768) return {};
+    buffer.resize(buffer.size() * 2);
+  }
 #else
   std::string buffer(256, '\0');
   for (;;) {
@@ -57,6 +69,12 @@ std::string FolderOf(const std::string& path) {
   const size_t sep = LastSeparator(path);
   if (sep == std::string::npos) return {};
   if (sep == 0) return path.substr(0, 1);  // the root folder
+#ifdef _WIN32
+  // "C:\": the root folder of a drive ("C:" alone would be drive C's current folder).
+  if (sep == 2 && path[1] == ':' && path[2] != ':') return path.substr(0, 3);
+  // "C:name": drive C's current folder, which the drive letter alone names.
+  if (path[sep] == ':') return path.substr(0, sep + 1);
+#endif
   return path.substr(0, sep);
 }
 

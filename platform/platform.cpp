@@ -14,7 +14,7 @@
 #include <QUrl>
 #include <QWidget>
 
-#include "platform/command_line.h"
+#include "platform/program_start.h"
 
 namespace {
 
@@ -51,7 +51,8 @@ class QtPlatform final : public Platform {
     QDesktopServices::openUrl(QUrl(address));
   }
 
-  bool startProgram(const QString& program, const QString& parameters, const QString& workingDirectory) override {
+  bool startProgram(const QString& program, const QString& parameters, const QString& workingDirectory,
+                    const QString& runner) override {
     // access.ini names programs the Windows way (game\soccer.exe); a backslash
     // separates folders here too.
     QString relative = QDir::fromNativeSeparators(program);
@@ -59,14 +60,20 @@ class QtPlatform final : public Platform {
     const QString path = QDir(workingDirectory).absoluteFilePath(relative);
     if (!QFileInfo(path).isFile()) return false;
     QProcess process;
-    process.setProgram(path);
 #ifdef Q_OS_WIN
+    Q_UNUSED(runner);
+    process.setProgram(path);
     process.setNativeArguments(parameters);
 #else
+    // A Windows program (the game usually is) goes through Wine or the runner
+    // that access.ini names.
+    const ProgramStart start =
+        PlanProgramStart(QFile::encodeName(path).toStdString(), parameters.toStdU16String(),
+                         QFile::encodeName(runner).toStdString(), qEnvironmentVariable("PATH").toStdString());
+    if (!start.ok) return false;
     QStringList args;
-    for (const std::u16string& a : SplitWindowsCommandLine(parameters.toStdU16String())) {
-      args << QString::fromStdU16String(a);
-    }
+    for (const std::u16string& a : start.arguments) args << QString::fromStdU16String(a);
+    process.setProgram(QFile::decodeName(QByteArray::fromStdString(start.executable)));
     process.setArguments(args);
 #endif
     process.setWorkingDirectory(workingDirectory);

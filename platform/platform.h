@@ -31,8 +31,11 @@ class Platform {
   virtual void openUrl(const QString& address) = 0;
   // Starts a program detached. parameters is one Windows-style parameter text
   // (blanks separate, double quotes group); workingDirectory is the program's
-  // current directory. False when the program could not be started.
-  virtual bool startProgram(const QString& program, const QString& parameters, const QString& workingDirectory) = 0;
+  // current directory. A Windows program on another system starts through
+  // runner (empty: Wine from the search path). False when the program could
+  // not be started.
+  virtual bool startProgram(const QString& program, const QString& parameters, const QString& workingDirectory,
+                            const QString& runner) = 0;
   // Plays a WAV file asynchronously; a missing or unreadable file is silent.
   virtual void playSound(const QString& wavPath) = 0;
   // Milliseconds of a monotonic clock; wraps like a 32-bit tick.

@@ -5,12 +5,15 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLockFile>
+#include <QProcess>
 #include <QTreeView>
 #include <deque>
 
 #include "client_fixture.h"
 #include "lobby/game_list_panel.h"
 #include "lobby/stadium_list.h"
+#include "platform/program_start.h"
 #include "recording_platform.h"
 #include "server/demo_world.h"
 
@@ -41,9 +44,10 @@ class RealStartPlatform final : public Platform {
     return true;
   }
   void openUrl(const QString&) override {}
-  bool startProgram(const QString& program, const QString& parameters, const QString& workingDirectory) override {
+  bool startProgram(const QString& program, const QString& parameters, const QString& workingDirectory,
+                    const QString& runner) override {
     ++starts;
-    return real_->startProgram(program, parameters, workingDirectory);
+    return real_->startProgram(program, parameters, workingDirectory, runner);
   }
   void playSound(const QString&) override {}
   uint32_t tick() override { return real_->tick(); }
@@ -273,6 +277,254 @@ TEST_F(ClientStadiumTest, RealGameReceivesThePreviewPathAsOneArgument) {
   EXPECT_TRUE(line.endsWith(QStringLiteral(R"( args=["n","0","n","7","0","/r0","/s1","/m1","/f0","/p)") + file +
                             QStringLiteral("\"]")))
       << line.toStdString();
+}
+
+// The Windows stand-in game started through Wine: what the game finds in
+// GetCommandLineW() is what the client built. Needs the stand-in cross-built
+// by the windows-plain preset and Wine (scripts/setup --windows).
+class ClientWineLaunchTest : public ClientStadiumTest {
+ protected:
+  void SetUp() override {
+    const QString game = QStringLiteral(TURFWING_WINDOWS_GAME);
+    if (!QFileInfo(game).isFile()) {
+      GTEST_SKIP() << "the Windows stand-in is not built (" << game.toStdString()
+                   << "; cmake --build --preset windows-plain)";
+    }
+    const std::string path = qEnvironmentVariable("PATH").toStdString();
+    if (FindRunnable("wine", path).empty() && FindRunnable("/usr/lib/wine/wine64", "").empty()) {
+      GTEST_SKIP() << "Wine is not installed (scripts/setup --windows)";
+    }
+    ClientStadiumTest::SetUp();
+    if (HasFatalFailure()) return;
+    // A prefix of the tests' own, quiet; Wine reads the arguments in the
+    // locale's character set, which must be UTF-8 like Qt's.
+    saved_ = {{"WINEPREFIX", qgetenv("WINEPREFIX")},
+              {"WINEDEBUG", qgetenv("WINEDEBUG")},
+              {"LC_ALL", qgetenv("LC_ALL")},
+              {"TURFWING_GAME_LOG", qgetenv("TURFWING_GAME_LOG")}};
+    qputenv("WINEPREFIX", TURFWING_TEST_WINEPREFIX);
+    qputenv("WINEDEBUG", "-all");
+    qputenv("LC_ALL", "C.UTF-8");
+    qunsetenv("TURFWING_GAME_LOG");  // the log goes beside the game
+    // One Wine server for all the starts: the one Wine starts by itself exits
+    // 3 s after its last program, and a start at that moment fails.
+    std::string server = FindRunnable("wineserver", path);
+    if (server.empty()) server = FindRunnable("/usr/lib/wine/wineserver", "");
+    // Neither the server nor Wine's services (they live as long as it) may
+    // hold this test's output open: CTest would wait for them.
+    auto quietly = [](const std::string& program, const QStringList& args) {
+      QProcess process;
+      process.setStandardInputFile(QProcess::nullDevice());
+      process.setStandardOutputFile(QProcess::nullDevice());
+      process.setStandardErrorFile(QProcess::nullDevice());
+      process.start(QString::fromStdString(program), args);
+      return process.waitForFinished(60000) && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
+    };
+    std::string wine = FindRunnable("wine", path);
+    if (wine.empty()) wine = "/usr/lib/wine/wine64";
+    // Under a lock, so that no test starts the game before the services run.
+    QLockFile lock(QStringLiteral(TURFWING_TEST_WINEPREFIX ".lock"));
+    lock.setStaleLockTime(0);
+    ASSERT_TRUE(lock.tryLock(120000));
+    if (!server.empty() && quietly(server, {QStringLiteral("-p30")})) quietly(wine, {QStringLiteral("wineboot")});
+    lock.unlock();
+    // The game where access.ini's default puts it, in a folder whose name has
+    // a blank and Japanese letters.
+    gameFolder = dir.path() + QStringLiteral("/ゲーム フォルダ");
+    ASSERT_TRUE(QDir().mkpath(gameFolder));
+    ASSERT_TRUE(QFile::copy(game, gameFolder + QStringLiteral("/soccer.exe")));
+    log = gameFolder + QStringLiteral("/turfwing-game.log");
+  }
+  void TearDown() override {
+    for (const auto& [name, value] : saved_) {
+      if (value.isNull()) {
+        qunsetenv(name);
+      } else {
+        qputenv(name, value);
+      }
+    }
+    if (!saved_.empty()) ClientStadiumTest::TearDown();
+  }
+
+  void UseWindowsGame(TFormMain* form) {
+    form->settings().Access.GameExe = cp932::FromUtf8((gameFolder + QStringLiteral("/soccer.exe")).toStdString());
+  }
+
+  // One logged start: the game's folder, command line and arguments.
+  struct Logged {
+    QString cwd;
+    QString commandLine;
+    QStringList args;
+  };
+  // Reads the quoted strings of the log line written by the stand-in.
+  static std::optional<Logged> Parse(const QString& line) {
+    QStringList quoted;
+    QByteArray current;
+    bool inside = false;
+    const QByteArray bytes = line.toUtf8();
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+      const char c = bytes[i];
+      if (!inside) {
+        if (c == '"') inside = true;
+        continue;
+      }
+      if (c == '\\' && i + 1 < bytes.size()) {
+        const char next = bytes[++i];
+        if (next == 'x' && i + 2 < bytes.size()) {
+          current.append(static_cast<char>(bytes.mid(i + 1, 2).toInt(nullptr, 16)));
+          i += 2;
+        } else {
+          current.append(next);
+        }
+      } else if (c == '"') {
+        quoted << QString::fromUtf8(current);
+        current.clear();
+        inside = false;
+      } else {
+        current.append(c);
+      }
+    }
+    if (quoted.size() < 2) return std::nullopt;
+    return Logged{quoted[0], quoted[1], quoted.mid(2)};
+  }
+  std::optional<Logged> WaitForTheGame() {
+    if (!WaitUntil([&] { return ReadLog(log).endsWith(QLatin1Char('\n')); }, 60000)) return std::nullopt;
+    return Parse(ReadLog(log).trimmed());
+  }
+  // The command line after the program's own name, which Wine writes first,
+  // in quotes, as a Windows path.
+  static QString AfterTheProgram(const QString& commandLine) {
+    if (!commandLine.startsWith(QLatin1Char('"'))) return QStringLiteral("<no quoted program: %1>").arg(commandLine);
+    const qsizetype close = commandLine.indexOf(QLatin1Char('"'), 1);
+    if (close < 0 || close + 1 >= commandLine.size() || commandLine[close + 1] != QLatin1Char(' ')) {
+      return QStringLiteral("<nothing after the program: %1>").arg(commandLine);
+    }
+    return commandLine.mid(close + 2);
+  }
+  // How Wine names a folder of the Linux file system: drive Z is its root.
+  static QString WindowsPath(const QString& path) {
+    return QStringLiteral("Z:") + QDir::toNativeSeparators(path).replace(QLatin1Char('/'), QLatin1Char('\\'));
+  }
+
+  QString gameFolder;
+  QString log;
+
+ private:
+  std::vector<std::pair<const char*, QByteArray>> saved_;
+};
+
+TEST_F(ClientWineLaunchTest, AMatchReachesTheWindowsGameAsTheParameterText) {
+  // A member whose name has Japanese letters and a blank.
+  server.reset();
+  ServerOptions options;
+  options.demo = true;
+  options.lifeSeconds = 0;
+  Account taro;
+  taro.id = 1;
+  taro.password = "pw1";
+  taro.name = cp932::FromUtf8("山田 太郎");
+  options.accounts.push_back(taro);
+  server = std::make_unique<LobbyServer>(std::move(options), &clock, [](const std::string&) {});
+  ASSERT_TRUE(server->listen(QHostAddress::LocalHost, 0));
+
+  RealStartPlatform platform;
+  PutFixedStadium();
+  TFormMain* form = Open(folder, 1);
+  UseWindowsGame(form);
+  WaitForTheMatch(form, [&] { return !platform.questions.empty(); });
+  if (HasFatalFailure()) return;
+  EXPECT_EQ(platform.starts, 1);
+  EXPECT_TRUE(platform.errors.isEmpty()) << platform.errors.join(u'\n').toStdString();
+  const std::optional<Logged> got = WaitForTheGame();
+  ASSERT_TRUE(got.has_value()) << ReadLog(log).toStdString();
+
+  const QString parameters = QStringLiteral("10.1.2.3 5000 山田 太郎 7 0 /r0 /s1 /m1 /f0 ");
+  EXPECT_EQ(got->commandLine, QLatin1Char('"') + WindowsPath(gameFolder + QStringLiteral("/soccer.exe")) +
+                                  QStringLiteral("\" ") + parameters.chopped(1))
+      << "byte for byte but for the final blank, which no argument list can carry through Wine";
+  EXPECT_EQ(got->args,
+            (QStringList{QStringLiteral("10.1.2.3"), QStringLiteral("5000"), QStringLiteral("山田"),
+                         QStringLiteral("太郎"), QStringLiteral("7"), QStringLiteral("0"), QStringLiteral("/r0"),
+                         QStringLiteral("/s1"), QStringLiteral("/m1"), QStringLiteral("/f0")}));
+  EXPECT_EQ(got->cwd, WindowsPath(QDir::currentPath())) << "the client's current folder";
+}
+
+TEST_F(ClientWineLaunchTest, APreviewPathWithBlanksAndJapaneseLettersArrivesExactly) {
+  RealStartPlatform platform;
+  const QString file = folder + QStringLiteral("/試合の記録/match of the day.vdc");
+  QDir().mkpath(QFileInfo(file).path());
+  platform.fileNames = {file, folder + QStringLiteral("/x\" /r1 \".vdc")};
+  TFormMain* form = Open(folder, 1);
+  UseWindowsGame(form);
+  form->MenuPreview->trigger();
+  EXPECT_EQ(platform.starts, 1);
+  EXPECT_TRUE(platform.errors.isEmpty()) << platform.errors.join(u'\n').toStdString();
+  const std::optional<Logged> got = WaitForTheGame();
+  ASSERT_TRUE(got.has_value()) << ReadLog(log).toStdString();
+  const QString parameters = QStringLiteral("n 0 n 7 0 /r0 /s1 /m1 /f0 \"/p") + file + QLatin1Char('"');
+  EXPECT_EQ(AfterTheProgram(got->commandLine), parameters) << "byte for byte";
+  ASSERT_EQ(got->args.size(), 10);
+  EXPECT_EQ(got->args.last(), QStringLiteral("/p") + file);
+
+  // A quote in the path is still refused before anything starts.
+  form->MenuPreview->trigger();
+  EXPECT_EQ(platform.starts, 1);
+  EXPECT_EQ(platform.errors.size(), 1);
+}
+
+// What Wine gives back for other spellings of arguments: the same arguments,
+// written the one way it writes them. The texts the client builds (above) are
+// in that form but for a match's final blank.
+TEST_F(ClientWineLaunchTest, WineRebuildsTheCommandLineFromTheArguments) {
+  struct Row {
+    QString parameters;
+    QString commandLine;  // after the program's name
+  };
+  const Row rows[] = {
+      {QStringLiteral("a b 山田"), QStringLiteral("a b 山田")},
+      {QStringLiteral("\"/pC:\\my data\\a.vdc\" x"), QStringLiteral("\"/pC:\\my data\\a.vdc\" x")},
+      {QStringLiteral("a\\\"b c\\d"), QStringLiteral("a\\\"b c\\d")},
+      {QStringLiteral("\"\" x"), QStringLiteral("\"\" x")},
+      {QStringLiteral("a "), QStringLiteral("a")},
+      {QStringLiteral("  a  b\tc"), QStringLiteral("a b c")},
+      {QStringLiteral("/p\"C:\\a b\""), QStringLiteral("\"/pC:\\a b\"")},
+      {QStringLiteral("\"a\\\\\" b"), QStringLiteral("a\\ b")},
+      {QStringLiteral("\"a b\\\\\""), QStringLiteral("\"a b\\\\\"")},
+  };
+  for (const Row& row : rows) {
+    QFile::remove(log);
+    ASSERT_TRUE(Platform::current().startProgram(QStringLiteral("ゲーム フォルダ\\soccer.exe"), row.parameters,
+                                                 dir.path(), QString()));
+    const std::optional<Logged> got = WaitForTheGame();
+    ASSERT_TRUE(got.has_value()) << row.parameters.toStdString();
+    EXPECT_EQ(AfterTheProgram(got->commandLine), row.commandLine) << row.parameters.toStdString();
+  }
+}
+
+// Needs no Wine: the runner access.ini names is missing.
+TEST_F(ClientStadiumTest, AWindowsGameWithAMissingRunnerShowsTheFailureBox) {
+  RealStartPlatform platform;
+  PutFixedStadium();
+  TFormMain* form = Open(folder, 1);
+  // The first bytes of a Windows program.
+  QByteArray header(0x80, '\0');
+  header[0] = 'M';
+  header[1] = 'Z';
+  header[0x3C] = '\x40';
+  header.replace(0x40, 4, QByteArray("PE\0\0", 4));
+  const QString game = folder + QStringLiteral("/soccer.exe");
+  QFile file(game);
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  file.write(header);
+  file.close();
+  form->settings().Access.GameExe = QFile::encodeName(game).toStdString();
+  form->settings().Access.GameRunner = "/no/such/wine";
+  ASSERT_TRUE(LogIn(form));
+  ASSERT_TRUE(WaitUntil([&] { return form->PanelGameList->FindStadiumRow(FixedStadium) != nullptr; }));
+  Select(form, FixedStadium);
+  QTest::mouseClick(form->PanelGameList->ButtonGame(), Qt::LeftButton);
+  EXPECT_EQ(platform.starts, 1);
+  EXPECT_EQ(platform.errors, QStringList{QStringLiteral("サッカーゲームの起動に失敗しました")});
 }
 
 }  // namespace

@@ -59,7 +59,8 @@ class PlatformStartProgramTest : public ::testing::Test {
 
 TEST_F(PlatformStartProgramTest, RelativeProgramRunsInTheGivenFolderWithQuotedPartsAsOneArgument) {
   ASSERT_TRUE(Real().startProgram(QStringLiteral("game/rec.sh"),
-                                  QStringLiteral("127.0.0.1 9010 \"山田 太郎\" /r0 \"/pC:\\my data\\a.vdc\""), work_));
+                                  QStringLiteral("127.0.0.1 9010 \"山田 太郎\" /r0 \"/pC:\\my data\\a.vdc\""), work_,
+                                  {}));
   EXPECT_EQ(Recorded(QStringLiteral("args.txt")),
             (QStringList{QStringLiteral("127.0.0.1"), QStringLiteral("9010"), QStringLiteral("山田 太郎"),
                          QStringLiteral("/r0"), QStringLiteral("/pC:\\my data\\a.vdc")}));
@@ -68,22 +69,67 @@ TEST_F(PlatformStartProgramTest, RelativeProgramRunsInTheGivenFolderWithQuotedPa
 
 TEST_F(PlatformStartProgramTest, WindowsStyleProgramPathWithBackslashesIsFound) {
   // access.ini names the game as "game\soccer.exe".
-  ASSERT_TRUE(Real().startProgram(QStringLiteral("game\\rec.sh"), QStringLiteral("a"), work_));
+  ASSERT_TRUE(Real().startProgram(QStringLiteral("game\\rec.sh"), QStringLiteral("a"), work_, {}));
   EXPECT_EQ(Recorded(QStringLiteral("args.txt")), QStringList{QStringLiteral("a")});
 }
 
 TEST_F(PlatformStartProgramTest, AbsoluteProgramPathIgnoresTheFolderForLookupButRunsThere) {
   const QString program = QDir(work_).filePath(QStringLiteral("game/rec.sh"));
   const QString elsewhere = QDir(work_).filePath(QStringLiteral("game"));
-  ASSERT_TRUE(Real().startProgram(program, QString(), elsewhere));
+  ASSERT_TRUE(Real().startProgram(program, QString(), elsewhere, {}));
   EXPECT_EQ(Recorded(QStringLiteral("game/cwd.txt")), QStringList{elsewhere});
   EXPECT_TRUE(Recorded(QStringLiteral("game/args.txt")).isEmpty());
 }
 
 TEST_F(PlatformStartProgramTest, MissingOrNonExecutableProgramReportsFailure) {
-  EXPECT_FALSE(Real().startProgram(QStringLiteral("game/none.sh"), QString(), work_));
-  EXPECT_FALSE(Real().startProgram(QStringLiteral("game"), QString(), work_)) << "a folder is no program";
+  EXPECT_FALSE(Real().startProgram(QStringLiteral("game/none.sh"), QString(), work_, {}));
+  EXPECT_FALSE(Real().startProgram(QStringLiteral("game"), QString(), work_, {})) << "a folder is no program";
   WriteScript(QStringLiteral("game/plain.sh"), false);
-  EXPECT_FALSE(Real().startProgram(QStringLiteral("game/plain.sh"), QString(), work_));
+  EXPECT_FALSE(Real().startProgram(QStringLiteral("game/plain.sh"), QString(), work_, {}));
   EXPECT_FALSE(QFile::exists(QDir(work_).filePath(QStringLiteral("args.txt"))));
+}
+
+namespace {
+
+// The first bytes of a Windows program; the execute bit is not needed.
+void WriteWindowsProgram(const QString& path) {
+  QByteArray bytes(0x80, '\0');
+  bytes[0] = 'M';
+  bytes[1] = 'Z';
+  bytes[0x3C] = '\x40';
+  bytes.replace(0x40, 4, QByteArray("PE\0\0", 4));
+  QFile f(path);
+  ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+  f.write(bytes);
+}
+
+}  // namespace
+
+TEST_F(PlatformStartProgramTest, AWindowsProgramStartsThroughTheRunnerWithItsPathFirst) {
+#ifdef Q_OS_WIN
+  GTEST_SKIP() << "on Windows a Windows program starts itself";
+#endif
+  WriteWindowsProgram(QDir(work_).filePath(QStringLiteral("game/soccer.exe")));
+  const QString runner = QDir(work_).filePath(QStringLiteral("game/rec.sh"));
+  ASSERT_TRUE(Real().startProgram(QStringLiteral("game\\soccer.exe"), QStringLiteral("10.1.2.3 5000 山田 太郎 "), work_,
+                                  runner));
+  EXPECT_EQ(Recorded(QStringLiteral("args.txt")),
+            (QStringList{QDir(work_).filePath(QStringLiteral("game/soccer.exe")), QStringLiteral("10.1.2.3"),
+                         QStringLiteral("5000"), QStringLiteral("山田"), QStringLiteral("太郎")}));
+  EXPECT_EQ(Recorded(QStringLiteral("cwd.txt")), QStringList{work_});
+}
+
+TEST_F(PlatformStartProgramTest, AMissingRunnerReportsFailure) {
+#ifdef Q_OS_WIN
+  GTEST_SKIP() << "on Windows a Windows program starts itself";
+#endif
+  WriteWindowsProgram(QDir(work_).filePath(QStringLiteral("game/soccer.exe")));
+  EXPECT_FALSE(Real().startProgram(QStringLiteral("game/soccer.exe"), QStringLiteral("a"), work_,
+                                   QDir(work_).filePath(QStringLiteral("game/no-wine"))));
+  EXPECT_FALSE(Real().startProgram(QStringLiteral("game/soccer.exe"), QStringLiteral("a"), work_,
+                                   QStringLiteral("no-such-wine-anywhere")));
+  // A program of this system ignores the runner.
+  ASSERT_TRUE(Real().startProgram(QStringLiteral("game/rec.sh"), QStringLiteral("a"), work_,
+                                  QStringLiteral("no-such-wine-anywhere")));
+  EXPECT_EQ(Recorded(QStringLiteral("args.txt")), QStringList{QStringLiteral("a")});
 }

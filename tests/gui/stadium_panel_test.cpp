@@ -37,6 +37,7 @@ class RecordingHost final : public StadiumHost {
   GameOptions options;
   std::string exe = "game\\soccer.exe";
   std::string exeTest = "game\\soccerTest.exe";
+  std::string runner = cp932::FromUtf8("ワイン/wine");
   QString folder;
 
   void SendPacket(const NetMessageSet& messages) override {
@@ -52,6 +53,7 @@ class RecordingHost final : public StadiumHost {
   GameOptions CurrentGameOptions() const override { return options; }
   std::string GameExe() const override { return exe; }
   std::string GameExeTest() const override { return exeTest; }
+  std::string GameRunner() const override { return runner; }
   QString ExecutableFolder() const override { return folder; }
   void UpdateControlStates() override {
     ++updates;
@@ -395,6 +397,7 @@ TEST_F(StadiumPanelTest, MatchReadyYesStartsTheGameThenIdle) {
   EXPECT_EQ(platform.starts[0].program, Program("game/soccer.exe"));
   EXPECT_EQ(platform.starts[0].parameters, QStringLiteral("10.1.2.3 5003 abc 7 0 /r0 /s1 /m1 /f0 "));
   EXPECT_EQ(platform.starts[0].workingDirectory, QDir::currentPath());
+  EXPECT_EQ(platform.starts[0].runner, QStringLiteral("ワイン/wine")) << "access.ini's GameRunner";
   EXPECT_TRUE(host.sent.empty());
   EXPECT_FALSE(panel->waiting());
   EXPECT_EQ(Label(), kIdle);

@@ -34,6 +34,7 @@ class RecordingPlatform final : public Platform {
     QString program;
     QString parameters;
     QString workingDirectory;
+    QString runner;
   };
 
   RecordingPlatform() { Platform::install(this); }
@@ -62,8 +63,9 @@ class RecordingPlatform final : public Platform {
   void informationBox(QWidget*, const QString& caption, const QString& text) override;
   bool yesNoQuestion(QWidget*, const QString& caption, const QString& text) override;
   void openUrl(const QString& address) override { openedUrls << address; }
-  bool startProgram(const QString& program, const QString& parameters, const QString& workingDirectory) override {
-    starts.push_back({program, parameters, workingDirectory});
+  bool startProgram(const QString& program, const QString& parameters, const QString& workingDirectory,
+                    const QString& runner) override {
+    starts.push_back({program, parameters, workingDirectory, runner});
     return startResult;
   }
   void playSound(const QString& wavPath) override { sounds << wavPath; }

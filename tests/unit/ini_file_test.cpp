@@ -1,61 +1,43 @@
 #include "platform/ini_file.h"
 
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/resource.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <climits>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
+#include <vector>
+
+#ifdef _WIN32
+#include <windows.h>
+// windows.h first.
+#include <aclapi.h>
+#else
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+#include "platform/cp932.h"
+#include "test_files.h"
 
 namespace fs = std::filesystem;
+using testfiles::EntryCount;
+using testfiles::Exists;
+using testfiles::TempFolder;
 
 namespace {
 
-class TempFolder {
- public:
-  TempFolder() {
-    std::string pattern = (fs::temp_directory_path() / "ini_test_XXXXXX").string();
-    path_ = ::mkdtemp(pattern.data());
-  }
-  ~TempFolder() {
-    std::error_code ignored;
-    fs::permissions(path_, fs::perms::owner_all, ignored);
-    fs::remove_all(path_, ignored);
-  }
-  std::string File(const std::string& name) const { return (path_ / name).string(); }
-  const fs::path& Path() const { return path_; }
+std::string ReadAll(const std::string& path) { return testfiles::Read(path); }
+void WriteAll(const std::string& path, const std::string& bytes) { testfiles::Write(path, bytes); }
 
- private:
-  fs::path path_;
-};
-
-std::string ReadAll(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream out;
-  out << in.rdbuf();
-  return out.str();
-}
-
-void WriteAll(const std::string& path, const std::string& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out << bytes;
-}
-
-unsigned Mode(const std::string& path) {
-  struct stat st {};
-  ::stat(path.c_str(), &st);
-  return st.st_mode & 07777;
-}
-
-size_t EntryCount(const fs::path& folder) {
-  size_t n = 0;
-  for ([[maybe_unused]] const auto& e : fs::directory_iterator(folder)) ++n;
-  return n;
+// Runs body with the current folder set to folder.
+template <class Body>
+void InFolder(const fs::path& folder, Body body) {
+  const fs::path before = fs::current_path();
+  fs::current_path(folder);
+  body();
+  fs::current_path(before);
 }
 
 }  // namespace
@@ -251,13 +233,16 @@ TEST(IniFileTest, AValueCannotBreakOutOfItsLine) {
 }
 
 TEST(IniFileSaveTest, NewFileIsPrivateAndExistingModeIsKept) {
+#ifdef _WIN32
+  GTEST_SKIP() << testfiles::kOnPosixOnly << " (a new file gets an owner-only DACL there)";
+#else
   TempFolder dir;
   const std::string path = dir.File("new.INI");
   IniFile ini;
   ini.WriteString("Common", "Password", "secret");
   ASSERT_TRUE(ini.Save(path));
   EXPECT_EQ(ReadAll(path), "[Common]\r\nPassword=secret\r\n");
-  EXPECT_EQ(Mode(path), 0600u);
+  EXPECT_EQ(testfiles::Mode(path), 0600u);
 
   const std::string shared = dir.File("shared.ini");
   WriteAll(shared, "[A]\nx=1\n");
@@ -266,11 +251,117 @@ TEST(IniFileSaveTest, NewFileIsPrivateAndExistingModeIsKept) {
   other.WriteInteger("A", "x", 2);
   ASSERT_TRUE(other.Save(shared));
   EXPECT_EQ(ReadAll(shared), "[A]\nx=2\n");
-  EXPECT_EQ(Mode(shared), 0644u);
+  EXPECT_EQ(testfiles::Mode(shared), 0644u);
   EXPECT_EQ(EntryCount(dir.Path()), 2u) << "no temporary file is left";
+#endif
+}
+
+TEST(IniFileSaveTest, NewFileIsOwnerOnlyOnWindows) {
+#ifndef _WIN32
+  GTEST_SKIP() << "Windows rights are ACLs; the POSIX mode is checked above";
+#else
+  TempFolder dir;
+  const std::string path = dir.File("new.INI");
+  IniFile ini;
+  ini.WriteString("Common", "Password", "secret");
+  ASSERT_TRUE(ini.Save(path));
+  PACL dacl = nullptr;
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  ASSERT_EQ(GetNamedSecurityInfoW(testfiles::Native(path).c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr,
+                                  nullptr, &dacl, nullptr, &descriptor),
+            static_cast<DWORD>(ERROR_SUCCESS));
+  ASSERT_NE(dacl, nullptr);
+  HANDLE token = nullptr;
+  ASSERT_TRUE(OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token));
+  DWORD size = 0;
+  GetTokenInformation(token, TokenUser, nullptr, 0, &size);
+  std::vector<unsigned char> buffer(size);  // aligned for TOKEN_USER, unlike a byte array
+  ASSERT_TRUE(GetTokenInformation(token, TokenUser, buffer.data(), size, &size));
+  const auto* user = reinterpret_cast<const TOKEN_USER*>(buffer.data());
+  CloseHandle(token);
+  DWORD systemSize = SECURITY_MAX_SID_SIZE;
+  std::vector<unsigned char> system(systemSize);
+  ASSERT_TRUE(CreateWellKnownSid(WinLocalSystemSid, nullptr, system.data(), &systemSize));
+  // Only the user (and the system itself, which Wine always lists) may open it.
+  bool userFound = false;
+  for (DWORD i = 0; i < dacl->AceCount; ++i) {
+    void* ace = nullptr;
+    ASSERT_TRUE(GetAce(dacl, i, &ace));
+    auto* allowed = static_cast<ACCESS_ALLOWED_ACE*>(ace);
+    ASSERT_EQ(allowed->Header.AceType, ACCESS_ALLOWED_ACE_TYPE);
+    PSID sid = &allowed->SidStart;
+    const bool isUser = EqualSid(sid, user->User.Sid) != 0;
+    userFound = userFound || isUser;
+    EXPECT_TRUE(isUser || EqualSid(sid, system.data())) << "entry " << i << " is for someone else";
+  }
+  EXPECT_TRUE(userFound);
+  LocalFree(descriptor);
+#endif
+}
+
+TEST(IniFileSaveTest, SavingReplacesTheFileWithExactlyTheEditorsBytes) {
+  TempFolder dir;
+  ASSERT_TRUE(dir.Valid());
+  const std::string path = dir.File("s.INI");
+  WriteAll(path, "[A]\r\nx=1\ny=2\r\n; note\r\n");
+  IniFile ini = IniFile::Load(path);
+  ASSERT_FALSE(ini.ReadFailed());
+  ini.WriteInteger("A", "x", 22);
+  ini.WriteString("B", "z", "3");
+  ASSERT_TRUE(ini.Save(path));
+  EXPECT_EQ(ReadAll(path), "[A]\r\nx=22\ny=2\r\n; note\r\n[B]\r\nz=3\r\n") << "CRLF and LF kept, no text mode";
+  ASSERT_TRUE(ini.Save(path)) << "a second save replaces the first";
+  EXPECT_EQ(EntryCount(dir.Path()), 1u) << "no temporary file is left";
+}
+
+TEST(IniFileSaveTest, AFileNamedLikeTheTemporaryFileIsLeftAlone) {
+  TempFolder dir;
+  const std::string path = dir.File("s.INI");
+  for (const char* name : {"s.INI.tmp", ".s.INI.tmp"}) WriteAll(dir.File(name), "someone else's");
+  IniFile ini;
+  ini.WriteInteger("A", "x", 1);
+  ASSERT_TRUE(ini.Save(path));
+  ASSERT_TRUE(ini.Save(path));
+  EXPECT_EQ(ReadAll(dir.File("s.INI.tmp")), "someone else's");
+  EXPECT_EQ(ReadAll(dir.File(".s.INI.tmp")), "someone else's");
+  EXPECT_EQ(EntryCount(dir.Path()), 3u);
+}
+
+TEST(IniFileSaveTest, APathWithJapaneseLettersNamesTheSameFileForLoadAndSave) {
+  // "ソ" is 0x83 0x5C: its second byte is the backslash.
+  TempFolder dir;
+  const std::string path = dir.File(cp932::FromUtf8("ソ表フォルダ.INI"));
+  IniFile ini;
+  ini.WriteString("Common", "Password", "pw");
+  ASSERT_TRUE(ini.Save(path));
+  EXPECT_EQ(IniFile::Load(path).ReadString("Common", "Password", ""), "pw");
+  EXPECT_EQ(EntryCount(dir.Path()), 1u);
+#ifdef _WIN32
+  EXPECT_TRUE(fs::exists(dir.Path() / fs::path(u"ソ表フォルダ.INI"))) << "the file has its Unicode name";
+#endif
+}
+
+TEST(IniFileSaveTest, AReadOnlyFileIsRefused) {
+#ifndef _WIN32
+  GTEST_SKIP() << testfiles::kOnWindowsOnly;
+#else
+  TempFolder dir;
+  const std::string path = dir.File("ro.INI");
+  WriteAll(path, "[A]\r\nx=1\r\n");
+  ASSERT_TRUE(SetFileAttributesW(testfiles::Native(path).c_str(), FILE_ATTRIBUTE_READONLY));
+  IniFile ini = IniFile::Load(path);
+  ini.WriteInteger("A", "x", 2);
+  EXPECT_FALSE(ini.Save(path));
+  SetFileAttributesW(testfiles::Native(path).c_str(), FILE_ATTRIBUTE_NORMAL);
+  EXPECT_EQ(ReadAll(path), "[A]\r\nx=1\r\n");
+  EXPECT_EQ(EntryCount(dir.Path()), 1u);
+#endif
 }
 
 TEST(IniFileSaveTest, ASymbolicLinkKeepsPointingAtTheRewrittenFile) {
+#ifdef _WIN32
+  GTEST_SKIP() << "symbolic links need a privilege on Windows that a user rarely has";
+#else
   TempFolder dir;
   const std::string real = dir.File("real.ini");
   const std::string link = dir.File("link.ini");
@@ -281,9 +372,13 @@ TEST(IniFileSaveTest, ASymbolicLinkKeepsPointingAtTheRewrittenFile) {
   ASSERT_TRUE(ini.Save(link));
   EXPECT_TRUE(fs::is_symlink(link));
   EXPECT_EQ(ReadAll(real), "[A]\r\nx=2\r\n");
+#endif
 }
 
 TEST(IniFileSaveTest, AFullDiskLeavesTheOldFileAndNoTemporaryFile) {
+#ifdef _WIN32
+  GTEST_SKIP() << testfiles::kOnPosixOnly;
+#else
   TempFolder dir;
   const std::string path = dir.File("s.INI");
   const std::string old = "[Common]\r\nUserID=1\r\n";
@@ -305,6 +400,7 @@ TEST(IniFileSaveTest, AFullDiskLeavesTheOldFileAndNoTemporaryFile) {
   EXPECT_FALSE(saved_ok);
   EXPECT_EQ(ReadAll(path), old);
   EXPECT_EQ(EntryCount(dir.Path()), 1u);
+#endif
 }
 
 TEST(IniFileSaveTest, AMissingFolderReportsFailure) {
@@ -312,15 +408,43 @@ TEST(IniFileSaveTest, AMissingFolderReportsFailure) {
   IniFile ini;
   ini.WriteInteger("A", "x", 1);
   EXPECT_FALSE(ini.Save(dir.File("no/such/folder.ini")));
-  EXPECT_FALSE(ini.Save(""));
+  EXPECT_EQ(EntryCount(dir.Path()), 0u);
+}
+
+TEST(IniFileSaveTest, AnEmptyPathIsRefusedAndTouchesNothingInTheCurrentFolder) {
+  TempFolder dir;
+  for (const char* name : {".tmp", "..tmp"}) WriteAll(dir.File(name), "keep");
+  IniFile ini;
+  ini.WriteInteger("A", "x", 1);
+  bool saved = true;
+  InFolder(dir.Path(), [&] { saved = ini.Save(""); });
+  EXPECT_FALSE(saved);
+  EXPECT_EQ(ReadAll(dir.File(".tmp")), "keep");
+  EXPECT_EQ(ReadAll(dir.File("..tmp")), "keep");
+  EXPECT_EQ(EntryCount(dir.Path()), 2u);
 }
 
 TEST(IniFileSaveTest, LoadTellsAMissingFileFromAnUnreadableOne) {
   TempFolder dir;
   EXPECT_FALSE(IniFile::Load(dir.File("missing.ini")).ReadFailed());
-  fs::create_directory(dir.File("folder.ini"));
+  EXPECT_FALSE(IniFile::Load("").ReadFailed()) << "no path, no file";
+  fs::create_directory(testfiles::Native(dir.File("folder.ini")));
   const IniFile ini = IniFile::Load(dir.File("folder.ini"));
   EXPECT_TRUE(ini.ReadFailed());
   EXPECT_EQ(ini.ReadInteger("A", "x", 3), 3);
+  IniFile over;
+  over.WriteInteger("A", "x", 1);
+  EXPECT_FALSE(over.Save(dir.File("folder.ini"))) << "a folder is not replaced by a file";
+#ifdef _WIN32
+  // As root on POSIX, permission bits do not stop a read; the settings tests cover that case.
+  const std::string locked = dir.File("locked.ini");
+  WriteAll(locked, "[A]\r\nx=1\r\n");
+  {
+    testfiles::Unreadable hold(locked);
+    EXPECT_TRUE(IniFile::Load(locked).ReadFailed());
+  }
+  EXPECT_FALSE(IniFile::Load(locked).ReadFailed());
+#else
   EXPECT_TRUE(IniFile::Load("/dev/zero").ReadFailed()) << "an endless file is refused, not read for ever";
+#endif
 }

@@ -1,12 +1,11 @@
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
 #include <stdexcept>
 
 #include "lobby/settings.h"
 #include "platform/cp932.h"
+#include "test_files.h"
 
 namespace fs = std::filesystem;
 
@@ -14,19 +13,9 @@ namespace {
 
 class SettingsLoadTest : public ::testing::Test {
  protected:
-  SettingsLoadTest() {
-    std::string pattern = (fs::temp_directory_path() / "settings_load_XXXXXX").string();
-    dir_ = ::mkdtemp(pattern.data());
-  }
-  ~SettingsLoadTest() override {
-    std::error_code ignored;
-    fs::remove_all(dir_, ignored);
-  }
-  std::string AccessIni() const { return (dir_ / "access.ini").string(); }
-  std::string UserIni() const { return (dir_ / "turfwing.INI").string(); }
-  static void Write(const std::string& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
-  }
+  std::string AccessIni() const { return dir_.File("access.ini"); }
+  std::string UserIni() const { return dir_.File("turfwing.INI"); }
+  static void Write(const std::string& path, const std::string& bytes) { testfiles::Write(path, bytes); }
   static FormLayout Design() {
     FormLayout design;
     design.Width = 808;
@@ -40,7 +29,7 @@ class SettingsLoadTest : public ::testing::Test {
     return s;
   }
 
-  fs::path dir_;
+  testfiles::TempFolder dir_{"settings_load"};
 };
 
 const std::string kWaitingRoom = cp932::FromUtf8("待合室");
@@ -114,6 +103,14 @@ TEST_F(SettingsLoadTest, AccessIniFillsTheOperatorValues) {
   EXPECT_EQ(s.Access.UrlNew, "http://n/");
   EXPECT_EQ(s.Access.UrlDownload, "http://d/");
   EXPECT_EQ(s.Access.UrlUserInfo, "http://u/?id=");
+}
+
+TEST_F(SettingsLoadTest, GameRunnerIsOptionalAndReadAsItStands) {
+  EXPECT_EQ(Load("").Access.GameRunner, "") << "missing: Wine from the search path";
+  Write(AccessIni(), "[Common]\r\nGameRunner = /opt/wine-8/bin/wine \r\n");
+  EXPECT_EQ(Load("").Access.GameRunner, "/opt/wine-8/bin/wine");
+  Write(AccessIni(), "[common]\r\ngamerunner=\r\n");
+  EXPECT_EQ(Load("").Access.GameRunner, "");
 }
 
 TEST_F(SettingsLoadTest, FlagsAndFlagsOnOne) {
