@@ -8,7 +8,10 @@
 // was taken in and shown, and the tenths give the cost per 1,000 lines at the
 // start and at the end of the flood.
 //
-//   xvfb-run -a build/default/bench/bench_chat_flood [--lines N] [--client PATH] [--no-wm]
+//   xvfb-run -a build/default/bench/bench_chat_flood [--lines N] [--client PATH] [--no-wm] [--shot DIR]
+//
+// --shot DIR: after the figures, a few Japanese lines follow and the screen is
+// saved as DIR/flood.png, then once more with the find bar open (DIR/find.png).
 //
 // Needs an X display (xcb), xdotool to confirm the login dialog, and starts
 // openbox on that display unless --no-wm (the windows then get no manager).
@@ -31,6 +34,7 @@
 
 #include "bench/lobbyd_process.h"
 #include "net/net_messages.h"
+#include "platform/cp932.h"
 
 namespace {
 
@@ -154,6 +158,7 @@ int main(int argc, char** argv) {
   int lines = 100000;
   QString client = QStringLiteral(TURFWING_CLIENT_PATH);
   bool wm = true;
+  QString shots;
   const QStringList args = app.arguments();
   for (int i = 1; i < args.size(); ++i) {
     if (args[i] == QStringLiteral("--lines") && i + 1 < args.size())
@@ -162,9 +167,12 @@ int main(int argc, char** argv) {
       client = args[++i];
     else if (args[i] == QStringLiteral("--no-wm"))
       wm = false;
+    else if (args[i] == QStringLiteral("--shot") && i + 1 < args.size())
+      shots = args[++i];
   }
   if (lines < 10 || qEnvironmentVariableIsEmpty("DISPLAY")) {
-    std::fprintf(stderr, "usage: xvfb-run -a bench_chat_flood [--lines N>=10] [--client PATH] [--no-wm]\n");
+    std::fprintf(stderr,
+                 "usage: xvfb-run -a bench_chat_flood [--lines N>=10] [--client PATH] [--no-wm] [--shot DIR]\n");
     return 2;
   }
 
@@ -271,6 +279,38 @@ int main(int argc, char** argv) {
       "first_tenth_ms_per_1000=%.2f last_tenth_ms_per_1000=%.2f last_over_first=%.2f longest_loop_gap_ms=%d%s\n",
       lines, seconds, lines / seconds, beforeKb, afterKb, static_cast<double>(afterKb - beforeKb) * 1024.0 / lines,
       firstMs, lastMs, lastMs / firstMs, longestGap, longestGap == 0 ? " (none of 8 ms or more)" : "");
+  if (!shots.isEmpty()) {
+    const char* japanese[] = {
+        "こんにちは、今夜の試合に参加しませんか？ http://example.com/match?id=42",
+        "日本語の長い発言は単語の切れ目がないので、ログの幅に合わせて文字と文字の間で折り返されます。英単語 "
+        "international はそのまま残ります。",
+        "了解です。ﾌｫｰﾒｰｼｮﾝを確認します www.example.jp",
+    };
+    QByteArray s;
+    for (int i = 0; i < 3; ++i) {
+      GmTalk::Info talk;
+      talk.room = Room;
+      talk.sender = Senders[i];
+      talk.kind = static_cast<uint8_t>(i);
+      CopyText(talk.text, cp932::FromUtf8(japanese[i]).c_str());
+      s += FrameOf<GmTalk>(talk);
+    }
+    server.Send(s);
+    RunUntil([] { return false; }, 1);
+    QDir().mkpath(shots);
+    QProcess::execute(QStringLiteral("import"),
+                      {QStringLiteral("-window"), QStringLiteral("root"), shots + QStringLiteral("/flood.png")});
+    // Click into the log (left part of the main window) and open the find bar.
+    Xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--class"),
+             QStringLiteral("turfwing"), QStringLiteral("windowactivate"), QStringLiteral("--sync"),
+             QStringLiteral("mousemove"), QStringLiteral("--window"), QStringLiteral("%1"), QStringLiteral("150"),
+             QStringLiteral("330"), QStringLiteral("click"), QStringLiteral("1")});
+    Xdotool({QStringLiteral("key"), QStringLiteral("ctrl+f")});
+    Xdotool({QStringLiteral("type"), QStringLiteral("example")});
+    RunUntil([] { return false; }, 1);
+    QProcess::execute(QStringLiteral("import"),
+                      {QStringLiteral("-window"), QStringLiteral("root"), shots + QStringLiteral("/find.png")});
+  }
   p.kill();
   p.waitForFinished(5000);
   if (wm) {
