@@ -144,6 +144,7 @@ double WallMs(const QElapsedTimer& t) { return static_cast<double>(t.nsecsElapse
 // A log of 1,000,000 lines still moves, selects and finds at once. Reported, in
 // wall-clock ms, each step painted (repaint) before the clock stops:
 //   top_ms / end_ms: Ctrl+Home, then Ctrl+End (the jump from top to end);
+//   resize_ms: the window made narrower (every line wraps anew);
 //   middle_ms: the scroll bar dragged to the middle;
 //   page_up_ms: one PageUp (the mean of 50);
 //   find_absent_ms: a find through every line for a text that is not there;
@@ -185,6 +186,13 @@ void BM_ChatLogMillion(benchmark::State& state) {
     };
     const double topMs = timed([&] { QTest::keyClick(log, Qt::Key_Home, Qt::ControlModifier); });
     const double endMs = timed([&] { QTest::keyClick(log, Qt::Key_End, Qt::ControlModifier); });
+    // A narrower window wraps every line anew: only the lines on screen are laid out.
+    const double resizeMs = timed([&] {
+      frame->resize(600, 600);
+      QApplication::processEvents();
+    });
+    frame->resize(800, 600);
+    QApplication::processEvents();
     const double middleMs = timed([&] { log->verticalScrollBar()->setValue(log->verticalScrollBar()->maximum() / 2); });
     double pageMs = 0;
     for (int i = 0; i < 50; ++i) pageMs += timed([&] { QTest::keyClick(log, Qt::Key_PageUp); });
@@ -211,6 +219,7 @@ void BM_ChatLogMillion(benchmark::State& state) {
     state.counters["top_ms"] = topMs;
     state.counters["end_ms"] = endMs;
     state.counters["middle_ms"] = middleMs;
+    state.counters["resize_ms"] = resizeMs;
     state.counters["page_up_ms"] = pageMs / 50;
     state.counters["find_absent_ms"] = absentMs;
     state.counters["find_wrap_ms"] = wrapMs;

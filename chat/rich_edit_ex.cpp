@@ -1,5 +1,6 @@
 #include "chat/rich_edit_ex.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
@@ -35,7 +36,7 @@ TRichEditEx::TRichEditEx(QWidget* parent) : QAbstractScrollArea(parent), layouts
   viewport()->setCursor(Qt::IBeamCursor);
   viewport()->setBackgroundRole(QPalette::Base);
   tree_.assign(1, 0);
-  changeEvent(nullptr);
+  UpdateMetrics();
 
   frameTimer_.setSingleShot(true);
   frameTimer_.setTimerType(Qt::PreciseTimer);
@@ -184,6 +185,9 @@ void TRichEditEx::AnchorToEnd() {
 
 void TRichEditEx::Frame() {
   frameTimer_.stop();
+  // A log in a tab that is not shown only stores its lines; it catches up when
+  // it is shown.
+  if (!isVisible()) return;
   // A button held in the log is a click or a selection in progress: moving the
   // text under the pointer would turn a click on a link into a miss.
   if (following_ && !holding_) AnchorToEnd();
@@ -200,6 +204,25 @@ void TRichEditEx::Frame() {
   if (n > 0) topOffset_ = std::min(topOffset_, HeightOf(topLine_) - 1);
   SyncScrollBar();
   viewport()->update();
+  NotifyAccessible();
+}
+
+void TRichEditEx::NotifyAccessible() {
+  // A screen reader hears new lines as text inserted at the end of the log.
+  const int n = LineCount();
+  if (!QAccessible::isActive() || n <= accessibleLines_) {
+    accessibleLines_ = n;
+    return;
+  }
+  const int from = accessibleLines_;
+  accessibleLines_ = n;
+  QString inserted = Range({from, 0}, {n - 1, store_.Length(n - 1)});
+  if (from > 0) inserted.prepend(QLatin1Char('\n'));
+  QAccessibleInterface* self = QAccessible::queryAccessibleInterface(this);
+  if (self == nullptr || self->textInterface() == nullptr) return;
+  const int position = self->textInterface()->characterCount() - static_cast<int>(inserted.size());
+  QAccessibleTextInsertEvent event(this, position, inserted);
+  QAccessible::updateAccessibility(&event);
 }
 
 void TRichEditEx::SyncScrollBar() {
@@ -289,16 +312,25 @@ void TRichEditEx::resizeEvent(QResizeEvent* e) {
   Frame();
 }
 
+void TRichEditEx::UpdateMetrics() {
+  const QFontMetrics fm(font());
+  lineHeight_ = std::max(1, fm.height());
+  averageCharWidth_ = std::max(1, fm.averageCharWidth());
+  InvalidateLayouts();
+  layoutWidth_ = -1;  // every height is estimated again at the next frame
+}
+
 void TRichEditEx::changeEvent(QEvent* e) {
-  if (e != nullptr) QAbstractScrollArea::changeEvent(e);
-  if (e == nullptr || e->type() == QEvent::FontChange || e->type() == QEvent::StyleChange) {
-    const QFontMetrics fm(font());
-    lineHeight_ = std::max(1, fm.height());
-    averageCharWidth_ = std::max(1, fm.averageCharWidth());
-    InvalidateLayouts();
-    layoutWidth_ = -1;
-    if (e != nullptr) Frame();
+  QAbstractScrollArea::changeEvent(e);
+  if (e->type() == QEvent::FontChange || e->type() == QEvent::StyleChange) {
+    UpdateMetrics();
+    Frame();
   }
+}
+
+void TRichEditEx::showEvent(QShowEvent* e) {
+  QAbstractScrollArea::showEvent(e);
+  Frame();
 }
 
 // ---- painting ---------------------------------------------------------------

@@ -124,6 +124,7 @@ class TRichEditEx : public QAbstractScrollArea {
   void keyPressEvent(QKeyEvent* e) override;
   void contextMenuEvent(QContextMenuEvent* e) override;
   void hideEvent(QHideEvent* e) override;
+  void showEvent(QShowEvent* e) override;
   void scrollContentsBy(int dx, int dy) override;
 
  private:
@@ -146,8 +147,10 @@ class TRichEditEx : public QAbstractScrollArea {
   QTextLayout* LayoutOf(int line) const;  // laid out and cached; corrects the height
   void InvalidateLayouts();
 
+  void UpdateMetrics();
   void ScheduleFrame();
   void Frame();
+  void NotifyAccessible();
   void AnchorToEnd();
   void SyncScrollBar();
   bool AtEnd() const;
@@ -185,6 +188,8 @@ class TRichEditEx : public QAbstractScrollArea {
   TextPos selAnchor_;
   TextPos selCursor_;
   QPoint lastMousePos_;
+
+  int accessibleLines_ = 0;  // lines a screen reader has been told of
 
   TLogFindBar* findBar_ = nullptr;
   QString findText_;
