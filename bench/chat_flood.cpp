@@ -18,7 +18,9 @@
 // Reported: lines/s, resident bytes per line (VmRSS of the client before and
 // after, divided by N), ms per 1,000 lines over the first and the last tenth,
 // and the longest gap of the client's event loop during the flood (its --trace
-// reports every pass that held the loop for 8 ms or more).
+// reports every pass that held the loop for 8 ms or more, with the CPU time the
+// client itself spent in it); also the CPU time of the client's GUI thread, per
+// 1,000 lines over the first and last tenth, which other load disturbs less.
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -118,10 +120,21 @@ class FloodServer : public QObject {
 };
 
 // The client's stderr, cut into lines with the time each was read.
+// CPU time of the client's main (GUI) thread in ns; the wall clock on a shared
+// machine counts other people's builds too.
+qint64 MainThreadCpuNs(qint64 pid) {
+  QFile f(QStringLiteral("/proc/%1/task/%1/schedstat").arg(pid));
+  if (!f.open(QIODevice::ReadOnly)) return 0;
+  return f.readAll().split(' ').value(0).toLongLong();
+}
+
 struct TraceReader {
+  qint64 pid = 0;
+  std::vector<qint64> lifeCpuNs;  // the client's CPU time when each "life" was read
   QByteArray pending;
-  std::vector<qint64> lifeUs;                // each "life"
-  std::vector<std::pair<qint64, int>> gaps;  // time read, gap ms
+  std::vector<qint64> lifeUs;                    // each "life"
+  std::vector<std::pair<qint64, int>> gaps;      // time read, gap ms
+  std::vector<std::pair<qint64, int>> busyGaps;  // time read, CPU ms of the client within the gap  // time read, gap ms
   bool loginDialog = false;
 
   void Feed(const QByteArray& bytes, qint64 nowUs) {
@@ -133,8 +146,11 @@ struct TraceReader {
       if (line.size() != 9 || line[0] != 'r') {
         if (line == "life") {
           lifeUs.push_back(nowUs);
+          lifeCpuNs.push_back(MainThreadCpuNs(pid));
         } else if (line.startsWith("loop gap ")) {
-          gaps.emplace_back(nowUs, line.sliced(9).toByteArray().split(' ').value(0).toInt());
+          const QList<QByteArray> words = line.sliced(9).toByteArray().split(' ');  // N ms cpu M ms
+          gaps.emplace_back(nowUs, words.value(0).toInt());
+          busyGaps.emplace_back(nowUs, words.value(3).toInt());
         } else if (line == "login dialog") {
           loginDialog = true;
         }
@@ -255,6 +271,8 @@ int main(int argc, char** argv) {
     if ((i + 1) % tenth == 0) flood += FrameOf<GmLife>({});
   }
   const size_t lifeBefore = trace.lifeUs.size();
+  trace.pid = p.processId();
+  const qint64 cpu0 = MainThreadCpuNs(trace.pid);
   const qint64 t0 = clock.nsecsElapsed() / 1000;
   server.Send(flood);
   const size_t marks = static_cast<size_t>(lines / tenth);
@@ -267,18 +285,32 @@ int main(int argc, char** argv) {
   for (const auto& [at, ms] : trace.gaps) {
     if (at >= t0 && at <= t1 + 20000) longestGap = std::max(longestGap, ms);
   }
+  int longestBusy = 0;
+  for (const auto& [at, ms] : trace.busyGaps) {
+    if (at >= t0 && at <= t1 + 20000) longestBusy = std::max(longestBusy, ms);
+  }
   auto tenthUs = [&](size_t k) {  // time of tenth k (0-based) of the flood
     const qint64 start = k == 0 ? t0 : trace.lifeUs[lifeBefore + k - 1];
     return trace.lifeUs[lifeBefore + k] - start;
   };
   const double firstMs = static_cast<double>(tenthUs(0)) / 1000.0 / (tenth / 1000.0);
   const double lastMs = static_cast<double>(tenthUs(marks - 1)) / 1000.0 / (tenth / 1000.0);
+  auto tenthCpuNs = [&](size_t k) {
+    const qint64 start = k == 0 ? cpu0 : trace.lifeCpuNs[lifeBefore + k - 1];
+    return trace.lifeCpuNs[lifeBefore + k] - start;
+  };
+  const double firstCpu = static_cast<double>(tenthCpuNs(0)) / 1e6 / (tenth / 1000.0);
+  const double lastCpu = static_cast<double>(tenthCpuNs(marks - 1)) / 1e6 / (tenth / 1000.0);
   const double seconds = static_cast<double>(t1 - t0) / 1e6;
+  const double cpuSeconds = static_cast<double>(trace.lifeCpuNs.back() - cpu0) / 1e9;
   std::printf(
       "turfwing N=%d ingest_s=%.3f lines_per_s=%.0f rss_before_kb=%ld rss_after_kb=%ld bytes_per_line=%.0f "
-      "first_tenth_ms_per_1000=%.2f last_tenth_ms_per_1000=%.2f last_over_first=%.2f longest_loop_gap_ms=%d%s\n",
+      "first_tenth_ms_per_1000=%.2f last_tenth_ms_per_1000=%.2f last_over_first=%.2f longest_loop_gap_ms=%d%s\n"
+      "  GUI thread CPU: %.3f s (%.0f lines per CPU second); per 1,000 lines %.2f ms over the first tenth, %.2f ms "
+      "over the last (ratio %.2f); longest loop gap spent working %d ms\n",
       lines, seconds, lines / seconds, beforeKb, afterKb, static_cast<double>(afterKb - beforeKb) * 1024.0 / lines,
-      firstMs, lastMs, lastMs / firstMs, longestGap, longestGap == 0 ? " (none of 8 ms or more)" : "");
+      firstMs, lastMs, lastMs / firstMs, longestGap, longestGap == 0 ? " (none of 8 ms or more)" : "", cpuSeconds,
+      lines / cpuSeconds, firstCpu, lastCpu, lastCpu / firstCpu, longestBusy);
   if (!shots.isEmpty()) {
     const char* japanese[] = {
         "こんにちは、今夜の試合に参加しませんか？ http://example.com/match?id=42",
