@@ -65,7 +65,7 @@ class LogAccessible final : public QAccessibleWidget, public QAccessibleTextInte
   }
   int characterCount() const override {
     const int n = Log()->LineCount();
-    return n == 0 ? 0 : static_cast<int>(StartOf(n - 1) + Log()->LineText(n - 1).size());
+    return n == 0 ? 0 : static_cast<int>(StartOf(n - 1) + Log()->LineLength(n - 1));
   }
   QRect characterRect(int offset) const override {
     const TRichEditEx::TextPos p = PosOf(offset);
@@ -96,7 +96,7 @@ class LogAccessible final : public QAccessibleWidget, public QAccessibleTextInte
     if (starts_.empty()) starts_.push_back(0);
     while (static_cast<int>(starts_.size()) < n) {
       const int i = static_cast<int>(starts_.size()) - 1;
-      starts_.push_back(starts_.back() + Log()->LineText(i).size() + 1);
+      starts_.push_back(starts_.back() + Log()->LineLength(i) + 1);
     }
     return starts_[static_cast<size_t>(std::clamp(line, 0, std::max(0, n - 1)))];
   }
@@ -107,7 +107,7 @@ class LogAccessible final : public QAccessibleWidget, public QAccessibleTextInte
     StartOf(n - 1);
     const auto it = std::upper_bound(starts_.begin(), starts_.begin() + n, static_cast<int64_t>(offset));
     const int line = static_cast<int>(it - starts_.begin()) - 1;
-    const int length = static_cast<int>(Log()->LineText(line).size());
+    const int length = Log()->LineLength(line);
     return {line, std::min(length, static_cast<int>(offset - starts_[static_cast<size_t>(line)]))};
   }
 

@@ -61,6 +61,7 @@ class TRichEditEx : public QAbstractScrollArea {
 
   // What the log holds and how a line is drawn.
   QString LineText(int line) const { return store_.Text(line); }
+  int LineLength(int line) const { return store_.Length(line); }  // in UTF-16 units
   QColor LineColor(int line) const { return store_.Color(line); }
   // Every line, joined by line feeds.
   QString PlainText() const;

@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QScrollBar>
 #include <QTest>
 
@@ -52,6 +53,12 @@ class ChatLogViewTest : public ::testing::Test {
     QTest::mouseMove(log.viewport(), (from + to) / 2);
     QTest::mouseMove(log.viewport(), to);
     QTest::mouseRelease(log.viewport(), Qt::LeftButton, {}, to);
+  }
+  // A move with no button down (QTest skips a move to where the pointer already is).
+  void Hover(QPoint at) {
+    QMouseEvent move(QEvent::MouseMove, at, log.viewport()->mapToGlobal(at), Qt::NoButton, Qt::NoButton,
+                     Qt::NoModifier);
+    QApplication::sendEvent(log.viewport(), &move);
   }
   QString CopiedWithKeys() {
     QApplication::clipboard()->clear();
@@ -148,6 +155,11 @@ TEST_F(ChatLogViewTest, LinksAreHitWhereverWrappingPutsThem) {
     }
     EXPECT_EQ(log.LinkAt(On(0, see)), "");
     EXPECT_EQ(log.LinkAt(On(0, linkEnd + 1)), "");
+    // The pointer says where a click opens something.
+    Hover(On(0, link + 3));
+    EXPECT_EQ(log.viewport()->cursor().shape(), Qt::PointingHandCursor);
+    Hover(On(0, see));
+    EXPECT_EQ(log.viewport()->cursor().shape(), Qt::IBeamCursor);
     clicked.clear();
     QTest::mouseClick(log.viewport(), Qt::LeftButton, {}, On(0, linkEnd - 1));
     EXPECT_EQ(clicked, std::vector<std::string>{"http://example.com/path/abcdef"});
