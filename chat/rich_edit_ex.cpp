@@ -3,14 +3,9 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
-#include <QContextMenuEvent>
-#include <QKeyEvent>
-#include <QMenu>
-#include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
 #include <QScrollBar>
-#include <QTextBoundaryFinder>
 #include <QTextLine>
 #include <algorithm>
 #include <climits>
@@ -35,7 +30,6 @@ TRichEditEx::TRichEditEx(QWidget* parent) : QAbstractScrollArea(parent), layouts
   viewport()->setMouseTracking(true);
   viewport()->setCursor(Qt::IBeamCursor);
   viewport()->setBackgroundRole(QPalette::Base);
-  tree_.assign(1, 0);
   UpdateMetrics();
 
   frameTimer_.setSingleShot(true);
@@ -61,43 +55,6 @@ TRichEditEx::~TRichEditEx() = default;
 
 // ---- heights ---------------------------------------------------------------
 
-int64_t TRichEditEx::HeightAbove(int line) const {
-  int64_t sum = 0;
-  for (int i = line; i > 0; i -= i & -i) sum += tree_[static_cast<size_t>(i)];
-  return sum;
-}
-
-int TRichEditEx::HeightOf(int line) const { return static_cast<int>(HeightAbove(line + 1) - HeightAbove(line)); }
-
-void TRichEditEx::SetHeight(int line, int height) {
-  const int delta = height - HeightOf(line);
-  if (delta == 0) return;
-  const int n = LineCount();
-  for (int i = line + 1; i <= n; i += i & -i) tree_[static_cast<size_t>(i)] += delta;
-}
-
-void TRichEditEx::PushHeight(int height) {
-  const int i = static_cast<int>(tree_.size());  // the new line's 1-based index
-  int32_t value = height;
-  for (int j = 1; j < (i & -i); j <<= 1) value += tree_[static_cast<size_t>(i - j)];
-  tree_.push_back(value);
-}
-
-int TRichEditEx::LineAtY(int64_t y) const {
-  const int n = LineCount();
-  if (n == 0 || y <= 0) return 0;
-  int pos = 0;
-  int step = 1;
-  while (step * 2 <= n) step *= 2;
-  for (; step > 0; step /= 2) {
-    if (pos + step <= n && tree_[static_cast<size_t>(pos + step)] <= y) {
-      pos += step;
-      y -= tree_[static_cast<size_t>(pos)];
-    }
-  }
-  return std::min(pos, n - 1);
-}
-
 int TRichEditEx::TextWidth() const { return std::max(24, viewport()->width() - 2 * Margin); }
 
 int TRichEditEx::EstimateHeight(int line) const {
@@ -110,13 +67,7 @@ int TRichEditEx::EstimateHeight(int line) const {
 }
 
 void TRichEditEx::RebuildHeights() {
-  const int n = LineCount();
-  tree_.assign(static_cast<size_t>(n) + 1, 0);
-  for (int i = 1; i <= n; ++i) {
-    tree_[static_cast<size_t>(i)] += EstimateHeight(i - 1);
-    const int j = i + (i & -i);
-    if (j <= n) tree_[static_cast<size_t>(j)] += tree_[static_cast<size_t>(i)];
-  }
+  heights_.Rebuild(LineCount(), [this](int line) { return EstimateHeight(line); });
   layoutWidth_ = TextWidth();
 }
 
@@ -144,8 +95,8 @@ QTextLayout* TRichEditEx::LayoutOf(int line) const {
   }
   layout->endLayout();
   const int height = std::max(lineHeight_, static_cast<int>(std::ceil(y)));
-  if (height != HeightOf(line)) {
-    const_cast<TRichEditEx*>(this)->SetHeight(line, height);
+  if (height != heights_.Height(line)) {
+    heights_.Set(line, height);
     heightsChanged_ = true;
   }
   layouts_.insert(line, layout);
@@ -156,7 +107,7 @@ QTextLayout* TRichEditEx::LayoutOf(int line) const {
 
 void TRichEditEx::AppendLine(std::string_view received, const QColor& color) {
   const int line = store_.Append(received, color, autoUrlDetect_);
-  PushHeight(EstimateHeight(line));
+  heights_.Push(EstimateHeight(line));
   ScheduleFrame();
 }
 
@@ -171,7 +122,7 @@ void TRichEditEx::AnchorToEnd() {
   int remaining = viewport()->height();
   for (int i = LineCount() - 1; i >= 0; --i) {
     LayoutOf(i);
-    const int h = HeightOf(i);
+    const int h = heights_.Height(i);
     if (h >= remaining) {
       topLine_ = i;
       topOffset_ = h - remaining;
@@ -198,10 +149,10 @@ void TRichEditEx::Frame() {
   int y = -topOffset_;
   for (int i = topLine_; i < n && y < viewport()->height(); ++i) {
     LayoutOf(i);
-    y += HeightOf(i);
+    y += heights_.Height(i);
   }
   heightsChanged_ = false;
-  if (n > 0) topOffset_ = std::min(topOffset_, HeightOf(topLine_) - 1);
+  if (n > 0) topOffset_ = std::min(topOffset_, heights_.Height(topLine_) - 1);
   SyncScrollBar();
   viewport()->update();
   NotifyAccessible();
@@ -228,8 +179,8 @@ void TRichEditEx::NotifyAccessible() {
 void TRichEditEx::SyncScrollBar() {
   QScrollBar* bar = verticalScrollBar();
   const int page = viewport()->height();
-  const int64_t max = std::clamp<int64_t>(TotalHeight() - page, 0, INT_MAX);
-  int64_t value = HeightAbove(topLine_) + topOffset_;
+  const int64_t max = std::clamp<int64_t>(heights_.Total() - page, 0, INT_MAX);
+  int64_t value = heights_.Above(topLine_) + topOffset_;
   if (value > max) {
     SetAnchorFromScrollValue(static_cast<int>(max));
     value = max;
@@ -243,8 +194,8 @@ void TRichEditEx::SyncScrollBar() {
 }
 
 void TRichEditEx::SetAnchorFromScrollValue(int value) {
-  topLine_ = LineAtY(value);
-  topOffset_ = LineCount() == 0 ? 0 : static_cast<int>(value - HeightAbove(topLine_));
+  topLine_ = heights_.LineAt(value);
+  topOffset_ = LineCount() == 0 ? 0 : static_cast<int>(value - heights_.Above(topLine_));
 }
 
 bool TRichEditEx::AtEnd() const {
@@ -273,13 +224,13 @@ void TRichEditEx::EnsureLineVisible(int line) {
   if (line < 0 || line >= LineCount()) return;
   if (line >= topLine_) {
     int y = -topOffset_;
-    for (int i = topLine_; i < line && y < viewport()->height(); ++i) y += HeightOf(i);
+    for (int i = topLine_; i < line && y < viewport()->height(); ++i) y += heights_.Height(i);
     LayoutOf(line);
-    if (y >= 0 && y + HeightOf(line) <= viewport()->height()) return;
+    if (y >= 0 && y + heights_.Height(line) <= viewport()->height()) return;
   }
   // A third of the way down, so that what comes after it shows too.
   SetAnchorFromScrollValue(
-      static_cast<int>(std::clamp<int64_t>(HeightAbove(line) - viewport()->height() / 3, 0, INT_MAX)));
+      static_cast<int>(std::clamp<int64_t>(heights_.Above(line) - viewport()->height() / 3, 0, INT_MAX)));
   following_ = false;
   Frame();
   following_ = AtEnd();
@@ -371,7 +322,7 @@ void TRichEditEx::paintEvent(QPaintEvent* e) {
   int y = -topOffset_;
   for (int i = topLine_; i < n && y < viewport()->height(); ++i) {
     QTextLayout* layout = LayoutOf(i);
-    const int h = HeightOf(i);
+    const int h = heights_.Height(i);
     if (y + h > area.top() && y <= area.bottom()) {
       QList<QTextLayout::FormatRange> marks;
       if (!findText_.isEmpty()) {
@@ -407,7 +358,7 @@ TRichEditEx::Hit TRichEditEx::HitAt(const QPoint& pos) const {
   int i = topLine_;
   for (; i < n; ++i) {
     LayoutOf(i);
-    const int h = HeightOf(i);
+    const int h = heights_.Height(i);
     if (pos.y() < y + h) break;
     y += h;
   }
@@ -465,7 +416,7 @@ QRect TRichEditEx::CharRect(int line, int column) const {
   int y = -topOffset_;
   for (int i = topLine_; i < line; ++i) {
     LayoutOf(i);
-    y += HeightOf(i);
+    y += heights_.Height(i);
     if (y >= viewport()->height()) return {};
   }
   const QTextLayout* layout = LayoutOf(line);
@@ -529,174 +480,4 @@ void TRichEditEx::AutoScrollStep() {
   QScrollBar* bar = verticalScrollBar();
   bar->setValue(bar->value() + autoScrollDirection_ * lineHeight_);
   SetSelectionCursor(HitAt(lastMousePos_).pos);
-}
-
-// ---- mouse and keys -------------------------------------------------------------
-
-void TRichEditEx::mousePressEvent(QMouseEvent* e) {
-  const QPoint pos = e->position().toPoint();
-  lastMousePos_ = pos;
-  if (e->button() != Qt::LeftButton) return;
-  holding_ = true;
-  pressedLink_ = LinkIndexAt(pos, &pressedLinkLine_);
-  const TextPos at = HitAt(pos).pos;
-  if ((e->modifiers() & Qt::ShiftModifier) == 0) selAnchor_ = at;
-  selCursor_ = at;
-  viewport()->update();
-}
-
-void TRichEditEx::mouseDoubleClickEvent(QMouseEvent* e) {
-  if (e->button() != Qt::LeftButton) return;
-  holding_ = true;
-  pressedLink_ = -1;
-  const Hit hit = HitAt(e->position().toPoint());
-  const QString text = store_.Text(hit.pos.line);
-  const int column = hit.charColumn >= 0 ? hit.charColumn : hit.pos.column;
-  QTextBoundaryFinder words(QTextBoundaryFinder::Word, text);
-  words.setPosition(column);
-  int begin = words.isAtBoundary() ? column : static_cast<int>(words.toPreviousBoundary());
-  words.setPosition(column);
-  int end = static_cast<int>(words.toNextBoundary());
-  if (begin < 0) begin = 0;
-  if (end < 0) end = static_cast<int>(text.size());
-  Select({hit.pos.line, begin}, {hit.pos.line, end});
-}
-
-void TRichEditEx::mouseMoveEvent(QMouseEvent* e) {
-  const QPoint pos = e->position().toPoint();
-  lastMousePos_ = pos;
-  if (holding_ && (e->buttons() & Qt::LeftButton) != 0) {
-    SetSelectionCursor(HitAt(pos).pos);
-    autoScrollDirection_ = pos.y() < 0 ? -1 : (pos.y() >= viewport()->height() ? 1 : 0);
-    if (autoScrollDirection_ != 0 && !autoScroll_.isActive()) autoScroll_.start();
-    if (autoScrollDirection_ == 0) autoScroll_.stop();
-    return;
-  }
-  int line = 0;
-  const bool overLink = e->buttons() == Qt::NoButton && LinkIndexAt(pos, &line) >= 0;
-  viewport()->setCursor(overLink ? Qt::PointingHandCursor : Qt::IBeamCursor);
-}
-
-void TRichEditEx::mouseReleaseEvent(QMouseEvent* e) {
-  if (e->button() != Qt::LeftButton) return;
-  autoScroll_.stop();
-  const int pressed = pressedLink_;
-  const int pressedLine = pressedLinkLine_;
-  pressedLink_ = -1;
-  ReleaseHold();
-  if (HasSelection()) {
-    // A drag that selected text is a selection, not a click.
-    QClipboard* clipboard = QApplication::clipboard();
-    if (clipboard->supportsSelection()) clipboard->setText(SelectedText(), QClipboard::Selection);
-    return;
-  }
-  if (pressed < 0) return;
-  int line = 0;
-  if (LinkIndexAt(e->position().toPoint(), &line) != pressed || line != pressedLine) return;
-  const std::string text = LinkText(line, pressed);
-  if (!text.empty()) Q_EMIT URLClick(text);
-}
-
-void TRichEditEx::keyPressEvent(QKeyEvent* e) {
-  QScrollBar* bar = verticalScrollBar();
-  const bool ctrl = (e->modifiers() & Qt::ControlModifier) != 0;
-  if (e->matches(QKeySequence::Copy)) {
-    Copy();
-  } else if (e->matches(QKeySequence::SelectAll)) {
-    SelectAll();
-  } else if (e->matches(QKeySequence::Find)) {
-    OpenFindBar();
-  } else if (e->key() == Qt::Key_PageUp) {
-    bar->triggerAction(QAbstractSlider::SliderPageStepSub);
-  } else if (e->key() == Qt::Key_PageDown) {
-    bar->triggerAction(QAbstractSlider::SliderPageStepAdd);
-  } else if (e->key() == Qt::Key_Up) {
-    bar->triggerAction(QAbstractSlider::SliderSingleStepSub);
-  } else if (e->key() == Qt::Key_Down) {
-    bar->triggerAction(QAbstractSlider::SliderSingleStepAdd);
-  } else if (e->key() == Qt::Key_Home && ctrl) {
-    ScrollToTop();
-  } else if (e->key() == Qt::Key_End && ctrl) {
-    ScrollToEnd();
-  } else if (e->key() == Qt::Key_Escape && findBar_->isVisible()) {
-    findBar_->Close();
-  } else {
-    QAbstractScrollArea::keyPressEvent(e);
-    return;
-  }
-  e->accept();
-}
-
-QMenu* TRichEditEx::BuildContextMenu() {
-  auto* menu = new QMenu(this);
-  menu->setAttribute(Qt::WA_DeleteOnClose);
-  QAction* copy = menu->addAction(QStringLiteral("コピー"), this, [this] { Copy(); });
-  copy->setShortcut(QKeySequence::Copy);
-  copy->setEnabled(HasSelection());
-  menu->addSeparator();
-  QAction* all = menu->addAction(QStringLiteral("すべて選択"), this, [this] { SelectAll(); });
-  all->setShortcut(QKeySequence::SelectAll);
-  all->setEnabled(LineCount() > 0);
-  return menu;
-}
-
-void TRichEditEx::contextMenuEvent(QContextMenuEvent* e) {
-  QMenu* menu = BuildContextMenu();
-  Q_EMIT MenuPopping(menu, e->globalPos());
-  menu->popup(e->globalPos());
-}
-
-// ---- find -----------------------------------------------------------------------------
-
-void TRichEditEx::OpenFindBar() {
-  findBar_->adjustSize();
-  const QRect vp = viewport()->geometry();
-  findBar_->move(vp.right() - findBar_->width() - 4, vp.top() + 4);
-  findBar_->Open();
-}
-
-bool TRichEditEx::Find(const QString& text, bool backward) {
-  const int n = LineCount();
-  const bool again = text == findText_ && match_.line >= 0;
-  TextPos from;
-  if (match_.line >= 0) {
-    // The same text goes on past the current match; a changed text (typed on)
-    // may still match where the last one did.
-    from = again && !backward ? TextPos{match_.line, match_.column + 1} : match_;
-  } else {
-    from = backward ? TextPos{std::min(n - 1, LineAtY(HeightAbove(topLine_) + viewport()->height())), INT_MAX}
-                    : TextPos{topLine_, 0};
-  }
-  findText_ = text;
-  match_ = {-1, 0};
-  if (text.isEmpty() || n == 0) {
-    viewport()->update();
-    return false;
-  }
-  for (int k = 0; k <= n; ++k) {
-    int line = 0;
-    int column = -1;
-    if (!backward) {
-      line = (from.line + k) % n;
-      column = store_.Find(line, text, k == 0 ? from.column : 0);
-    } else {
-      line = ((from.line - k) % n + n) % n;
-      const int before = k == 0 ? std::min(from.column, store_.Length(line) + 1) : store_.Length(line) + 1;
-      column = store_.FindBackward(line, text, before);
-    }
-    if (column >= 0) {
-      match_ = {line, column};
-      EnsureLineVisible(line);
-      viewport()->update();
-      return true;
-    }
-  }
-  viewport()->update();
-  return false;
-}
-
-void TRichEditEx::ClearFind() {
-  findText_.clear();
-  match_ = {-1, 0};
-  viewport()->update();
 }

@@ -26,6 +26,7 @@
 #include <utility>
 #include <vector>
 
+#include "chat/log_heights.h"
 #include "chat/log_store.h"
 
 class QMenu;
@@ -134,13 +135,6 @@ class TRichEditEx : public QAbstractScrollArea {
     int charColumn = -1;  // the character under the point, -1 over no text
   };
 
-  // Heights: a Fenwick tree of the lines' pixel heights (laid out or estimated).
-  int HeightOf(int line) const;
-  int64_t HeightAbove(int line) const;  // sum of the heights of lines before it
-  int64_t TotalHeight() const { return HeightAbove(LineCount()); }
-  int LineAtY(int64_t y) const;  // the line holding content y (clamped)
-  void SetHeight(int line, int height);
-  void PushHeight(int height);
   void RebuildHeights();
   int EstimateHeight(int line) const;
   int TextWidth() const;
@@ -167,8 +161,8 @@ class TRichEditEx : public QAbstractScrollArea {
   QMenu* BuildContextMenu();
 
   LogStore store_;
-  mutable std::vector<int32_t> tree_;  // 1-based Fenwick tree; tree_[0] unused
-  int lineHeight_ = 16;                // one text line in the current font
+  mutable LogHeights heights_;  // laid out or estimated, per line
+  int lineHeight_ = 16;         // one text line in the current font
   int averageCharWidth_ = 7;
   int layoutWidth_ = -1;  // width the heights were found for
   mutable QCache<int, QTextLayout> layouts_;
