@@ -24,8 +24,11 @@ TurfwingApplication::ErrorDisplay& CurrentErrorDisplay() {
 }  // namespace
 
 TurfwingApplication::TurfwingApplication(int& argc, char** argv) : QApplication(argc, argv) {
+  // The name is for the taskbar, the desktop entry and the settings; no display
+  // name, because Qt would add it to every caption the window system shows
+  // ("エラー — Turfwing") and the captions are fixed texts of their own.
   setApplicationName(QStringLiteral("Turfwing"));
-  setApplicationDisplayName(QStringLiteral("Turfwing"));
+  setDesktopFileName(QStringLiteral("turfwing"));
   installTranslations();
   InstallJapaneseFont(*this);
 }

@@ -2,6 +2,7 @@
 
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -66,9 +67,15 @@ TFormPassword::TFormPassword(QWidget* parent) : QDialog(parent) {
   setTabOrder(EditPassword, ButtonOk);
   setTabOrder(ButtonOk, ButtonCancel);
 
-  // toggled rather than clicked: arrow keys move between the two choices too.
+  // toggled rather than clicked: however the second choice is made, it leads
+  // on to the password. The arrow keys are handled here (eventFilter), since
+  // Qt would move the focus back to the button after the handler moved it on.
   connect(RadioPass, &QRadioButton::toggled, this, &TFormPassword::ApplyRule);
-  connect(RadioPass2, &QRadioButton::clicked, this, &TFormPassword::RadioPass2Click);
+  connect(RadioPass2, &QRadioButton::toggled, this, [this](bool checked) {
+    if (checked) RadioPass2Click();
+  });
+  RadioPass->installEventFilter(this);
+  RadioPass2->installEventFilter(this);
   connect(EditPassword, &QLineEdit::textChanged, this, &TFormPassword::ApplyRule);
   connect(ButtonOk, &QPushButton::clicked, this, &TFormPassword::ButtonOkClick);
   connect(ButtonCancel, &QPushButton::clicked, this, &QDialog::reject);
@@ -92,6 +99,21 @@ bool TFormPassword::PasswordExecute(std::string& password) {
 void TFormPassword::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
   RadioPass->setFocus(Qt::OtherFocusReason);
+}
+
+bool TFormPassword::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::KeyPress && (watched == RadioPass || watched == RadioPass2)) {
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    const bool forward = key == Qt::Key_Down || key == Qt::Key_Right;
+    const bool back = key == Qt::Key_Up || key == Qt::Key_Left;
+    if (forward || back) {
+      QRadioButton* choice = forward ? RadioPass2 : RadioPass;
+      choice->setFocus(Qt::TabFocusReason);
+      choice->setChecked(true);  // the second choice then focuses the password
+      return true;
+    }
+  }
+  return QDialog::eventFilter(watched, event);
 }
 
 void TFormPassword::ApplyRule() {

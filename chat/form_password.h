@@ -26,6 +26,7 @@ class TFormPassword final : public QDialog {
 
  protected:
   void showEvent(QShowEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void ApplyRule();

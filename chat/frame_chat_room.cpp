@@ -304,5 +304,6 @@ void TFrameChatRoom::EditLogURLClick(const std::string& urlText) {
       return;
     }
   }
-  if (const auto address = WebAddressToOpen(urlText)) Platform::current().openUrl(QString::fromLatin1(*address));
+  // A link without a scheme names a member; when nobody here has that name it
+  // does nothing ("www.example.com" is not opened either).
 }

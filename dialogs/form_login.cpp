@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "dialogs/dialog_frame.h"
 #include "dialogs/entry_checks.h"
@@ -30,7 +31,8 @@ TFormLogin::TFormLogin(QWidget* parent) : QDialog(parent) {
   labelName->setObjectName(QStringLiteral("LabelName"));
   EditID = new QLineEdit(this);
   EditID->setObjectName(QStringLiteral("EditID"));
-  EditID->setValidator(new Cp932Validator(kIdBytes, EditID));
+  idValidator_ = new Cp932Validator(kIdBytes, EditID);
+  EditID->setValidator(idValidator_);
   EditID->setFixedWidth(121);
 
   auto* label1 = new QLabel(QStringLiteral("パスワード"), this);
@@ -98,7 +100,7 @@ TFormLogin::TFormLogin(QWidget* parent) : QDialog(parent) {
   setTabOrder(ButtonOk, ButtonCancel);
   setTabOrder(ButtonCancel, ButtonNew);
 
-  connect(EditID, &QLineEdit::textChanged, this, &TFormLogin::UpdateOkState);
+  connect(EditID, &QLineEdit::textChanged, this, &TFormLogin::IdTextChanged);
   connect(EditPassword, &QLineEdit::textChanged, this, &TFormLogin::UpdateOkState);
   connect(ButtonOk, &QPushButton::clicked, this, &TFormLogin::ButtonOkClick);
   connect(ButtonCancel, &QPushButton::clicked, this, &QDialog::reject);
@@ -112,11 +114,13 @@ bool TFormLogin::Execute(int32_t& userId, std::string& password, const std::stri
   // Already open (a nested event loop asked again): the running call owns the
   // fields; refuse rather than reset them under the user.
   if (isVisible()) return false;
-  // An ID longer than the field could not be shortened by the user once shown
-  // (every shorter text would still be too long for the field): treat it like an
-  // unset ID. A stored password is cut to the field's width at a character edge.
+  // A stored ID is shown whole, however long: the 8-digit limit is for typing.
+  // The field then holds a longer text than the limit allows, so the limit
+  // follows the text down as the user shortens it (IdTextChanged). A stored
+  // password is cut to the field's width at a character edge.
   const QString idText = userId > 0 ? QString::number(userId) : QString();
-  EditID->setText(idText.size() <= kIdBytes ? idText : QString());
+  idValidator_->setMaxBytes(std::max(kIdBytes, static_cast<int>(idText.size())));
+  EditID->setText(idText);
   EditPassword->setText(ToQString(cp932::CutToBytes(password, kPasswordBytes)));
   registrationAddress_ = registrationAddress;
   UpdateOkState();
@@ -130,6 +134,12 @@ bool TFormLogin::Execute(int32_t& userId, std::string& password, const std::stri
 void TFormLogin::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
   EditID->setFocus(Qt::OtherFocusReason);
+}
+
+void TFormLogin::IdTextChanged() {
+  const int bytes = static_cast<int>(ToCp932Lossy(EditID->text()).size());
+  if (bytes < idValidator_->maxBytes()) idValidator_->setMaxBytes(std::max(kIdBytes, bytes));
+  UpdateOkState();
 }
 
 void TFormLogin::UpdateOkState() {

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 
+class Cp932Validator;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -26,11 +27,13 @@ class TFormLogin final : public QDialog {
   void showEvent(QShowEvent* event) override;
 
  private:
+  void IdTextChanged();
   void UpdateOkState();
   void ButtonOkClick();
   void ButtonNewClick();
 
   QLineEdit* EditID;
+  Cp932Validator* idValidator_;
   QLineEdit* EditPassword;
   QPushButton* ButtonOk;
   QPushButton* ButtonCancel;

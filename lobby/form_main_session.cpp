@@ -104,6 +104,13 @@ void TFormMain::Socket1Error() {
 void TFormMain::Socket1Write() { TraceLine("write"); }
 
 void TFormMain::Socket1Read() {
+  // Reads are queued: one may come after the disconnect handling ran, while the
+  // socket still holds what the server sent before its close. That connection
+  // is over; what it left is dropped unread.
+  if (!socketActive_) {
+    if (Socket1->isOpen()) Socket1->readAll();
+    return;
+  }
   const QByteArray bytes = Socket1->readAll();
   if (bytes.isEmpty()) return;
   if (frameLoop_.feed(reinterpret_cast<const uint8_t*>(bytes.constData()), static_cast<int>(bytes.size())) ==

@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QMessageBox>
+#include <QPointer>
 #include <QProcess>
 #include <QSoundEffect>
 #include <QUrl>
@@ -17,11 +18,19 @@
 
 namespace {
 
+// A box belongs to the window that asked for it and lives on the heap: a server
+// message handled in the box's nested loop may destroy that window (a chat tab
+// and its formation window when the room is left, every tab on a disconnect),
+// and Qt then deletes the box with it and ends its loop. A box on the stack
+// would be freed twice. NoButton tells the caller that the owner is gone.
 QMessageBox::StandardButton ShowBox(QWidget* parent, QMessageBox::Icon icon, const QString& caption,
                                     const QString& text, QMessageBox::StandardButtons buttons) {
-  QMessageBox box(icon, caption, text, buttons, parent);
-  box.setTextFormat(Qt::PlainText);  // server text is never markup
-  return static_cast<QMessageBox::StandardButton>(box.exec());
+  QPointer<QMessageBox> box = new QMessageBox(icon, caption, text, buttons, parent);
+  box->setTextFormat(Qt::PlainText);  // server text is never markup
+  const int answer = box->exec();
+  if (box.isNull()) return QMessageBox::NoButton;
+  delete box.data();
+  return static_cast<QMessageBox::StandardButton>(answer);
 }
 
 class QtPlatform final : public Platform {
@@ -83,12 +92,17 @@ class QtPlatform final : public Platform {
 
   QString openFileName(QWidget* parent, const QString& caption, const QString& directory, const QString& filter,
                        const QString& defaultSuffix) override {
-    QFileDialog dialog(parent, caption, directory, filter);
-    dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.setDefaultSuffix(defaultSuffix);
-    dialog.setOption(QFileDialog::ReadOnly, false);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
-    return QDir::toNativeSeparators(dialog.selectedFiles().first());
+    // On the heap for the same reason as the boxes.
+    QPointer<QFileDialog> dialog = new QFileDialog(parent, caption, directory, filter);
+    dialog->setFileMode(QFileDialog::ExistingFile);
+    dialog->setDefaultSuffix(defaultSuffix);
+    dialog->setOption(QFileDialog::ReadOnly, false);
+    const int result = dialog->exec();
+    if (dialog.isNull()) return {};
+    const QStringList chosen = dialog->selectedFiles();
+    delete dialog.data();
+    if (result != QDialog::Accepted || chosen.isEmpty()) return {};
+    return QDir::toNativeSeparators(chosen.first());
   }
 
   void alert(QWidget* window) override {
@@ -107,10 +121,11 @@ Platform*& Installed() {
 
 }  // namespace
 
-Platform& Platform::current() {
-  if (Installed() != nullptr) return *Installed();
+Platform& Platform::real() {
   static QtPlatform real;
   return real;
 }
+
+Platform& Platform::current() { return Installed() != nullptr ? *Installed() : real(); }
 
 void Platform::install(Platform* p) { Installed() = p; }

@@ -16,6 +16,10 @@ class Platform {
  public:
   virtual ~Platform() = default;
 
+  // The boxes belong to parent: when a message handled in their nested loop
+  // destroys parent, they close with it (a question then answers No). A caller
+  // that goes on after a box checks that its own window still exists.
+
   // Modal box with the caption "エラー", the error icon and an OK button.
   virtual void errorBox(QWidget* parent, const QString& text) = 0;
   // Modal box with the information icon and an OK button.
@@ -42,6 +46,8 @@ class Platform {
 
   // The installed implementation (the real one unless a test installed another).
   static Platform& current();
+  // The implementation that reaches the real world, whatever is installed.
+  static Platform& real();
   // Installs p (not owned); nullptr goes back to the real implementation.
   static void install(Platform* p);
 };

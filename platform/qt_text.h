@@ -23,6 +23,7 @@ class Cp932Validator final : public QValidator {
   Cp932Validator(int maxBytes, QObject* parent = nullptr) : QValidator(parent), maxBytes_(maxBytes) {}
   State validate(QString& input, int& pos) const override;
   int maxBytes() const { return maxBytes_; }
+  void setMaxBytes(int maxBytes) { maxBytes_ = maxBytes; }
 
  private:
   int maxBytes_;

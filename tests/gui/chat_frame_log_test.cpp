@@ -68,9 +68,10 @@ TEST_F(ChatFrameLogTest, LeftClickOnAWebLinkOpensIt) {
   Click(Qt::LeftButton, PointOf(0, 25));
   EXPECT_EQ(platform.openedUrls, QStringList{QStringLiteral("http://a.jp/x?q=1")});
 
+  // Without "://" a link names a member, never a page: nobody here is www.b.jp.
   frame.AddLog("", "", "www.b.jp", Black);
   Click(Qt::LeftButton, PointOf(1, 2));
-  EXPECT_EQ(platform.openedUrls.value(1), QStringLiteral("http://www.b.jp"));
+  EXPECT_EQ(platform.openedUrls.size(), 1) << platform.openedUrls.join(u' ').toStdString();
 }
 
 TEST_F(ChatFrameLogTest, RightButtonMovesAndPlainTextOpenNothing) {
@@ -128,12 +129,12 @@ TEST_F(ChatFrameLogTest, AMemberNameLinkSelectsTheMemberAndPopsTheTwoItemMenu) {
   EXPECT_TRUE(WaitUntil([&] { return frame.PopupMenuUser2()->isVisible(); }));
   frame.PopupMenuUser2()->hide();
 
-  // A www link that names nobody opens as a web page.
+  // A www link that names nobody does nothing at all.
   popped = nullptr;
   frame.AddLog("", "", "www.jiro", Black);
   Click(Qt::LeftButton, PointOf(1, 2));
   EXPECT_EQ(popped, nullptr);
-  EXPECT_EQ(platform.openedUrls, QStringList{QStringLiteral("http://www.jiro")});
+  EXPECT_TRUE(platform.openedUrls.isEmpty()) << platform.openedUrls.join(u' ').toStdString();
 }
 
 TEST_F(ChatFrameLogTest, FollowsNewLinesOnlyWhileAtTheEnd) {

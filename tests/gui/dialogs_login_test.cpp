@@ -170,13 +170,31 @@ TEST_F(LoginDialogTest, FieldsRefuseBytesBeyondTheirWidth) {
   });
 }
 
-TEST_F(LoginDialogTest, StoredValuesTooWideForTheFieldsAreNotForcedIn) {
-  id = 123456789;                 // nine digits: more than the field takes
+// A member whose stored ID is longer than the 8 digits that can be typed still
+// sees it whole and can log in with it; the typing limit is never raised.
+TEST_F(LoginDialogTest, StoredIdLongerThanTheTypingLimitIsShownWhole) {
+  id = 1234567890;
   password = "ABCDEFGHIJKLMNOP";  // sixteen bytes into twelve
-  Run([&] {
-    EXPECT_EQ(editId()->text(), QString());
+  EXPECT_TRUE(Run([&] {
+    EXPECT_EQ(editId()->text(), QStringLiteral("1234567890"));
     EXPECT_EQ(editPassword()->text(), QStringLiteral("ABCDEFGHIJKL"));
-  });
+    editId()->end(false);
+    TypeText(editId(), QStringLiteral("1"));
+    EXPECT_EQ(editId()->text(), QStringLiteral("1234567890")) << "no digit beyond the stored ones";
+    QTest::keyClick(editId(), Qt::Key_Backspace);
+    EXPECT_EQ(editId()->text(), QStringLiteral("123456789")) << "the long ID can be shortened";
+    TypeText(editId(), QStringLiteral("7"));
+    EXPECT_EQ(editId()->text(), QStringLiteral("123456789")) << "nor grown back once shortened";
+    QTest::mouseClick(button("ButtonOk"), Qt::LeftButton);
+  }));
+  EXPECT_EQ(id, 123456789);
+  // The next opening shows the new stored ID whole; typing anew keeps 8 digits.
+  EXPECT_FALSE(Run([&] {
+    EXPECT_EQ(editId()->text(), QStringLiteral("123456789"));
+    editId()->selectAll();
+    TypeText(editId(), QStringLiteral("9876543210"));
+    EXPECT_EQ(editId()->text(), QStringLiteral("98765432"));
+  }));
 }
 
 TEST_F(LoginDialogTest, TabOrderRunsThroughFieldsButtonsAndPanel) {

@@ -68,6 +68,31 @@ TEST_F(DeliveryTest, ServerGoneAtEveryOffsetLeavesAnIdleUsableWindow) {
   EXPECT_TRUE(UsableAfterwards());
 }
 
+// The server's last frames and its close in one segment: whatever the window
+// has not read when it handles the close belongs to a dead connection, and
+// nothing of it may show afterwards (a tab of a room entered while idle).
+TEST_F(DeliveryTest, FramesArrivingWithTheCloseAreNeverReadAfterIt) {
+  GmAEnterRoom::Info entered;
+  entered.room = 12;
+  GmTalk::Info talk;
+  talk.room = 12;
+  CopyText(talk.text, "after-the-end");
+  QByteArray tail;
+  for (int i = 0; i < 20; ++i) tail += FrameOf<GmAEnterRoom>(entered) + FrameOf<GmTalk>(talk);
+  for (int round = 0; round < 20; ++round) {
+    ASSERT_TRUE(ConnectClient());
+    ASSERT_TRUE(Deliver(LoginSession()));
+    server.sendAndClose(tail);
+    // Every other round the socket itself takes in the bytes and the end before
+    // the loop runs the queued read, as when both are handled in one pass.
+    if (round % 2 == 1) form.Socket1->waitForDisconnected(2000);
+    ASSERT_TRUE(WaitUntil([&] { return !form.IsConnected(); })) << round;
+    WaitUntil([] { return false; }, 20);  // any read still queued runs now
+    ASSERT_EQ(form.PageControl1->count(), 0) << "round " << round << ":\n" << View().toStdString();
+  }
+  EXPECT_TRUE(UsableAfterwards());
+}
+
 TEST_F(DeliveryTest, ClientClosingMidFrameNeverDispatchesTheRest) {
   // The first bytes of a talk frame, then a close by the client. Had the window
   // kept the half frame, the next connection's session would be read as its

@@ -9,7 +9,15 @@
 
 namespace {
 
-using HostileContentTest = HostileServerTest;
+// Each case runs twice: with the recording platform's boxes, and with real
+// message boxes whose nested loops go on reading while they are open.
+class HostileContentTest : public HostileServerTest, public ::testing::WithParamInterface<bool> {
+ protected:
+  void SetUp() override {
+    HostileServerTest::SetUp();
+    platform.realBoxes = GetParam();
+  }
+};
 
 QByteArray RawFrame(uint16_t length, uint8_t type, const QByteArray& payload) {
   QByteArray f;
@@ -48,7 +56,7 @@ std::string SlotsOf(const TeamFormation& f) {
   return out;
 }
 
-TEST_F(HostileContentTest, LengthsOutsideTheFrameRangeCloseTheConnectionQuietly) {
+TEST_P(HostileContentTest, LengthsOutsideTheFrameRangeCloseTheConnectionQuietly) {
   for (uint16_t length : {0, 1, 2, 1025, 4096, 0xFFFF}) {
     ASSERT_TRUE(ConnectClient());
     ASSERT_TRUE(Deliver(LoginSession()));
@@ -61,7 +69,7 @@ TEST_F(HostileContentTest, LengthsOutsideTheFrameRangeCloseTheConnectionQuietly)
   EXPECT_TRUE(UsableAfterwards());
 }
 
-TEST_F(HostileContentTest, OversizedAndMalformedFramesAreSkippedAndTheStreamGoesOn) {
+TEST_P(HostileContentTest, OversizedAndMalformedFramesAreSkippedAndTheStreamGoesOn) {
   const QString golden = GoldenView();
   ASSERT_TRUE(ConnectClient());
   ASSERT_TRUE(Deliver(LoginSession()));
@@ -86,7 +94,7 @@ TEST_F(HostileContentTest, OversizedAndMalformedFramesAreSkippedAndTheStreamGoes
   EXPECT_EQ(view, golden);
 }
 
-TEST_F(HostileContentTest, MessagesForRoomsStadiumsAndMembersThatDoNotExistChangeNothing) {
+TEST_P(HostileContentTest, MessagesForRoomsStadiumsAndMembersThatDoNotExistChangeNothing) {
   const QString golden = GoldenView();
   ASSERT_TRUE(ConnectClient());
   ASSERT_TRUE(Deliver(LoginSession()));
@@ -167,7 +175,7 @@ TEST_F(HostileContentTest, MessagesForRoomsStadiumsAndMembersThatDoNotExistChang
   EXPECT_TRUE(UsableAfterwards());
 }
 
-TEST_F(HostileContentTest, FormationSlotsOutsideTheBoardAreIgnored) {
+TEST_P(HostileContentTest, FormationSlotsOutsideTheBoardAreIgnored) {
   ASSERT_TRUE(ConnectClient());
   ASSERT_TRUE(Deliver(LoginSession()));
   TChatSheet* lobby = form.chatTabs()->ChatTabOf(kLobby);
@@ -226,7 +234,7 @@ const char* const kHostileTexts[] = {
     "\xff\x80\xa0\xfd X \x82\x20 Y \x81",
 };
 
-TEST_F(HostileContentTest, HostileTextsStayPlainTextEverywhere) {
+TEST_P(HostileContentTest, HostileTextsStayPlainTextEverywhere) {
   ASSERT_TRUE(ConnectClient());
   ASSERT_TRUE(Deliver(LoginSession()));
   TChatSheet* lobby = form.chatTabs()->ChatTabOf(kLobby);
@@ -303,5 +311,9 @@ TEST_F(HostileContentTest, HostileTextsStayPlainTextEverywhere) {
   EXPECT_TRUE(log->PlainText().contains(QStringLiteral(" Y ")));
   EXPECT_TRUE(UsableAfterwards());
 }
+
+INSTANTIATE_TEST_SUITE_P(Boxes, HostileContentTest, ::testing::Bool(), [](const ::testing::TestParamInfo<bool>& info) {
+  return std::string(info.param ? "RealBoxes" : "RecordedBoxes");
+});
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include <QAbstractItemModel>
 #include <QApplication>
 #include <QDialog>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTcpSocket>
@@ -51,10 +52,14 @@ class HostileServerTest : public ::testing::Test {
     form.settings().ChatTime = false;
     QObject::connect(form.Socket1, &QTcpSocket::readyRead, [this] { ++reads_; });
     // Whatever a hostile session opens as a real dialog (the update notice, say)
-    // is closed again, so no test waits on a modal loop.
+    // is closed again, so no test waits on a modal loop. Real message boxes are
+    // left to the platform, which answers them after the test's hook.
     modalCloser_.setInterval(0);
-    QObject::connect(&modalCloser_, &QTimer::timeout, [] {
-      if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) dialog->reject();
+    QObject::connect(&modalCloser_, &QTimer::timeout, [this] {
+      auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+      if (dialog == nullptr || !closeDialogs) return;
+      if (platform.realBoxes && qobject_cast<QMessageBox*>(dialog) != nullptr) return;
+      dialog->reject();
     });
     modalCloser_.start();
   }
@@ -247,6 +252,7 @@ class HostileServerTest : public ::testing::Test {
 
   QTemporaryDir dir;
   RecordingPlatform platform;
+  bool closeDialogs = true;  // the closer above
   ScriptedServer server;
   TFormMain form{(dir.path() + QStringLiteral("/access.ini")).toStdString(),
                  (dir.path() + QStringLiteral("/turfwing.INI")).toStdString()};

@@ -8,6 +8,11 @@
 //
 // duringBox runs inside each modal call, where the real box would run its
 // nested event loop, so tests can deliver events while a box is "open".
+//
+// With realBoxes set, every box is also a real QMessageBox of the real
+// platform, with its own nested loop: duringBox then runs inside that loop once
+// the box is on screen, and the box is answered afterwards (yesNoAnswers, or OK)
+// unless it closed with its owner, which the record then says.
 
 #include <QString>
 #include <QStringList>
@@ -23,6 +28,7 @@ class RecordingPlatform final : public Platform {
     enum Kind { Error, Information, Question } kind;
     QString caption;
     QString text;
+    bool closedWithOwner = false;  // real boxes only: the owner was destroyed under it
   };
   struct Start {
     QString program;
@@ -36,6 +42,10 @@ class RecordingPlatform final : public Platform {
   std::vector<Box> boxes;
   std::deque<bool> yesNoAnswers;  // empty: No
   std::function<void()> duringBox;
+  bool realBoxes = false;
+  // Real boxes: pressed only once this holds (after 5 s in any case, so a test
+  // that waits for an owner that never goes fails instead of hanging).
+  std::function<bool()> answerWhen;
   QStringList openedUrls;
   std::vector<Start> starts;
   bool startResult = true;
@@ -67,4 +77,6 @@ class RecordingPlatform final : public Platform {
 
  private:
   void runDuringBox();
+  // Shows the box for real (realBoxes) and answers it; returns its answer.
+  bool showReal(QWidget* parent, Box::Kind kind, bool answer);
 };

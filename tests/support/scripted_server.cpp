@@ -2,6 +2,12 @@
 
 #include <QHostAddress>
 
+#ifdef __linux__
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/socket.h>
+#endif
+
 #include "wait.h"
 
 ScriptedServer::ScriptedServer() {
@@ -58,6 +64,30 @@ void ScriptedServer::sendRaw(const QByteArray& bytes) {
   if (client == nullptr) return;
   client->write(bytes);
   client->flush();
+}
+
+void ScriptedServer::sendAndClose(const QByteArray& bytes) {
+  QTcpSocket* client = client_;
+  if (client == nullptr) return;
+  client->flush();
+#ifdef __linux__
+  // Corked, the data and the FIN leave as one segment when the cork is pulled.
+  const int fd = static_cast<int>(client->socketDescriptor());
+  int on = 1;
+  setsockopt(fd, IPPROTO_TCP, TCP_CORK, &on, sizeof on);
+  for (qsizetype at = 0; at < bytes.size();) {
+    const ssize_t n = ::send(fd, bytes.constData() + at, static_cast<size_t>(bytes.size() - at), MSG_NOSIGNAL);
+    if (n <= 0) break;
+    at += n;
+  }
+  ::shutdown(fd, SHUT_WR);
+  int off = 0;
+  setsockopt(fd, IPPROTO_TCP, TCP_CORK, &off, sizeof off);
+#else
+  client->write(bytes);
+  client->flush();
+  client->disconnectFromHost();
+#endif
 }
 
 void ScriptedServer::dropClient() {

@@ -60,6 +60,9 @@ class ScriptedServer : public QObject {
   void sendRaw(const QByteArray& bytes);
   // Closes the client's connection from the server side.
   void dropClient();
+  // Sends bytes and the close together, in one TCP segment where the system
+  // allows it: the client finds its last frames and the end in the same read.
+  void sendAndClose(const QByteArray& bytes);
 
  private:
   void onNewConnection();

@@ -1,0 +1,284 @@
+#pragma once
+// Tests against a real X server (scripts/test starts one): what the window
+// system holds for the program's windows is read back from the server itself,
+// not from Qt, and input arrives as X events through the server.
+
+#include <gtest/gtest.h>
+#include <xcb/xcb.h>
+#include <xcb/xtest.h>
+
+#include <QGuiApplication>
+#include <QWidget>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "wait.h"
+
+class X11Connection {
+ public:
+  X11Connection() : c_(xcb_connect(nullptr, nullptr)) {}
+  ~X11Connection() { xcb_disconnect(c_); }
+  X11Connection(const X11Connection&) = delete;
+  X11Connection& operator=(const X11Connection&) = delete;
+
+  bool ok() const { return xcb_connection_has_error(c_) == 0; }
+
+  // The bytes of a window property as the server holds them; empty when unset.
+  std::string Property(xcb_window_t window, const char* name) {
+    const xcb_atom_t atom = Atom(name);
+    xcb_get_property_reply_t* reply =
+        xcb_get_property_reply(c_, xcb_get_property(c_, 0, window, atom, XCB_GET_PROPERTY_TYPE_ANY, 0, 4096), nullptr);
+    if (reply == nullptr) return {};
+    std::string value(static_cast<const char*>(xcb_get_property_value(reply)),
+                      static_cast<size_t>(xcb_get_property_value_length(reply)));
+    free(reply);
+    return value;
+  }
+
+  // The window that has the keyboard focus.
+  xcb_window_t Focus() {
+    xcb_get_input_focus_reply_t* reply = xcb_get_input_focus_reply(c_, xcb_get_input_focus(c_), nullptr);
+    const xcb_window_t window = reply != nullptr ? reply->focus : XCB_NONE;
+    free(reply);
+    return window;
+  }
+
+  // The caption the window system shows for a top-level window (UTF-8).
+  std::string Title(const QWidget* w) {
+    return Property(static_cast<xcb_window_t>(w->window()->winId()), "_NET_WM_NAME");
+  }
+
+  // A key pressed and released through the server (XTEST), as from a keyboard:
+  // it goes to whichever window has the input focus.
+  void Key(xcb_keycode_t code, bool shift = false, bool alt = false) {
+    const xcb_window_t none = XCB_NONE;
+    if (kShift == 0) kShift = Code(0xffe1);
+    if (kAlt == 0) kAlt = Code(0xffe9);
+    if (shift) xcb_test_fake_input(c_, XCB_KEY_PRESS, kShift, XCB_CURRENT_TIME, none, 0, 0, 0);
+    if (alt) xcb_test_fake_input(c_, XCB_KEY_PRESS, kAlt, XCB_CURRENT_TIME, none, 0, 0, 0);
+    xcb_test_fake_input(c_, XCB_KEY_PRESS, code, XCB_CURRENT_TIME, none, 0, 0, 0);
+    xcb_test_fake_input(c_, XCB_KEY_RELEASE, code, XCB_CURRENT_TIME, none, 0, 0, 0);
+    if (alt) xcb_test_fake_input(c_, XCB_KEY_RELEASE, kAlt, XCB_CURRENT_TIME, none, 0, 0, 0);
+    if (shift) xcb_test_fake_input(c_, XCB_KEY_RELEASE, kShift, XCB_CURRENT_TIME, none, 0, 0, 0);
+    xcb_flush(c_);
+  }
+  // The keycode whose first level is this keysym; 0 when none has it.
+  xcb_keycode_t Code(uint32_t keysym) {
+    const xcb_setup_t* setup = xcb_get_setup(c_);
+    const int count = setup->max_keycode - setup->min_keycode + 1;
+    xcb_get_keyboard_mapping_reply_t* map = xcb_get_keyboard_mapping_reply(
+        c_, xcb_get_keyboard_mapping(c_, setup->min_keycode, static_cast<uint8_t>(count)), nullptr);
+    if (map == nullptr) return 0;
+    const xcb_keysym_t* syms = xcb_get_keyboard_mapping_keysyms(map);
+    xcb_keycode_t found = 0;
+    for (int i = 0; i < count && found == 0; ++i) {
+      if (syms[i * map->keysyms_per_keycode] == keysym) found = static_cast<xcb_keycode_t>(setup->min_keycode + i);
+    }
+    free(map);
+    return found;
+  }
+  // Presses a key by keysym (X11/keysymdef.h values: 0xff09 Tab, 0xff0d Return,
+  // 0xff1b Escape, 0xff54 Down, 0xff52 Up, or a lower-case letter or digit).
+  void Press(uint32_t keysym, bool shift = false, bool alt = false) { Key(Code(keysym), shift, alt); }
+  // Keeps a key (a modifier) down while f presses others.
+  template <class F>
+  void Hold(xcb_keycode_t code, F&& f) {
+    xcb_test_fake_input(c_, XCB_KEY_PRESS, code, XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
+    f();
+    xcb_test_fake_input(c_, XCB_KEY_RELEASE, code, XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
+    xcb_flush(c_);
+  }
+  // Types ASCII letters and digits.
+  void Type(const char* text) {
+    for (const char* p = text; *p != '\0'; ++p) {
+      const bool upper = *p >= 'A' && *p <= 'Z';
+      Press(static_cast<uint32_t>(upper ? *p - 'A' + 'a' : *p), upper);
+    }
+  }
+
+ private:
+  xcb_atom_t Atom(const char* name) {
+    xcb_intern_atom_reply_t* reply =
+        xcb_intern_atom_reply(c_, xcb_intern_atom(c_, 0, static_cast<uint16_t>(strlen(name)), name), nullptr);
+    const xcb_atom_t atom = reply != nullptr ? reply->atom : XCB_ATOM_NONE;
+    free(reply);
+    return atom;
+  }
+
+  xcb_connection_t* c_;
+  xcb_keycode_t kShift = 0;
+  xcb_keycode_t kAlt = 0;
+};
+
+// Skips a test that needs the X server when the suite runs without one.
+#define REQUIRE_X11()                                                                        \
+  do {                                                                                       \
+    if (QGuiApplication::platformName() != QStringLiteral("xcb"))                            \
+      GTEST_SKIP() << "needs an X server (DISPLAY); scripts/test starts one for this suite"; \
+  } while (false)
+
+#include <QApplication>
+#include <QDeadlineTimer>
+#include <QDialog>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <atomic>
+#include <chrono>
+#include <functional>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "lobby/form_main.h"
+#include "platform/cp932.h"
+#include "recording_platform.h"
+#include "scripted_server.h"
+
+// A real main window on the X server against a scripted lobby server.
+class X11ClientTest : public ::testing::Test {
+ public:
+  static constexpr int16_t kClientId = 77;
+
+ protected:
+  void SetUp() override {
+    REQUIRE_X11();
+    ASSERT_TRUE(x.ok());
+    form.setAutoConnectPending(false);
+    form.settings().Access.IP = "127.0.0.1";
+    form.settings().Access.Port = server.port();
+    form.settings().UserID = 1234;
+    form.settings().Password = "PASS1";
+  }
+
+  // Shown, and holding the input focus of the X server.
+  ::testing::AssertionResult ShowForm() {
+    form.show();
+    form.activateWindow();
+    if (!WaitUntil([&] { return QApplication::activeWindow() == &form; }))
+      return ::testing::AssertionFailure() << "the main window never became active";
+    return ::testing::AssertionSuccess();
+  }
+  // Connected and past the handshake, with the login answered.
+  ::testing::AssertionResult LogIn() {
+    form.Connect();
+    if (!server.waitForFrames(1)) return ::testing::AssertionFailure() << "no GmReady";
+    Answer();
+    return ::testing::AssertionSuccess();
+  }
+  // Answers GmReady and then GmConnect as a lobby server does.
+  void Answer() {
+    GmAReady::Info ready;
+    ready.clientId = kClientId;
+    server.send<GmAReady>(ready);
+    server.waitForFrames(2);
+    GmAConnect::Info login;
+    CopyText(login.PlayerName, "Player1");
+    server.send<GmAConnect>(login);
+  }
+  // The last frame of type M the client sent, decoded; false when none.
+  template <class M>
+  bool LastSent(typename M::Info& info) const {
+    for (size_t i = server.frames().size(); i-- > 0;) {
+      if (server.decodeFrame<M>(i, info)) return true;
+    }
+    return false;
+  }
+  // Waits until the caption the window system shows for w is utf8.
+  ::testing::AssertionResult Shows(const QWidget* w, const char* utf8) {
+    WaitUntil([&] { return x.Title(w) == utf8; }, 3000);
+    const std::string title = x.Title(w);
+    if (title == utf8) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "the window system shows \"" << title << "\", not \"" << utf8 << "\"";
+  }
+
+  // A person at the keyboard: the script runs on a thread of its own, with its
+  // own connection to the X server, while this thread runs the program's loops
+  // (a modal dialog's among them). Returns the script's complaints.
+  class User {
+   public:
+    // Waits until the window with this object name is the active one, and the
+    // X server sends the keyboard to it (the program's request for the focus
+    // and this user's keys travel on different connections).
+    bool WaitFor(const char* objectName, int timeoutMs = 5000) {
+      const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+      while (std::chrono::steady_clock::now() < end) {
+        xcb_window_t window = XCB_NONE;
+        {
+          std::lock_guard<std::mutex> lock(mutex_);
+          if (active_ == objectName) window = activeId_;
+        }
+        if (window != XCB_NONE && x.Focus() == window) {
+          // A person reads a dialog before typing into it; keys sent within
+          // microseconds of its focus can reach it before the toolkit has set
+          // up its focus widget.
+          std::this_thread::sleep_for(std::chrono::milliseconds(150));
+          return true;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+      }
+      Complain(std::string(objectName) + " never became the active window");
+      return false;
+    }
+    void Complain(const std::string& what) {
+      std::lock_guard<std::mutex> lock(mutex_);
+      complaints_.push_back(what);
+    }
+    X11Connection x;
+
+   private:
+    friend class X11ClientTest;
+    std::mutex mutex_;
+    std::string active_;
+    xcb_window_t activeId_ = XCB_NONE;
+    std::vector<std::string> complaints_;
+  };
+
+  ::testing::AssertionResult RunAsUser(const std::function<void(User&)>& script) {
+    User user;
+    std::atomic<bool> done{false};
+    // What the user sees: the active window, published every few milliseconds
+    // from whichever loop runs. A dialog still open two seconds after the
+    // script's last key is closed, so the test fails instead of waiting in its
+    // loop (the keys themselves take a moment to arrive).
+    QDeadlineTimer grace(QDeadlineTimer::Forever);
+    QTimer watch;
+    watch.setInterval(5);
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+      QWidget* active = QApplication::activeWindow();
+      {
+        std::lock_guard<std::mutex> lock(user.mutex_);
+        user.active_ = active != nullptr ? active->objectName().toStdString() : std::string();
+        user.activeId_ = active != nullptr ? static_cast<xcb_window_t>(active->winId()) : XCB_NONE;
+      }
+      if (!done) return;
+      if (grace.isForever()) grace.setRemainingTime(2000);
+      if (!grace.hasExpired()) return;
+      if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+        user.complaints_.push_back(dialog->objectName().toStdString() + " was left open");
+        dialog->reject();
+      }
+    });
+    watch.start();
+    std::thread person([&] {
+      script(user);
+      user.x.Focus();  // a round trip: the server has taken every key
+      done = true;
+    });
+    WaitUntil([&] { return done.load() && QApplication::activeModalWidget() == nullptr; }, 30000);
+    person.join();
+    // Let the last keys' effects arrive.
+    WaitUntil([] { return false; }, 50);
+    if (user.complaints_.empty()) return ::testing::AssertionSuccess();
+    auto failure = ::testing::AssertionFailure();
+    for (const std::string& c : user.complaints_) failure << c << "; ";
+    return failure;
+  }
+
+  QTemporaryDir dir;
+  RecordingPlatform platform;
+  ScriptedServer server;
+  TFormMain form{(dir.path() + QStringLiteral("/access.ini")).toStdString(),
+                 (dir.path() + QStringLiteral("/turfwing.INI")).toStdString()};
+  X11Connection x;
+};
