@@ -9,6 +9,7 @@
 //   bytes_per_line: growth of the resident set divided by the lines;
 //   copied_lines, link_clicks: selection and copy across every line, and a click
 //     on the link of the last line, checked after the fill.
+// BM_ChatLogMillion (below) moves, finds and selects in a log of 1,000,000 lines.
 #include <benchmark/benchmark.h>
 #include <malloc.h>
 #include <unistd.h>
@@ -16,11 +17,10 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QElapsedTimer>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QScrollBar>
 #include <QTest>
-#include <QTextBlock>
-#include <QTextCursor>
 #include <cstdio>
 #include <ctime>
 #include <memory>
@@ -113,16 +113,16 @@ void BM_ChatLogAppend(benchmark::State& state) {
     const long after = ResidentBytes();
 
     // The filled log still selects, copies and reports link clicks.
-    log->selectAll();
-    log->copy();
+    log->SelectAll();
+    log->Copy();
     const int copied = static_cast<int>(QApplication::clipboard()->text().count(u'\n')) + 1;
-    log->moveCursor(QTextCursor::End);
+    log->ClearSelection();
+    log->ScrollToEnd();
     CountingPlatform platform;
     Platform::install(&platform);
-    QTextCursor c(log->document()->lastBlock());
-    c.setPosition(c.block().position() + c.block().text().indexOf(QStringLiteral("http")) + 3);
-    const QRect r = log->cursorRect(c);
-    QTest::mouseClick(log->viewport(), Qt::LeftButton, {}, QPoint(r.x() + 3, r.center().y()));
+    const int last = log->LineCount() - 1;
+    const QRect r = log->CharRect(last, static_cast<int>(log->LineText(last).indexOf(QStringLiteral("http"))) + 3);
+    QTest::mouseClick(log->viewport(), Qt::LeftButton, {}, r.center());
 
     state.counters["first_ms_per_1000"] = firstMs / (Lines / 10 / 1000.0);
     state.counters["last_ms_per_1000"] = lastMs / (Lines / 10 / 1000.0);
@@ -138,6 +138,99 @@ void BM_ChatLogAppend(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_ChatLogAppend)->Iterations(1)->Unit(benchmark::kSecond);
+
+double WallMs(const QElapsedTimer& t) { return static_cast<double>(t.nsecsElapsed()) / 1e6; }
+
+// A log of 1,000,000 lines still moves, selects and finds at once. Reported, in
+// wall-clock ms, each step painted (repaint) before the clock stops:
+//   top_ms / end_ms: Ctrl+Home, then Ctrl+End (the jump from top to end);
+//   resize_ms: the window made narrower (every line wraps anew);
+//   middle_ms: the scroll bar dragged to the middle;
+//   page_up_ms: one PageUp (the mean of 50);
+//   find_absent_ms: a find through every line for a text that is not there;
+//   find_wrap_ms: from the end, a find whose only match is on the first line;
+//   select_all_copy_ms: select all and copy (75 MB of text to the clipboard);
+//   drag_select_ms: a mouse drag over the visible lines, painted.
+void BM_ChatLogMillion(benchmark::State& state) {
+  constexpr int Million = 1000000;
+  const std::string name = cp932::FromUtf8("taro");
+  for (auto _ : state) {
+    auto frame = std::make_unique<TFrameChatRoom>();
+    frame->resize(800, 600);
+    frame->show();
+    QApplication::processEvents();
+    TRichEditEx* log = frame->EditLog();
+    malloc_trim(0);
+    const long before = ResidentBytes();
+    QElapsedTimer fill;
+    fill.start();
+    for (int k = 0; k < Million; ++k) {
+      frame->AddLog(
+          "12:34:56 ", name,
+          " > line " + std::to_string(k) + " see https://example.com/x/" + std::to_string(k) + " and more text",
+          Colours[k % 4]);
+      if (k % 1000 == 999) QApplication::processEvents();
+    }
+    QApplication::processEvents();
+    const double fillMs = WallMs(fill);
+    malloc_trim(0);
+    const long after = ResidentBytes();
+    log->setFocus();
+
+    auto timed = [&](auto&& step) {
+      QElapsedTimer t;
+      t.start();
+      step();
+      log->viewport()->repaint();
+      return WallMs(t);
+    };
+    const double topMs = timed([&] { QTest::keyClick(log, Qt::Key_Home, Qt::ControlModifier); });
+    const double endMs = timed([&] { QTest::keyClick(log, Qt::Key_End, Qt::ControlModifier); });
+    // A narrower window wraps every line anew: only the lines on screen are laid out.
+    const double resizeMs = timed([&] {
+      frame->resize(600, 600);
+      QApplication::processEvents();
+    });
+    frame->resize(800, 600);
+    QApplication::processEvents();
+    const double middleMs = timed([&] { log->verticalScrollBar()->setValue(log->verticalScrollBar()->maximum() / 2); });
+    double pageMs = 0;
+    for (int i = 0; i < 50; ++i) pageMs += timed([&] { QTest::keyClick(log, Qt::Key_PageUp); });
+    bool absentFound = true;
+    const double absentMs = timed([&] { absentFound = log->Find(QStringLiteral("no such text")); });
+    log->ScrollToEnd();
+    bool wrapFound = false;
+    const double wrapMs = timed([&] { wrapFound = log->Find(QStringLiteral("/x/0 and")); });
+    const double copyMs = timed([&] {
+      log->SelectAll();
+      log->Copy();
+    });
+    const int copied = static_cast<int>(QApplication::clipboard()->text().count(u'\n')) + 1;
+    log->ScrollToEnd();
+    const double dragMs = timed([&] {
+      QTest::mousePress(log->viewport(), Qt::LeftButton, {}, QPoint(5, 5));
+      QTest::mouseMove(log->viewport(), QPoint(300, 300));
+      QTest::mouseMove(log->viewport(), QPoint(600, 590));
+      QTest::mouseRelease(log->viewport(), Qt::LeftButton, {}, QPoint(600, 590));
+    });
+
+    state.counters["fill_s"] = fillMs / 1e3;
+    state.counters["bytes_per_line"] = static_cast<double>(after - before) / Million;
+    state.counters["top_ms"] = topMs;
+    state.counters["end_ms"] = endMs;
+    state.counters["middle_ms"] = middleMs;
+    state.counters["resize_ms"] = resizeMs;
+    state.counters["page_up_ms"] = pageMs / 50;
+    state.counters["find_absent_ms"] = absentMs;
+    state.counters["find_wrap_ms"] = wrapMs;
+    state.counters["found"] = (!absentFound && wrapFound && log->CurrentMatch().line == 0) ? 1 : 0;
+    state.counters["select_all_copy_ms"] = copyMs;
+    state.counters["copied_lines"] = copied;
+    state.counters["drag_select_ms"] = dragMs;
+    state.counters["selected"] = log->HasSelection() ? 1 : 0;
+  }
+}
+BENCHMARK(BM_ChatLogMillion)->Iterations(1)->Unit(benchmark::kSecond);
 
 }  // namespace
 

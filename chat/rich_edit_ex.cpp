@@ -1,187 +1,483 @@
 #include "chat/rich_edit_ex.h"
 
-#include <QAbstractTextDocumentLayout>
-#include <QMouseEvent>
+#include <QAccessible>
+#include <QApplication>
+#include <QClipboard>
+#include <QPainter>
+#include <QScreen>
 #include <QScrollBar>
-#include <QTextBlock>
-#include <QTextCharFormat>
-#include <QTextCursor>
-#include <QTextDocument>
-#include <QTimer>
+#include <QTextLine>
 #include <algorithm>
-#include <string>
+#include <climits>
+#include <cmath>
 
-#include "chat/link_scan.h"
+#include "chat/log_accessible.h"
+#include "chat/log_find_bar.h"
 #include "platform/qt_text.h"
-
-TRichEditEx::TRichEditEx(QWidget* parent) : QTextBrowser(parent) {
-  setReadOnly(true);
-  setOpenLinks(false);
-  setOpenExternalLinks(false);
-  setUndoRedoEnabled(false);
-  document()->setUndoRedoEnabled(false);
-  // Links are ours to report: the text control only selects and copies.
-  setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
-  setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-  setLineWrapMode(QTextEdit::WidgetWidth);
-  viewport()->setMouseTracking(true);
-  // Chat runs left to right; a fixed direction spares the layout a scan of every
-  // new line for its direction.
-  QTextOption option = document()->defaultTextOption();
-  option.setTextDirection(Qt::LeftToRight);
-  document()->setDefaultTextOption(option);
-  end_ = QTextCursor(document());
-
-  QScrollBar* bar = verticalScrollBar();
-  // A move that is not ours is the reader's: he follows new lines again only once
-  // he is back at the end.
-  connect(bar, &QScrollBar::valueChanged, this, [this] {
-    if (!scrolling_) following_ = AtEnd();
-  });
-  // The layout may grow after the line was added (wrapping, a resize): keep
-  // following.
-  connect(bar, &QScrollBar::rangeChanged, this, [this] {
-    if (following_) ScheduleScroll();
-  });
-}
 
 namespace {
 
-// Control bytes of a received line as spaces: a line break would start a log
-// line of its own that seems to come from someone else, and the others have
-// nothing to show. No CP932 trail byte is below 0x40, so bytes are safe to test
-// one by one.
-bool IsControlByte(char c) { return (static_cast<unsigned char>(c) < 0x20 && c != '\t') || c == 0x7F; }
-
-std::string_view WithoutControls(std::string_view line, std::string& storage) {
-  if (std::none_of(line.begin(), line.end(), IsControlByte)) return line;
-  storage.assign(line);
-  std::replace_if(storage.begin(), storage.end(), IsControlByte, ' ');
-  return storage;
-}
+constexpr int Margin = 3;              // left and right of the text
+constexpr int LayoutCacheLines = 384;  // more than a tall screen shows
 
 }  // namespace
 
-bool TRichEditEx::AtEnd() const {
-  const QScrollBar* bar = verticalScrollBar();
-  return bar->pageStep() == 0 || bar->maximum() <= bar->minimum() || bar->value() >= bar->maximum();
+TRichEditEx::TRichEditEx(QWidget* parent) : QAbstractScrollArea(parent), layouts_(LayoutCacheLines) {
+  InstallLogAccessibleFactory();
+  setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  setFocusPolicy(Qt::StrongFocus);
+  viewport()->setMouseTracking(true);
+  viewport()->setCursor(Qt::IBeamCursor);
+  viewport()->setBackgroundRole(QPalette::Base);
+  UpdateMetrics();
+
+  frameTimer_.setSingleShot(true);
+  frameTimer_.setTimerType(Qt::PreciseTimer);
+  connect(&frameTimer_, &QTimer::timeout, this, &TRichEditEx::Frame);
+  autoScroll_.setInterval(40);
+  connect(&autoScroll_, &QTimer::timeout, this, &TRichEditEx::AutoScrollStep);
+
+  // A move that is not ours is the reader's: he follows new lines again only once
+  // he is back at the end.
+  connect(verticalScrollBar(), &QScrollBar::valueChanged, this, [this](int value) {
+    if (syncing_) return;
+    SetAnchorFromScrollValue(value);
+    following_ = AtEnd();
+    viewport()->update();
+  });
+
+  findBar_ = new TLogFindBar(this);
+  findBar_->hide();
 }
+
+TRichEditEx::~TRichEditEx() = default;
+
+// ---- heights ---------------------------------------------------------------
+
+int TRichEditEx::TextWidth() const { return std::max(24, viewport()->width() - 2 * Margin); }
+
+int TRichEditEx::EstimateHeight(int line) const {
+  // Until a line is laid out its height is guessed from its length; CJK
+  // characters take about twice the width of Latin ones.
+  const int64_t chars = store_.Length(line);
+  const int64_t width = store_.IsNarrow(line) ? chars * averageCharWidth_ : chars * averageCharWidth_ * 9 / 5;
+  const int64_t rows = std::max<int64_t>(1, (width + TextWidth() - 1) / TextWidth());
+  return static_cast<int>(std::min<int64_t>(rows * lineHeight_, 30000));
+}
+
+void TRichEditEx::RebuildHeights() {
+  heights_.Rebuild(LineCount(), [this](int line) { return EstimateHeight(line); });
+  layoutWidth_ = TextWidth();
+}
+
+void TRichEditEx::InvalidateLayouts() { layouts_.clear(); }
+
+QTextLayout* TRichEditEx::LayoutOf(int line) const {
+  if (QTextLayout* cached = layouts_.object(line)) return cached;
+  auto* layout = new QTextLayout(store_.Text(line), font());
+  QTextOption option(Qt::AlignLeft);
+  // Japanese wraps between any two characters, a Latin word stays whole unless
+  // it is wider than the view.
+  option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+  option.setTextDirection(Qt::LeftToRight);
+  layout->setTextOption(option);
+  layout->setFormats(LineFormats(line));
+  layout->setCacheEnabled(true);
+  layout->beginLayout();
+  qreal y = 0;
+  for (;;) {
+    QTextLine l = layout->createLine();
+    if (!l.isValid()) break;
+    l.setLineWidth(TextWidth());
+    l.setPosition(QPointF(0, y));
+    y += l.height();
+  }
+  layout->endLayout();
+  const int height = std::max(lineHeight_, static_cast<int>(std::ceil(y)));
+  if (height != heights_.Height(line)) {
+    heights_.Set(line, height);
+    heightsChanged_ = true;
+  }
+  layouts_.insert(line, layout);
+  return layout;
+}
+
+// ---- appending and the frame --------------------------------------------------
 
 void TRichEditEx::AppendLine(std::string_view received, const QColor& color) {
-  std::string cleaned;
-  const std::string_view line = WithoutControls(received, cleaned);
-  // Decide before the text grows whether the reader is at the end. A scroll that is
-  // still pending counts as being there.
-  if (!scrollPending_ && !holding_) following_ = AtEnd();
-
-  QTextCharFormat plain;
-  plain.setForeground(color);
-  QTextCharFormat link = plain;
-  link.setAnchor(true);
-  link.setFontUnderline(true);
-
-  // The log's own cursor stays at the end: only AppendLine inserts, and moving a
-  // cursor there would lay out the last line again for its x position.
-  QTextCursor& cursor = end_;
-  cursor.beginEditBlock();
-  if (lines_ > 0) cursor.insertBlock();
-  size_t at = 0;
-  if (autoUrlDetect_) {
-    for (const LinkRange& r : FindLinks(line)) {
-      if (r.begin > at) cursor.insertText(ToQString(line.substr(at, r.begin - at)), plain);
-      cursor.insertText(ToQString(line.substr(r.begin, r.length)), link);
-      at = r.begin + r.length;
-    }
-  }
-  if (at < line.size() || line.empty()) cursor.insertText(ToQString(line.substr(at)), plain);
-  cursor.endEditBlock();
-  ++lines_;
-
-  if (following_) ScheduleScroll();
+  const int line = store_.Append(received, color, autoUrlDetect_);
+  heights_.Push(EstimateHeight(line));
+  ScheduleFrame();
 }
 
-void TRichEditEx::ScheduleScroll() {
-  if (scrollPending_) return;
-  scrollPending_ = true;
-  QTimer::singleShot(0, this, &TRichEditEx::ScrollToEnd);
+void TRichEditEx::ScheduleFrame() {
+  if (frameTimer_.isActive()) return;
+  const QScreen* s = screen();
+  const qreal rate = s != nullptr && s->refreshRate() > 1 ? s->refreshRate() : 60.0;
+  frameTimer_.start(std::max(4, static_cast<int>(1000.0 / rate)));
+}
+
+void TRichEditEx::AnchorToEnd() {
+  int remaining = viewport()->height();
+  for (int i = LineCount() - 1; i >= 0; --i) {
+    LayoutOf(i);
+    const int h = heights_.Height(i);
+    if (h >= remaining) {
+      topLine_ = i;
+      topOffset_ = h - remaining;
+      return;
+    }
+    remaining -= h;
+  }
+  topLine_ = 0;
+  topOffset_ = 0;
+}
+
+void TRichEditEx::Frame() {
+  frameTimer_.stop();
+  // A log in a tab that is not shown only stores its lines; it catches up when
+  // it is shown.
+  if (!isVisible()) return;
+  // A button held in the log is a click or a selection in progress: moving the
+  // text under the pointer would turn a click on a link into a miss.
+  if (following_ && !holding_) AnchorToEnd();
+  if (layoutWidth_ != TextWidth()) RebuildHeights();
+  const int n = LineCount();
+  if (topLine_ >= n) topLine_ = std::max(0, n - 1), topOffset_ = 0;
+  // Lay out what is on screen first, so the scroll bar counts its true heights.
+  int y = -topOffset_;
+  for (int i = topLine_; i < n && y < viewport()->height(); ++i) {
+    LayoutOf(i);
+    y += heights_.Height(i);
+  }
+  heightsChanged_ = false;
+  if (n > 0) topOffset_ = std::min(topOffset_, heights_.Height(topLine_) - 1);
+  SyncScrollBar();
+  viewport()->update();
+  NotifyAccessible();
+}
+
+void TRichEditEx::NotifyAccessible() {
+  // A screen reader hears new lines as text inserted at the end of the log.
+  const int n = LineCount();
+  if (!QAccessible::isActive() || n <= accessibleLines_) {
+    accessibleLines_ = n;
+    return;
+  }
+  const int from = accessibleLines_;
+  accessibleLines_ = n;
+  QString inserted = Range({from, 0}, {n - 1, store_.Length(n - 1)});
+  if (from > 0) inserted.prepend(QLatin1Char('\n'));
+  QAccessibleInterface* self = QAccessible::queryAccessibleInterface(this);
+  if (self == nullptr || self->textInterface() == nullptr) return;
+  const int position = self->textInterface()->characterCount() - static_cast<int>(inserted.size());
+  QAccessibleTextInsertEvent event(this, position, inserted);
+  QAccessible::updateAccessibility(&event);
+}
+
+void TRichEditEx::SyncScrollBar() {
+  QScrollBar* bar = verticalScrollBar();
+  const int page = viewport()->height();
+  const int64_t max = std::clamp<int64_t>(heights_.Total() - page, 0, INT_MAX);
+  int64_t value = heights_.Above(topLine_) + topOffset_;
+  if (value > max) {
+    SetAnchorFromScrollValue(static_cast<int>(max));
+    value = max;
+  }
+  syncing_ = true;
+  bar->setPageStep(page);
+  bar->setSingleStep(lineHeight_);
+  bar->setRange(0, static_cast<int>(max));
+  bar->setValue(static_cast<int>(value));
+  syncing_ = false;
+}
+
+void TRichEditEx::SetAnchorFromScrollValue(int value) {
+  topLine_ = heights_.LineAt(value);
+  topOffset_ = LineCount() == 0 ? 0 : static_cast<int>(value - heights_.Above(topLine_));
+}
+
+bool TRichEditEx::AtEnd() const {
+  const QScrollBar* bar = verticalScrollBar();
+  return bar->value() >= bar->maximum();
+}
+
+void TRichEditEx::scrollContentsBy(int, int) {
+  // The view paints from its anchor; the scroll bar handler moves it.
+}
+
+void TRichEditEx::ScrollToTop() {
+  topLine_ = 0;
+  topOffset_ = 0;
+  following_ = false;
+  Frame();
+  following_ = AtEnd();
 }
 
 void TRichEditEx::ScrollToEnd() {
-  scrollPending_ = false;
-  if (!following_) return;
-  // A button held in the log is a click or a selection in progress: moving the text
-  // under the pointer would turn a click on a link into a miss. Catch up on release.
-  if (holding_) {
-    scrollAfterRelease_ = true;
-    return;
-  }
-  QScrollBar* bar = verticalScrollBar();
-  scrolling_ = true;
-  bar->setValue(bar->maximum());
-  scrolling_ = false;
+  following_ = true;
+  Frame();
 }
 
-int TRichEditEx::LinkPositionAt(const QPoint& viewportPos) const {
-  const QPointF docPos(viewportPos.x() + horizontalScrollBar()->value(),
-                       viewportPos.y() + verticalScrollBar()->value());
-  const int pos = document()->documentLayout()->hitTest(docPos, Qt::ExactHit);
-  if (pos < 0) return -1;
-  const QTextBlock block = document()->findBlock(pos);
-  for (auto it = block.begin(); !it.atEnd(); ++it) {
-    const QTextFragment f = it.fragment();
-    if (f.isValid() && f.contains(pos)) return f.charFormat().isAnchor() ? f.position() : -1;
+void TRichEditEx::EnsureLineVisible(int line) {
+  if (line < 0 || line >= LineCount()) return;
+  if (line >= topLine_) {
+    int y = -topOffset_;
+    for (int i = topLine_; i < line && y < viewport()->height(); ++i) y += heights_.Height(i);
+    LayoutOf(line);
+    if (y >= 0 && y + heights_.Height(line) <= viewport()->height()) return;
   }
-  return -1;
-}
-
-std::string TRichEditEx::LinkTextAround(int position) const {
-  const QTextBlock block = document()->findBlock(position);
-  for (auto it = block.begin(); !it.atEnd(); ++it) {
-    const QTextFragment f = it.fragment();
-    if (f.isValid() && f.position() == position && f.charFormat().isAnchor()) return ToCp932Lossy(f.text());
-  }
-  return {};
-}
-
-std::string TRichEditEx::LinkAt(const QPoint& viewportPos) const {
-  const int pos = LinkPositionAt(viewportPos);
-  return pos < 0 ? std::string() : LinkTextAround(pos);
+  // A third of the way down, so that what comes after it shows too.
+  SetAnchorFromScrollValue(
+      static_cast<int>(std::clamp<int64_t>(heights_.Above(line) - viewport()->height() / 3, 0, INT_MAX)));
+  following_ = false;
+  Frame();
+  following_ = AtEnd();
 }
 
 void TRichEditEx::ReleaseHold() {
   holding_ = false;
-  if (scrollAfterRelease_ && following_) ScheduleScroll();
-  scrollAfterRelease_ = false;
+  if (following_) ScheduleFrame();
 }
 
 void TRichEditEx::hideEvent(QHideEvent* e) {
   // A release that never comes (the tab went away under the button) must not stop
   // the log from following.
   ReleaseHold();
-  QTextBrowser::hideEvent(e);
+  autoScroll_.stop();
+  QAbstractScrollArea::hideEvent(e);
 }
 
-void TRichEditEx::mousePressEvent(QMouseEvent* e) {
-  pressedLink_ = e->button() == Qt::LeftButton ? LinkPositionAt(e->position().toPoint()) : -1;
-  if (e->button() == Qt::LeftButton) holding_ = true;
-  QTextBrowser::mousePressEvent(e);
+void TRichEditEx::resizeEvent(QResizeEvent* e) {
+  QAbstractScrollArea::resizeEvent(e);
+  // A new width wraps every line anew: laid-out lines are dropped and the rest
+  // keep estimates until they show; the anchor line stays at the top.
+  if (layoutWidth_ != TextWidth()) {
+    InvalidateLayouts();
+    RebuildHeights();
+  }
+  const QRect vp = viewport()->geometry();
+  findBar_->adjustSize();
+  findBar_->move(vp.right() - findBar_->width() - 4, vp.top() + 4);
+  Frame();
 }
 
-void TRichEditEx::mouseMoveEvent(QMouseEvent* e) {
-  QTextBrowser::mouseMoveEvent(e);
-  const bool overLink = e->buttons() == Qt::NoButton && LinkPositionAt(e->position().toPoint()) >= 0;
-  viewport()->setCursor(overLink ? Qt::PointingHandCursor : Qt::IBeamCursor);
+void TRichEditEx::UpdateMetrics() {
+  const QFontMetrics fm(font());
+  lineHeight_ = std::max(1, fm.height());
+  averageCharWidth_ = std::max(1, fm.averageCharWidth());
+  InvalidateLayouts();
+  layoutWidth_ = -1;  // every height is estimated again at the next frame
 }
 
-void TRichEditEx::mouseReleaseEvent(QMouseEvent* e) {
-  QTextBrowser::mouseReleaseEvent(e);
-  const int pressed = pressedLink_;
-  pressedLink_ = -1;
-  if (e->button() == Qt::LeftButton) ReleaseHold();
-  if (e->button() != Qt::LeftButton || pressed < 0) return;
-  // A drag that selected text is a selection, not a click.
-  if (textCursor().hasSelection()) return;
-  if (LinkPositionAt(e->position().toPoint()) != pressed) return;
-  const std::string text = LinkTextAround(pressed);
-  if (!text.empty()) Q_EMIT URLClick(text);
+void TRichEditEx::changeEvent(QEvent* e) {
+  QAbstractScrollArea::changeEvent(e);
+  if (e->type() == QEvent::FontChange || e->type() == QEvent::StyleChange) {
+    UpdateMetrics();
+    Frame();
+  }
+}
+
+void TRichEditEx::showEvent(QShowEvent* e) {
+  QAbstractScrollArea::showEvent(e);
+  Frame();
+}
+
+// ---- painting ---------------------------------------------------------------
+
+QList<QTextLayout::FormatRange> TRichEditEx::LineFormats(int line) const {
+  QList<QTextLayout::FormatRange> out;
+  QTextCharFormat plain;
+  plain.setForeground(store_.Color(line));
+  QTextCharFormat link = plain;
+  link.setFontUnderline(true);
+  link.setAnchor(true);
+  int at = 0;
+  for (const LogStore::Link& l : store_.Links(line)) {
+    const int begin = static_cast<int>(l.begin);
+    if (begin > at) out.append({at, begin - at, plain});
+    out.append({begin, static_cast<int>(l.length), link});
+    at = begin + static_cast<int>(l.length);
+  }
+  const int length = store_.Length(line);
+  if (at < length || out.isEmpty()) out.append({at, length - at, plain});
+  return out;
+}
+
+void TRichEditEx::paintEvent(QPaintEvent* e) {
+  QPainter p(viewport());
+  const QRect area = e->rect();
+  p.fillRect(area, palette().base());
+  const int n = LineCount();
+  const auto [selFrom, selTo] = std::minmax(selAnchor_, selCursor_);
+  QTextCharFormat selected;
+  selected.setBackground(palette().highlight());
+  selected.setForeground(palette().highlightedText());
+  QTextCharFormat found;
+  found.setBackground(QColor(255, 230, 90));
+  QTextCharFormat current;
+  current.setBackground(QColor(255, 150, 50));
+
+  int y = -topOffset_;
+  for (int i = topLine_; i < n && y < viewport()->height(); ++i) {
+    QTextLayout* layout = LayoutOf(i);
+    const int h = heights_.Height(i);
+    if (y + h > area.top() && y <= area.bottom()) {
+      QList<QTextLayout::FormatRange> marks;
+      if (!findText_.isEmpty()) {
+        const int len = static_cast<int>(findText_.size());
+        for (int c = store_.Find(i, findText_, 0); c >= 0; c = store_.Find(i, findText_, c + len)) {
+          marks.append({c, len, (match_.line == i && match_.column == c) ? current : found});
+        }
+      }
+      if (HasSelection() && i >= selFrom.line && i <= selTo.line) {
+        const int from = i == selFrom.line ? selFrom.column : 0;
+        const int to = i == selTo.line ? selTo.column : store_.Length(i);
+        if (to > from) marks.append({from, to - from, selected});
+      }
+      layout->draw(&p, QPointF(Margin, y), marks);
+    }
+    y += h;
+  }
+  // Lines laid out only now may have other heights than their estimates: the
+  // scroll bar learns them at the next frame.
+  if (heightsChanged_) {
+    heightsChanged_ = false;
+    ScheduleFrame();
+  }
+}
+
+// ---- hit testing ----------------------------------------------------------------
+
+TRichEditEx::Hit TRichEditEx::HitAt(const QPoint& pos) const {
+  Hit hit;
+  const int n = LineCount();
+  if (n == 0) return hit;
+  int y = -topOffset_;
+  int i = topLine_;
+  for (; i < n; ++i) {
+    LayoutOf(i);
+    const int h = heights_.Height(i);
+    if (pos.y() < y + h) break;
+    y += h;
+  }
+  if (i >= n) {
+    hit.pos = {n - 1, store_.Length(n - 1)};
+    return hit;
+  }
+  const QTextLayout* layout = LayoutOf(i);
+  const qreal ly = pos.y() - y;
+  const qreal x = pos.x() - Margin;
+  QTextLine tl = layout->lineAt(0);
+  for (int k = 0; k < layout->lineCount(); ++k) {
+    const QTextLine l = layout->lineAt(k);
+    tl = l;
+    if (ly < l.y() + l.height()) break;
+  }
+  hit.pos = {i, tl.xToCursor(x, QTextLine::CursorBetweenCharacters)};
+  const bool inside = ly >= 0 && ly < tl.y() + tl.height() && ly >= tl.y();
+  if (inside && x >= 0 && x < tl.naturalTextWidth() && tl.textLength() > 0) {
+    hit.charColumn =
+        std::clamp(tl.xToCursor(x, QTextLine::CursorOnCharacter), tl.textStart(), tl.textStart() + tl.textLength() - 1);
+  }
+  return hit;
+}
+
+TRichEditEx::TextPos TRichEditEx::PositionAt(const QPoint& viewportPos) const { return HitAt(viewportPos).pos; }
+
+int TRichEditEx::LinkIndexAt(const QPoint& pos, int* line) const {
+  const Hit hit = HitAt(pos);
+  *line = hit.pos.line;
+  if (hit.charColumn < 0) return -1;
+  const auto links = store_.Links(hit.pos.line);
+  for (size_t k = 0; k < links.size(); ++k) {
+    const auto begin = static_cast<int>(links[k].begin);
+    if (hit.charColumn >= begin && hit.charColumn < begin + static_cast<int>(links[k].length)) {
+      return static_cast<int>(k);
+    }
+  }
+  return -1;
+}
+
+std::string TRichEditEx::LinkText(int line, int linkIndex) const {
+  const LogStore::Link l = store_.Links(line)[static_cast<size_t>(linkIndex)];
+  return ToCp932Lossy(store_.Mid(line, static_cast<int>(l.begin), static_cast<int>(l.length)));
+}
+
+std::string TRichEditEx::LinkAt(const QPoint& viewportPos) const {
+  int line = 0;
+  const int k = LinkIndexAt(viewportPos, &line);
+  return k < 0 ? std::string() : LinkText(line, k);
+}
+
+QRect TRichEditEx::CharRect(int line, int column) const {
+  if (line < topLine_ || line >= LineCount()) return {};
+  int y = -topOffset_;
+  for (int i = topLine_; i < line; ++i) {
+    LayoutOf(i);
+    y += heights_.Height(i);
+    if (y >= viewport()->height()) return {};
+  }
+  const QTextLayout* layout = LayoutOf(line);
+  const QTextLine tl = layout->lineForTextPosition(column);
+  if (!tl.isValid()) return {};
+  const qreal x1 = tl.cursorToX(column);
+  qreal x2 = column + 1 <= tl.textStart() + tl.textLength() ? tl.cursorToX(column + 1) : x1;
+  if (x2 <= x1) x2 = x1 + averageCharWidth_;
+  return QRectF(Margin + x1, y + tl.y(), x2 - x1, tl.height()).toAlignedRect();
+}
+
+// ---- selection --------------------------------------------------------------------
+
+QString TRichEditEx::Range(TextPos from, TextPos to) const {
+  QString out;
+  for (int i = from.line; i <= to.line && i < LineCount(); ++i) {
+    const int a = i == from.line ? from.column : 0;
+    const int b = i == to.line ? to.column : store_.Length(i);
+    if (i > from.line) out += QLatin1Char('\n');
+    out += store_.Mid(i, a, std::max(0, b - a));
+  }
+  return out;
+}
+
+QString TRichEditEx::SelectedText() const {
+  if (!HasSelection()) return {};
+  const auto [from, to] = std::minmax(selAnchor_, selCursor_);
+  return Range(from, to);
+}
+
+QString TRichEditEx::PlainText() const {
+  const int n = LineCount();
+  return n == 0 ? QString() : Range({0, 0}, {n - 1, store_.Length(n - 1)});
+}
+
+void TRichEditEx::Select(TextPos from, TextPos to) {
+  selAnchor_ = from;
+  selCursor_ = to;
+  viewport()->update();
+}
+
+void TRichEditEx::SelectAll() {
+  const int n = LineCount();
+  if (n > 0) Select({0, 0}, {n - 1, store_.Length(n - 1)});
+}
+
+void TRichEditEx::ClearSelection() { Select(selCursor_, selCursor_); }
+
+void TRichEditEx::Copy() const {
+  if (HasSelection()) QApplication::clipboard()->setText(SelectedText());
+}
+
+void TRichEditEx::SetSelectionCursor(TextPos pos) {
+  if (pos == selCursor_) return;
+  selCursor_ = pos;
+  viewport()->update();
+}
+
+void TRichEditEx::AutoScrollStep() {
+  // Dragging a selection past the edge scrolls the log under it.
+  QScrollBar* bar = verticalScrollBar();
+  bar->setValue(bar->value() + autoScrollDirection_ * lineHeight_);
+  SetSelectionCursor(HitAt(lastMousePos_).pos);
 }

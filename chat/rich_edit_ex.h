@@ -1,29 +1,55 @@
 #pragma once
-// The chat log: a read-only text view that is only ever appended to, one line at
-// a time, each line in one colour. Web addresses in a line are shown as links and
+// The chat log: a read-only view that is only ever appended to, one line at a
+// time, each line in one colour. Web addresses in a line are shown as links and
 // a click on one with the left button is reported with the link's text.
 //
-// Lines are server text: they are inserted as plain text with character formats,
-// never parsed as markup. The log is never trimmed. While the view is at its end
-// it follows new lines; a reader who scrolled back stays where he is. A burst of
-// lines scrolls the view once per pass of the event loop, not once per line.
+// The log is never trimmed, so it is a view of our own over a compact line store
+// (LogStore): only the lines on screen are laid out, each with a QTextLayout kept
+// in a small cache while it stays near the screen. Every other line has a height
+// estimated from its length until it is laid out; the view is anchored on a line
+// and an offset into it, so a corrected estimate never moves what the reader sees.
+//
+// Lines are server text, shown as plain text. While the view is at its end it
+// follows new lines; a reader who scrolled back stays where he is; a mouse button
+// held in the log holds the view. Appending only stores the line: the scroll bar,
+// the following and the painting catch up once per frame of the screen.
 
+#include <QAbstractScrollArea>
+#include <QCache>
 #include <QColor>
-#include <QTextBrowser>
-#include <QTextCursor>
+#include <QTextLayout>
+#include <QTimer>
+#include <algorithm>
+#include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
-class TRichEditEx : public QTextBrowser {
+#include "chat/log_heights.h"
+#include "chat/log_store.h"
+
+class QMenu;
+class TLogFindBar;
+
+class TRichEditEx : public QAbstractScrollArea {
   Q_OBJECT
  public:
+  // A place in the text: line and column (UTF-16 units of the line's text).
+  struct TextPos {
+    int line = 0;
+    int column = 0;
+    auto operator<=>(const TextPos&) const = default;
+  };
+
   explicit TRichEditEx(QWidget* parent = nullptr);
+  ~TRichEditEx() override;
 
   // Appends one line (code page 932 bytes, without line end) in colour. Control
   // bytes in it show as spaces, so one call is always one line of the log.
   void AppendLine(std::string_view cp932Line, const QColor& color);
   // Number of lines appended so far.
-  int LineCount() const { return lines_; }
+  int LineCount() const { return store_.Count(); }
 
   // Link detection on lines appended from now on (on at creation).
   bool GetAutoURLDetect() const { return autoUrlDetect_; }
@@ -34,34 +60,133 @@ class TRichEditEx : public QTextBrowser {
   // True while the view follows new lines (it was at its end at the last look).
   bool IsFollowingEnd() const { return following_; }
 
+  // What the log holds and how a line is drawn.
+  QString LineText(int line) const { return store_.Text(line); }
+  int LineLength(int line) const { return store_.Length(line); }  // in UTF-16 units
+  QColor LineColor(int line) const { return store_.Color(line); }
+  // Every line, joined by line feeds.
+  QString PlainText() const;
+  // The character formats line i is drawn with (colour, links), without the
+  // selection and the find marks.
+  QList<QTextLayout::FormatRange> LineFormats(int line) const;
+  // The character at column of line in viewport coordinates; empty when that
+  // line is not on screen.
+  QRect CharRect(int line, int column) const;
+  // First line shown at the top of the view.
+  int TopLine() const { return topLine_; }
+  // True while appended lines or a move still wait for the next frame.
+  bool HasPendingUpdate() const { return frameTimer_.isActive(); }
+
+  // Selection (never reaches the clipboard by itself, except the X11 selection).
+  bool HasSelection() const { return selAnchor_ != selCursor_; }
+  QString SelectedText() const;
+  // The selection's ends in text order.
+  std::pair<TextPos, TextPos> SelectionRange() const { return std::minmax(selAnchor_, selCursor_); }
+  void Select(TextPos from, TextPos to);
+  void SelectAll();
+  void ClearSelection();
+  void Copy() const;
+
+  // Scrolling: the top, and the end (which follows new lines again).
+  void ScrollToTop();
+  void ScrollToEnd();
+  // Brings the line into view unless it is already wholly on screen.
+  void EnsureLineVisible(int line);
+
+  // Find (Ctrl+F): the bar, and the search it runs. Find moves to the next (or
+  // previous) occurrence after the current one, wrapping round the log, and
+  // returns false when the text occurs nowhere.
+  void OpenFindBar();
+  TLogFindBar* FindBar() const { return findBar_; }
+  bool Find(const QString& text, bool backward = false);
+  // The occurrence Find last moved to; line -1 when none.
+  TextPos CurrentMatch() const { return match_; }
+  int CurrentMatchLength() const { return static_cast<int>(findText_.size()); }
+  void ClearFind();
+
+  // Position in the text of a viewport point (the nearest place between
+  // characters); for the accessible view and tests.
+  TextPos PositionAt(const QPoint& viewportPos) const;
+
  Q_SIGNALS:
   // A link was clicked with the left button (pressed and released on the same link
   // without selecting text); urlText is the link's text in CP932 bytes.
   void URLClick(const std::string& urlText);
+  // The context menu is about to pop up (tests watch it instead of a real popup).
+  void MenuPopping(QMenu* menu, const QPoint& globalPos);
 
  protected:
+  void paintEvent(QPaintEvent* e) override;
+  void resizeEvent(QResizeEvent* e) override;
+  void changeEvent(QEvent* e) override;
   void mousePressEvent(QMouseEvent* e) override;
   void mouseMoveEvent(QMouseEvent* e) override;
   void mouseReleaseEvent(QMouseEvent* e) override;
+  void mouseDoubleClickEvent(QMouseEvent* e) override;
+  void keyPressEvent(QKeyEvent* e) override;
+  void contextMenuEvent(QContextMenuEvent* e) override;
   void hideEvent(QHideEvent* e) override;
+  void showEvent(QShowEvent* e) override;
+  void scrollContentsBy(int dx, int dy) override;
 
  private:
-  bool AtEnd() const;
-  void ScheduleScroll();
-  void ScrollToEnd();
-  void ReleaseHold();
-  // Position in the document of the link character under the point, -1 when none.
-  int LinkPositionAt(const QPoint& viewportPos) const;
-  std::string LinkTextAround(int position) const;
+  struct Hit {
+    TextPos pos;          // between characters, for selecting
+    int charColumn = -1;  // the character under the point, -1 over no text
+  };
 
-  QTextCursor end_;  // at the end of the text
-  bool autoUrlDetect_ = true;
+  void RebuildHeights();
+  int EstimateHeight(int line) const;
+  int TextWidth() const;
+
+  QTextLayout* LayoutOf(int line) const;  // laid out and cached; corrects the height
+  void InvalidateLayouts();
+
+  void UpdateMetrics();
+  void ScheduleFrame();
+  void Frame();
+  void NotifyAccessible();
+  void AnchorToEnd();
+  void SyncScrollBar();
+  bool AtEnd() const;
+  void ReleaseHold();
+  void SetAnchorFromScrollValue(int value);
+
+  Hit HitAt(const QPoint& viewportPos) const;
+  int LinkIndexAt(const QPoint& viewportPos, int* line) const;
+  std::string LinkText(int line, int linkIndex) const;
+  QString Range(TextPos from, TextPos to) const;
+  void SetSelectionCursor(TextPos pos);
+  void AutoScrollStep();
+  QMenu* BuildContextMenu();
+
+  LogStore store_;
+  mutable LogHeights heights_;  // laid out or estimated, per line
+  int lineHeight_ = 16;         // one text line in the current font
+  int averageCharWidth_ = 7;
+  int layoutWidth_ = -1;  // width the heights were found for
+  mutable QCache<int, QTextLayout> layouts_;
+  mutable bool heightsChanged_ = false;
+
+  int topLine_ = 0;  // the view's anchor: this line, topOffset_ pixels into it
+  int topOffset_ = 0;
   bool following_ = true;
-  bool scrollPending_ = false;
-  bool holding_ = false;  // a mouse button is down in the log
-  bool scrollAfterRelease_ = false;
-  bool scrolling_ = false;
-  int lines_ = 0;
-  int pressedLink_ = -1;  // position of the link pressed with the left button
-  std::string pressedText_;
+  bool syncing_ = false;  // our own scroll bar update, not the reader's move
+  QTimer frameTimer_;
+  QTimer autoScroll_;
+  int autoScrollDirection_ = 0;
+
+  bool autoUrlDetect_ = true;
+  bool holding_ = false;  // the left button is down in the log
+  int pressedLink_ = -1;  // link index (in its line) pressed with the left button
+  int pressedLinkLine_ = -1;
+  TextPos selAnchor_;
+  TextPos selCursor_;
+  QPoint lastMousePos_;
+
+  int accessibleLines_ = 0;  // lines a screen reader has been told of
+
+  TLogFindBar* findBar_ = nullptr;
+  QString findText_;
+  TextPos match_{-1, 0};
 };

@@ -38,6 +38,7 @@ constexpr int DesignClientHeight = 398;
 constexpr int DesignGameListHeight = 145;
 constexpr int InputLimitBytes = 150;
 constexpr int HistoryLimit = 50;
+constexpr qint64 ReadChunkBytes = 64 * 1024;
 }  // namespace
 
 TFormMain::TFormMain(std::string accessPath, std::string settingsPath, QWidget* parent)
@@ -47,6 +48,10 @@ TFormMain::TFormMain(std::string accessPath, std::string settingsPath, QWidget* 
       executableFolder_(QCoreApplication::applicationDirPath()) {
   setObjectName(QStringLiteral("FormMain"));
   Socket1 = new QTcpSocket(this);
+  // A flood of talk must not hold the window: the socket takes at most this much
+  // from the system per pass of the event loop (some 700 talk lines), and the rest
+  // waits in the system's buffer until the window has painted and read its input.
+  Socket1->setReadBufferSize(ReadChunkBytes);
   TimerPing = new QTimer(this);
   TimerPing->setInterval(2000);
   connect(TimerPing, &QTimer::timeout, this, &TFormMain::TimerPingTimer);

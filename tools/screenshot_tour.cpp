@@ -302,7 +302,7 @@ class Tour {
     Say(QStringLiteral("はじめまして、よろしくお願いします！"));
     form_->PageControl1->setCurrentWidget(lobby);
     Say(QStringLiteral("こんばんは。誰か試合しませんか？"));
-    auto log = [&] { return lobby->Frame()->EditLog()->toPlainText(); };
+    auto log = [&] { return lobby->Frame()->EditLog()->PlainText(); };
     if (!WaitUntil([&] { return log().contains(QStringLiteral("誰か試合しませんか")); }))
       throw TourError("main.png: the own line never came back");
     if (!WaitUntil([&] { return lobby->Frame()->UserRowCount() >= 2; }))

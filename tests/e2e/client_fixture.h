@@ -121,7 +121,7 @@ class ClientE2eTest : public ::testing::Test {
     return nullptr;
   }
   static TChatSheet* PrivateTab(TFormMain* form) { return form->chatTabs()->ChatTabOf(NetDef::PrivateTalkRoom); }
-  static QString LogOf(const TChatSheet* tab) { return tab->Frame()->EditLog()->toPlainText(); }
+  static QString LogOf(const TChatSheet* tab) { return tab->Frame()->EditLog()->PlainText(); }
   static QStringList MembersOf(const TChatSheet* tab) {
     QStringList names;
     for (int i = 0; i < tab->Frame()->UserRowCount(); ++i) names << ToQString(tab->Frame()->UserRowCaption(i));

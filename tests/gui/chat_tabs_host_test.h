@@ -2,8 +2,6 @@
 // A ChatHost that records what the chat tabs and the room list ask of the main
 // window, with scripted answers, plus helpers to build and read messages.
 
-#include <QTextBlock>
-#include <QTextDocument>
 #include <QWidget>
 #include <deque>
 #include <functional>
@@ -91,12 +89,11 @@ struct LogLine {
 // The lines of a tab's log with the colour of each line's first character.
 inline std::vector<LogLine> LogOf(const TChatSheet* sheet) {
   std::vector<LogLine> lines;
-  const QTextDocument* doc = sheet->Frame()->EditLog()->document();
-  for (QTextBlock b = doc->begin(); b.isValid(); b = b.next()) {
-    if (b.text().isEmpty()) continue;
-    QColor color;
-    if (b.begin() != b.end()) color = b.begin().fragment().charFormat().foreground().color();
-    lines.push_back({b.text().toStdString(), color});
+  const TRichEditEx* log = sheet->Frame()->EditLog();
+  for (int i = 0; i < log->LineCount(); ++i) {
+    const QString text = log->LineText(i);
+    if (text.isEmpty()) continue;
+    lines.push_back({text.toStdString(), log->LineColor(i)});
   }
   return lines;
 }

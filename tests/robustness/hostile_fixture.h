@@ -201,7 +201,7 @@ class HostileServerTest : public ::testing::Test {
         v += QStringLiteral(" member ") + ToQString(frame->UserRowCaption(r)) + QLatin1Char(' ') +
              QString::number(frame->UserRowImage(r)) + QLatin1Char('\n');
       }
-      v += QStringLiteral(" log ") + frame->EditLog()->toPlainText() + QLatin1Char('\n');
+      v += QStringLiteral(" log ") + frame->EditLog()->PlainText() + QLatin1Char('\n');
     }
     const QAbstractItemModel* stadiums = form.PanelGameList->GameList2()->model();
     for (int r = 0; r < stadiums->rowCount(); ++r) {

@@ -30,6 +30,8 @@ class ScriptedServer : public QObject {
 
   // Waits until a client is connected (true) or the limit passes.
   bool waitForClient(int timeoutMs = 5000);
+  // The server's end of the client connection (socket options), or null.
+  QTcpSocket* clientSocket() const { return client_; }
   bool hasClient() const { return client_ != nullptr && client_->state() == QAbstractSocket::ConnectedState; }
   // Waits until the client has sent at least n frames in all.
   bool waitForFrames(size_t n, int timeoutMs = 5000);

@@ -1,0 +1,186 @@
+// The chat log's input: mouse (links, selection, the context menu), keys and
+// find. The view and its line store are in rich_edit_ex.cpp.
+#include <QApplication>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QScrollBar>
+#include <QTextBoundaryFinder>
+#include <algorithm>
+#include <climits>
+
+#include "chat/log_find_bar.h"
+#include "chat/rich_edit_ex.h"
+
+// ---- mouse and keys -------------------------------------------------------------
+
+void TRichEditEx::mousePressEvent(QMouseEvent* e) {
+  const QPoint pos = e->position().toPoint();
+  lastMousePos_ = pos;
+  if (e->button() != Qt::LeftButton) return;
+  holding_ = true;
+  pressedLink_ = LinkIndexAt(pos, &pressedLinkLine_);
+  const TextPos at = HitAt(pos).pos;
+  if ((e->modifiers() & Qt::ShiftModifier) == 0) selAnchor_ = at;
+  selCursor_ = at;
+  viewport()->update();
+}
+
+void TRichEditEx::mouseDoubleClickEvent(QMouseEvent* e) {
+  if (e->button() != Qt::LeftButton) return;
+  holding_ = true;
+  pressedLink_ = -1;
+  const Hit hit = HitAt(e->position().toPoint());
+  const QString text = store_.Text(hit.pos.line);
+  const int column = hit.charColumn >= 0 ? hit.charColumn : hit.pos.column;
+  QTextBoundaryFinder words(QTextBoundaryFinder::Word, text);
+  words.setPosition(column);
+  int begin = words.isAtBoundary() ? column : static_cast<int>(words.toPreviousBoundary());
+  words.setPosition(column);
+  int end = static_cast<int>(words.toNextBoundary());
+  if (begin < 0) begin = 0;
+  if (end < 0) end = static_cast<int>(text.size());
+  Select({hit.pos.line, begin}, {hit.pos.line, end});
+}
+
+void TRichEditEx::mouseMoveEvent(QMouseEvent* e) {
+  const QPoint pos = e->position().toPoint();
+  lastMousePos_ = pos;
+  if (holding_ && (e->buttons() & Qt::LeftButton) != 0) {
+    SetSelectionCursor(HitAt(pos).pos);
+    autoScrollDirection_ = pos.y() < 0 ? -1 : (pos.y() >= viewport()->height() ? 1 : 0);
+    if (autoScrollDirection_ != 0 && !autoScroll_.isActive()) autoScroll_.start();
+    if (autoScrollDirection_ == 0) autoScroll_.stop();
+    return;
+  }
+  int line = 0;
+  const bool overLink = e->buttons() == Qt::NoButton && LinkIndexAt(pos, &line) >= 0;
+  viewport()->setCursor(overLink ? Qt::PointingHandCursor : Qt::IBeamCursor);
+}
+
+void TRichEditEx::mouseReleaseEvent(QMouseEvent* e) {
+  if (e->button() != Qt::LeftButton) return;
+  autoScroll_.stop();
+  const int pressed = pressedLink_;
+  const int pressedLine = pressedLinkLine_;
+  pressedLink_ = -1;
+  ReleaseHold();
+  if (HasSelection()) {
+    // A drag that selected text is a selection, not a click.
+    QClipboard* clipboard = QApplication::clipboard();
+    if (clipboard->supportsSelection()) clipboard->setText(SelectedText(), QClipboard::Selection);
+    return;
+  }
+  if (pressed < 0) return;
+  int line = 0;
+  if (LinkIndexAt(e->position().toPoint(), &line) != pressed || line != pressedLine) return;
+  const std::string text = LinkText(line, pressed);
+  if (!text.empty()) Q_EMIT URLClick(text);
+}
+
+void TRichEditEx::keyPressEvent(QKeyEvent* e) {
+  QScrollBar* bar = verticalScrollBar();
+  const bool ctrl = (e->modifiers() & Qt::ControlModifier) != 0;
+  if (e->matches(QKeySequence::Copy)) {
+    Copy();
+  } else if (e->matches(QKeySequence::SelectAll)) {
+    SelectAll();
+  } else if (e->matches(QKeySequence::Find)) {
+    OpenFindBar();
+  } else if (e->key() == Qt::Key_PageUp) {
+    bar->triggerAction(QAbstractSlider::SliderPageStepSub);
+  } else if (e->key() == Qt::Key_PageDown) {
+    bar->triggerAction(QAbstractSlider::SliderPageStepAdd);
+  } else if (e->key() == Qt::Key_Up) {
+    bar->triggerAction(QAbstractSlider::SliderSingleStepSub);
+  } else if (e->key() == Qt::Key_Down) {
+    bar->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+  } else if (e->key() == Qt::Key_Home && ctrl) {
+    ScrollToTop();
+  } else if (e->key() == Qt::Key_End && ctrl) {
+    ScrollToEnd();
+  } else if (e->key() == Qt::Key_Escape && findBar_->isVisible()) {
+    findBar_->Close();
+  } else {
+    QAbstractScrollArea::keyPressEvent(e);
+    return;
+  }
+  e->accept();
+}
+
+QMenu* TRichEditEx::BuildContextMenu() {
+  auto* menu = new QMenu(this);
+  menu->setAttribute(Qt::WA_DeleteOnClose);
+  QAction* copy = menu->addAction(QStringLiteral("コピー"), this, [this] { Copy(); });
+  copy->setShortcut(QKeySequence::Copy);
+  copy->setEnabled(HasSelection());
+  menu->addSeparator();
+  QAction* all = menu->addAction(QStringLiteral("すべて選択"), this, [this] { SelectAll(); });
+  all->setShortcut(QKeySequence::SelectAll);
+  all->setEnabled(LineCount() > 0);
+  return menu;
+}
+
+void TRichEditEx::contextMenuEvent(QContextMenuEvent* e) {
+  QMenu* menu = BuildContextMenu();
+  Q_EMIT MenuPopping(menu, e->globalPos());
+  menu->popup(e->globalPos());
+}
+
+// ---- find -----------------------------------------------------------------------------
+
+void TRichEditEx::OpenFindBar() {
+  findBar_->adjustSize();
+  const QRect vp = viewport()->geometry();
+  findBar_->move(vp.right() - findBar_->width() - 4, vp.top() + 4);
+  findBar_->Open();
+}
+
+bool TRichEditEx::Find(const QString& text, bool backward) {
+  const int n = LineCount();
+  const bool again = text == findText_ && match_.line >= 0;
+  TextPos from;
+  if (match_.line >= 0) {
+    // The same text goes on past the current match; a changed text (typed on)
+    // may still match where the last one did.
+    from = again && !backward ? TextPos{match_.line, match_.column + 1} : match_;
+  } else {
+    from = backward
+               ? TextPos{std::min(n - 1, heights_.LineAt(heights_.Above(topLine_) + viewport()->height())), INT_MAX}
+               : TextPos{topLine_, 0};
+  }
+  findText_ = text;
+  match_ = {-1, 0};
+  if (text.isEmpty() || n == 0) {
+    viewport()->update();
+    return false;
+  }
+  for (int k = 0; k <= n; ++k) {
+    int line = 0;
+    int column = -1;
+    if (!backward) {
+      line = (from.line + k) % n;
+      column = store_.Find(line, text, k == 0 ? from.column : 0);
+    } else {
+      line = ((from.line - k) % n + n) % n;
+      const int before = k == 0 ? std::min(from.column, store_.Length(line) + 1) : store_.Length(line) + 1;
+      column = store_.FindBackward(line, text, before);
+    }
+    if (column >= 0) {
+      match_ = {line, column};
+      EnsureLineVisible(line);
+      viewport()->update();
+      return true;
+    }
+  }
+  viewport()->update();
+  return false;
+}
+
+void TRichEditEx::ClearFind() {
+  findText_.clear();
+  match_ = {-1, 0};
+  viewport()->update();
+}
