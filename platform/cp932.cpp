@@ -206,28 +206,14 @@ std::string_view CutToBytes(std::string_view bytes, size_t maxBytes) {
   return bytes.substr(0, pos);
 }
 
-namespace {
 std::u16string Utf8ToUtf16(std::string_view s) {
   std::u16string out;
   size_t i = 0;
   while (i < s.size()) {
-    const auto b = static_cast<uint8_t>(s[i]);
-    char32_t cp = 0;
-    int extra = 0;
-    if (b < 0x80) {
-      cp = b;
-    } else if ((b & 0xE0) == 0xC0) {
-      cp = b & 0x1F;
-      extra = 1;
-    } else if ((b & 0xF0) == 0xE0) {
-      cp = b & 0x0F;
-      extra = 2;
-    } else {
-      cp = b & 0x07;
-      extra = 3;
-    }
-    ++i;
-    for (int k = 0; k < extra && i < s.size(); ++k, ++i) cp = (cp << 6) | (static_cast<uint8_t>(s[i]) & 0x3F);
+    const auto b = static_cast<uint8_t>(s[i++]);
+    const int extra = b >= 0xF0 ? 3 : b >= 0xE0 ? 2 : b >= 0xC0 ? 1 : 0;
+    char32_t cp = extra == 3 ? b & 0x07 : extra == 2 ? b & 0x0F : extra == 1 ? b & 0x1F : b;
+    for (int k = 0; k < extra && i < s.size(); ++k) cp = (cp << 6) | (static_cast<uint8_t>(s[i++]) & 0x3F);
     if (cp >= 0x10000) {
       cp -= 0x10000;
       out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
@@ -238,7 +224,6 @@ std::u16string Utf8ToUtf16(std::string_view s) {
   }
   return out;
 }
-}  // namespace
 
 std::string FromUtf8(std::string_view utf8) {
   std::string out;

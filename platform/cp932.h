@@ -41,6 +41,10 @@ long ByteLength(std::u16string_view text);
 // the first half of a double-byte character.
 std::string_view CutToBytes(std::string_view bytes, size_t maxBytes);
 
+// UTF-8 (file names, the server's accounts file) to UTF-16; an invalid byte
+// reads as the character of its own value.
+std::u16string Utf8ToUtf16(std::string_view utf8);
+
 // Convenience for tests and literals written in UTF-8 source.
 std::string FromUtf8(std::string_view utf8);
 std::string ToUtf8(std::string_view bytes);

@@ -9,6 +9,7 @@
 #endif
 
 #include "platform/command_line.h"
+#include "platform/cp932.h"
 
 namespace {
 
@@ -23,27 +24,6 @@ bool IsRunnableFile(const std::string& path) {
   struct stat st {};
   return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && ::access(path.c_str(), X_OK) == 0;
 #endif
-}
-
-// The program's path as an argument: file names here are UTF-8, which Qt and
-// Wine both take them to be.
-std::u16string FromUtf8(const std::string& s) {
-  std::u16string out;
-  size_t i = 0;
-  while (i < s.size()) {
-    const auto b = static_cast<uint8_t>(s[i++]);
-    const int extra = b >= 0xF0 ? 3 : b >= 0xE0 ? 2 : b >= 0xC0 ? 1 : 0;
-    char32_t cp = extra == 3 ? b & 0x07 : extra == 2 ? b & 0x0F : extra == 1 ? b & 0x1F : b;
-    for (int k = 0; k < extra && i < s.size(); ++k) cp = (cp << 6) | (static_cast<uint8_t>(s[i++]) & 0x3F);
-    if (cp >= 0x10000) {
-      cp -= 0x10000;
-      out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
-      out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
-    } else {
-      out.push_back(static_cast<char16_t>(cp));
-    }
-  }
-  return out;
 }
 
 }  // namespace
@@ -102,6 +82,6 @@ ProgramStart PlanProgramStart(const std::string& program, const std::u16string& 
     }
   }
   start.ok = !start.executable.empty();
-  start.arguments.insert(start.arguments.begin(), FromUtf8(program));
+  start.arguments.insert(start.arguments.begin(), cp932::Utf8ToUtf16(program));
   return start;
 }

@@ -26,25 +26,9 @@
 #include <string>
 #include <vector>
 
-namespace {
+#include "log_text.h"
 
-std::string Quoted(const std::string& bytes) {
-  std::string out = "\"";
-  for (const char c : bytes) {
-    const auto b = static_cast<unsigned char>(c);
-    if (c == '"' || c == '\\') {
-      out += '\\';
-      out += c;
-    } else if (b < 0x20 || b == 0x7F) {
-      char hex[8];
-      std::snprintf(hex, sizeof hex, "\\x%02X", b);
-      out += hex;
-    } else {
-      out += c;
-    }
-  }
-  return out + "\"";
-}
+namespace {
 
 bool HasDisplay() {
   const QByteArray platform = qgetenv("QT_QPA_PLATFORM");

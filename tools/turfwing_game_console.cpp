@@ -16,6 +16,8 @@
 #include <cstdio>
 #include <string>
 
+#include "log_text.h"
+
 namespace {
 
 std::string Utf8(const std::wstring& text) {
@@ -28,23 +30,7 @@ std::string Utf8(const std::wstring& text) {
   return out;
 }
 
-std::string Quoted(const std::wstring& text) {
-  std::string out = "\"";
-  for (const char c : Utf8(text)) {
-    const auto b = static_cast<unsigned char>(c);
-    if (c == '"' || c == '\\') {
-      out += '\\';
-      out += c;
-    } else if (b < 0x20 || b == 0x7F) {
-      char hex[8];
-      std::snprintf(hex, sizeof hex, "\\x%02X", b);
-      out += hex;
-    } else {
-      out += c;
-    }
-  }
-  return out + "\"";
-}
+std::string Quoted(const std::wstring& text) { return ::Quoted(Utf8(text)); }
 
 std::wstring CurrentFolder() {
   std::wstring buffer(MAX_PATH, L'\0');

@@ -210,15 +210,7 @@ TEST_P(BoxOwnerTest, PlayerNameDialogClosesWithItsWindow) {
 // The room list and the password dialog over it belong to the main window and
 // outlive every blow; a disconnect only empties the list. Confirming the
 // password afterwards must neither crash nor reach a connection that ended.
-QByteArray LockedRoom() {
-  GmRoomList::Info rooms;
-  rooms.count = 1;
-  rooms.entries[0].room = 40;
-  rooms.entries[0].kind = 2;
-  rooms.entries[0].passwordFlag = 1;
-  CopyText(rooms.entries[0].name, "locked");
-  return FrameOf<GmRoomList>(rooms);
-}
+QByteArray LockedRoom() { return FrameOf<GmRoomList>(OneRoomList(40, "locked", true)); }
 
 // Opens the room list, enters the locked room, and answers its password after
 // blow() has been handled inside the password dialog's loop.

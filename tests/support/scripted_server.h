@@ -20,6 +20,17 @@ QByteArray FrameOf(const typename M::Info& info) {
   return QByteArray(reinterpret_cast<const char*>(p.frame_bytes()), p.wire_length());
 }
 
+// A room list that announces one chat room (kind 2, no team).
+inline GmRoomList::Info OneRoomList(int16_t room, const char* name, bool password) {
+  GmRoomList::Info rooms;
+  rooms.count = 1;
+  rooms.entries[0].room = room;
+  rooms.entries[0].kind = 2;
+  rooms.entries[0].passwordFlag = password ? 1 : 0;
+  CopyText(rooms.entries[0].name, name);
+  return rooms;
+}
+
 class ScriptedServer : public QObject {
   Q_OBJECT
  public:

@@ -14,15 +14,7 @@ constexpr uint32_t kTab = 0xff09, kReturn = 0xff0d, kEscape = 0xff1b, kDown = 0x
 class KeyboardFlowTest : public X11ClientTest {
  protected:
   // The room list with one room behind a password.
-  void OfferLockedRoom() {
-    GmRoomList::Info rooms;
-    rooms.count = 1;
-    rooms.entries[0].room = 40;
-    rooms.entries[0].kind = 2;
-    rooms.entries[0].passwordFlag = 1;
-    CopyText(rooms.entries[0].name, "locked");
-    server.send<GmRoomList>(rooms);
-  }
+  void OfferLockedRoom() { server.send<GmRoomList>(OneRoomList(40, "locked", true)); }
   void LoggedIn() {
     ASSERT_TRUE(ShowForm());
     ASSERT_TRUE(LogIn());
