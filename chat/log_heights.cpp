@@ -29,7 +29,7 @@ int LogHeights::LineAt(int64_t y) const {
   int step = 1;
   while (step <= n / 2) step *= 2;
   for (; step > 0; step /= 2) {
-    if (pos + step <= n && tree_[static_cast<size_t>(pos + step)] <= y) {
+    if (pos + step <= n && tree_[static_cast<size_t>(pos) + static_cast<size_t>(step)] <= y) {
       pos += step;
       y -= tree_[static_cast<size_t>(pos)];
     }

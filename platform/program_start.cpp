@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <utility>
 
 #ifndef _WIN32
 #include <sys/stat.h>
@@ -53,7 +54,9 @@ std::string FindRunnable(const std::string& name, const std::string& searchPath)
     const size_t end = searchPath.find(':', begin);
     std::string folder = searchPath.substr(begin, end == std::string::npos ? std::string::npos : end - begin);
     if (folder.empty()) folder = ".";  // an empty entry is the current folder, as for the shell
-    const std::string candidate = folder + "/" + name;
+    std::string candidate = std::move(folder);
+    candidate += '/';
+    candidate += name;
     if (IsRunnableFile(candidate)) return candidate;
     if (end == std::string::npos) return {};
     begin = end + 1;
