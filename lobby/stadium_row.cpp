@@ -35,7 +35,7 @@ const Texts& Fixed() {
 }  // namespace
 
 const std::string& StadiumPhaseText(uint8_t state) {
-  return Fixed().phases[state <= NetDef::PhasePenalties ? state : NetDef::PhaseFullTime];
+  return Fixed().phases[state <= NetDef::PhasePenalties ? state : uint8_t{NetDef::PhaseFullTime}];
 }
 
 bool StadiumPhaseShowsClock(uint8_t state) {

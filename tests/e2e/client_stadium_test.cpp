@@ -308,8 +308,8 @@ class ClientWineLaunchTest : public ClientStadiumTest {
     qunsetenv("TURFWING_GAME_LOG");  // the log goes beside the game
     // One Wine server for all the starts: the one Wine starts by itself exits
     // 3 s after its last program, and a start at that moment fails.
-    std::string server = FindRunnable("wineserver", path);
-    if (server.empty()) server = FindRunnable("/usr/lib/wine/wineserver", "");
+    std::string wineserver = FindRunnable("wineserver", path);
+    if (wineserver.empty()) wineserver = FindRunnable("/usr/lib/wine/wineserver", "");
     // Neither the server nor Wine's services (they live as long as it) may
     // hold this test's output open: CTest would wait for them.
     auto quietly = [](const std::string& program, const QStringList& args) {
@@ -326,7 +326,8 @@ class ClientWineLaunchTest : public ClientStadiumTest {
     QLockFile lock(QStringLiteral(TURFWING_TEST_WINEPREFIX ".lock"));
     lock.setStaleLockTime(0);
     ASSERT_TRUE(lock.tryLock(120000));
-    if (!server.empty() && quietly(server, {QStringLiteral("-p30")})) quietly(wine, {QStringLiteral("wineboot")});
+    if (!wineserver.empty() && quietly(wineserver, {QStringLiteral("-p30")}))
+      quietly(wine, {QStringLiteral("wineboot")});
     lock.unlock();
     // The game where access.ini's default puts it, in a folder whose name has
     // a blank and Japanese letters.

@@ -312,8 +312,8 @@ TEST_P(HostileContentTest, HostileTextsStayPlainTextEverywhere) {
   EXPECT_TRUE(UsableAfterwards());
 }
 
-INSTANTIATE_TEST_SUITE_P(Boxes, HostileContentTest, ::testing::Bool(), [](const ::testing::TestParamInfo<bool>& info) {
-  return std::string(info.param ? "RealBoxes" : "RecordedBoxes");
+INSTANTIATE_TEST_SUITE_P(Boxes, HostileContentTest, ::testing::Bool(), [](const ::testing::TestParamInfo<bool>& p) {
+  return std::string(p.param ? "RealBoxes" : "RecordedBoxes");
 });
 
 }  // namespace

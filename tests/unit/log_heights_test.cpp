@@ -21,7 +21,9 @@ void ExpectMatches(const LogHeights& h, const std::vector<int>& heights) {
     ASSERT_EQ(h.LineAt(above), i);
     ASSERT_EQ(h.LineAt(above + heights[static_cast<size_t>(i)] - 1), i);
     above += heights[static_cast<size_t>(i)];
-    if (i + 1 < h.Count()) ASSERT_EQ(h.LineAt(above), i + 1);
+    if (i + 1 < h.Count()) {
+      ASSERT_EQ(h.LineAt(above), i + 1);
+    }
   }
   EXPECT_EQ(h.Total(), above);
 }

@@ -69,7 +69,9 @@ void WithReadOnlyFolder(const fs::path& folder, const std::function<void()>& bod
   ::chmod(folder.c_str(), 0500);
   body();
   ::chmod(folder.c_str(), 0700);
-  if (root) ASSERT_EQ(::seteuid(0), 0);
+  if (root) {
+    ASSERT_EQ(::seteuid(0), 0);
+  }
 }
 #endif
 

@@ -249,7 +249,7 @@ class X11ClientTest : public ::testing::Test {
       {
         std::lock_guard<std::mutex> lock(user.mutex_);
         user.active_ = active != nullptr ? active->objectName().toStdString() : std::string();
-        user.activeId_ = active != nullptr ? static_cast<xcb_window_t>(active->winId()) : XCB_NONE;
+        user.activeId_ = active != nullptr ? static_cast<xcb_window_t>(active->winId()) : xcb_window_t{XCB_NONE};
       }
       if (!done) return;
       if (grace.isForever()) grace.setRemainingTime(2000);
