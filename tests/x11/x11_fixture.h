@@ -101,7 +101,7 @@ class X11Connection {
   xcb_atom_t Atom(const char* name) {
     xcb_intern_atom_reply_t* reply =
         xcb_intern_atom_reply(c_, xcb_intern_atom(c_, 0, static_cast<uint16_t>(strlen(name)), name), nullptr);
-    const xcb_atom_t atom = reply != nullptr ? reply->atom : XCB_ATOM_NONE;
+    const xcb_atom_t atom = reply != nullptr ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
     free(reply);
     return atom;
   }
