@@ -20,6 +20,7 @@
 #include "lobby/stadium_host.h"
 #include "lobby/stadium_table_model.h"
 #include "lobby/stadium_waiting.h"
+#include "net/net_def.h"
 #include "platform/platform.h"
 #include "platform/qt_text.h"
 
@@ -252,10 +253,10 @@ void TGameListPanel::ButtonReserveClick() {
   if (waiting_) {
     // The server knows which stadium we wait for; the cancel names none.
     info.stadiumId = 0;
-    info.event = WaitingActionCancel;
+    info.event = NetDef::WaitingActionCancel;
   } else if (const StadiumRow* row = SelectedStadiumRow()) {
     info.stadiumId = row->stadium.id;
-    info.event = WaitingActionWait;
+    info.event = NetDef::WaitingActionWait;
   } else {
     return;
   }

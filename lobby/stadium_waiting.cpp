@@ -1,5 +1,6 @@
 #include "lobby/stadium_waiting.h"
 
+#include "net/net_def.h"
 #include "platform/cp932.h"
 
 WaitingReaction ReactionToWaitingEvent(uint8_t event, bool stadiumFound) {

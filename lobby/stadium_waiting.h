@@ -8,11 +8,6 @@
 #include <string_view>
 
 #include "lobby/stadium_row.h"
-#include "net/net_def.h"
-
-// The client's actions in GmWaiting.
-inline constexpr uint8_t WaitingActionWait = NetDef::WaitingActionWait;
-inline constexpr uint8_t WaitingActionCancel = NetDef::WaitingActionCancel;
 
 enum class WaitingReaction {
   Ignore,          // events other than 2..5

@@ -115,21 +115,16 @@ QByteArray OpenRefused() {
   return FrameOf<GmFormationAOpen>(refused);
 }
 
-QByteArray SaveRefused() {
+// The server's answer to a formation file action for the second room.
+QByteArray FileAnswer(uint8_t action, uint8_t result) {
   GmFormationFile::Info file;
-  file.action = GmFormationFile::ActionSave;
-  file.result = 3;
+  file.action = action;
+  file.result = result;
   file.room = HostileServerTest::kSecondRoom;
   return FrameOf<GmFormationFile>(file);
 }
-
-QByteArray UpdatedElsewhere() {
-  GmFormationFile::Info file;
-  file.action = GmFormationFile::ActionUpdated;
-  file.result = 0;
-  file.room = HostileServerTest::kSecondRoom;
-  return FrameOf<GmFormationFile>(file);
-}
+QByteArray SaveRefused() { return FileAnswer(GmFormationFile::ActionSave, 3); }
+QByteArray UpdatedElsewhere() { return FileAnswer(GmFormationFile::ActionUpdated, 0); }
 
 const ServerBox kServerBoxes[] = {
     {"open refused", OpenRefused, "フォーメーション盤を開くことができません"},
