@@ -4,6 +4,7 @@
 #include <cstring>
 #include <string_view>
 
+#include "net/message_dispatch.h"
 #include "platform/cp932.h"
 #include "platform/text_checks.h"
 #include "server/text_cut.h"
@@ -152,59 +153,15 @@ int16_t LobbyWorld::allocateClientId() {
 void LobbyWorld::dispatch(Session& s) {
   if (s.phase == Phase::Closing) return;
   const uint8_t type = s.packet.type();
-  if (!NetDef::Accepts(NetDef::Direction::ToServer, type)) return;
   // Until the login succeeds only the handshake, the login and ping count.
   if (s.phase != Phase::LoggedIn && type != NetDef::GmReady && type != NetDef::GmConnect && type != NetDef::GmPing) {
     return;
   }
-  switch (type) {
-    case NetDef::GmReady:
-      onReady(s);
-      break;
-    case NetDef::GmConnect:
-      onConnect(s);
-      break;
-    case NetDef::GmRoomListRequest:
-      onRoomListRequest(s);
-      break;
-    case NetDef::GmCreateRoom:
-      onCreateRoom(s);
-      break;
-    case NetDef::GmEnterRoom:
-      onEnterRoom(s);
-      break;
-    case NetDef::GmLeaveRoom:
-      onLeaveRoom(s);
-      break;
-    case NetDef::GmTalk:
-      onTalk(s);
-      break;
-    case NetDef::GmWaiting:
-      onWaiting(s);
-      break;
-    case NetDef::GmFormationOpen:
-      onFormationOpen(s);
-      break;
-    case NetDef::GmFormationClose:
-      onFormationClose(s);
-      break;
-    case NetDef::GmFormationInfo:
-      onFormationInfo(s);
-      break;
-    case NetDef::GmFormationFile:
-      onFormationFile(s);
-      break;
-    case NetDef::GmPing:
-      onPing(s);
-      break;
-    default:
-      break;
-  }
+  DispatchFrame<NetDef::Direction::ToServer>(s.packet, [&](auto message, const auto& info) { on(s, message, info); });
 }
 
-void LobbyWorld::onReady(Session& s) {
-  GmReady::Info in;
-  if (s.phase != Phase::Handshake || !GmReady::decode(s.packet, in)) return;
+void LobbyWorld::on(Session& s, GmReady, const GmReady::Info& in) {
+  if (s.phase != Phase::Handshake) return;
   GmAReady::Info out;
   const uint8_t* min = options_.minVersion;
   const bool tooOld =
@@ -236,9 +193,8 @@ void LobbyWorld::onReady(Session& s) {
   send<GmAReady>(s, out);
 }
 
-void LobbyWorld::onConnect(Session& s) {
-  GmConnect::Info in;
-  if (s.phase != Phase::Login || !GmConnect::decode(s.packet, in)) return;
+void LobbyWorld::on(Session& s, GmConnect, const GmConnect::Info& in) {
+  if (s.phase != Phase::Login) return;
   const std::string password = in.password;
   bool ok = false;
   for (const Account& a : options_.accounts) {
@@ -275,7 +231,7 @@ void LobbyWorld::onConnect(Session& s) {
   sendStadiumList(s);
 }
 
-void LobbyWorld::onPing(Session& s) {
+void LobbyWorld::on(Session& s, GmPing, const GmPing::Info&) {
   GmAPing::Info out;
   out.value = static_cast<uint32_t>(clock_.nowMs());
   send<GmAPing>(s, out);

@@ -146,19 +146,19 @@ class LobbyWorld {
 
   // dispatch
   void dispatch(Session& s);
-  void onReady(Session& s);
-  void onConnect(Session& s);
-  void onRoomListRequest(Session& s);
-  void onCreateRoom(Session& s);
-  void onEnterRoom(Session& s);
-  void onLeaveRoom(Session& s);
-  void onTalk(Session& s);
-  void onWaiting(Session& s);
-  void onFormationOpen(Session& s);
-  void onFormationClose(Session& s);
-  void onFormationInfo(Session& s);
-  void onFormationFile(Session& s);
-  void onPing(Session& s);
+  void on(Session& s, GmReady, const GmReady::Info& in);
+  void on(Session& s, GmConnect, const GmConnect::Info& in);
+  void on(Session& s, GmRoomListRequest, const GmRoomListRequest::Info& in);
+  void on(Session& s, GmCreateRoom, const GmCreateRoom::Info& in);
+  void on(Session& s, GmEnterRoom, const GmEnterRoom::Info& in);
+  void on(Session& s, GmLeaveRoom, const GmLeaveRoom::Info& in);
+  void on(Session& s, GmTalk, const GmTalk::Info& in);
+  void on(Session& s, GmWaiting, const GmWaiting::Info& in);
+  void on(Session& s, GmFormationOpen, const GmFormationOpen::Info& in);
+  void on(Session& s, GmFormationClose, const GmFormationClose::Info& in);
+  void on(Session& s, GmFormationInfo, const GmFormationInfo::Info& in);
+  void on(Session& s, GmFormationFile, const GmFormationFile::Info& in);
+  void on(Session& s, GmPing, const GmPing::Info& in);
 
   // talk commands
   void privateTalk(Session& s, int16_t room, const std::string& rest);

@@ -168,9 +168,7 @@ void LobbyWorld::stopWaiting(Session& s, bool answer) {
   }
 }
 
-void LobbyWorld::onWaiting(Session& s) {
-  GmWaiting::Info in;
-  if (!GmWaiting::decode(s.packet, in)) return;
+void LobbyWorld::on(Session& s, GmWaiting, const GmWaiting::Info& in) {
   if (in.event == NetDef::WaitingActionCancel) {
     stopWaiting(s, true);
     return;
@@ -223,9 +221,7 @@ void LobbyWorld::tick() {
 
 // ------------------------------------------------------------------ formation
 
-void LobbyWorld::onFormationOpen(Session& s) {
-  GmFormationOpen::Info in;
-  if (!GmFormationOpen::decode(s.packet, in)) return;
+void LobbyWorld::on(Session& s, GmFormationOpen, const GmFormationOpen::Info& in) {
   auto it = rooms_.find(in.room);
   GmFormationAOpen::Info out;
   out.room = in.room;
@@ -239,14 +235,9 @@ void LobbyWorld::onFormationOpen(Session& s) {
   if (!(it->second.live == TeamBoard())) send<GmFormationInfo>(s, it->second.live.asInfo(0, in.room));
 }
 
-void LobbyWorld::onFormationClose(Session& s) {
-  GmFormationClose::Info in;
-  if (GmFormationClose::decode(s.packet, in)) s.boards.erase(in.room);
-}
+void LobbyWorld::on(Session& s, GmFormationClose, const GmFormationClose::Info& in) { s.boards.erase(in.room); }
 
-void LobbyWorld::onFormationInfo(Session& s) {
-  GmFormationInfo::Info in;
-  if (!GmFormationInfo::decode(s.packet, in)) return;
+void LobbyWorld::on(Session& s, GmFormationInfo, const GmFormationInfo::Info& in) {
   auto it = rooms_.find(in.room);
   if (it == rooms_.end() || s.boards.count(in.room) == 0) return;
   if ((in.flags & GmFormationInfo::PlayersMask) != TeamBoard::PlayersPerSide || (in.flags & 0x80) != 0) return;
@@ -266,9 +257,7 @@ void LobbyWorld::onFormationInfo(Session& s) {
   }
 }
 
-void LobbyWorld::onFormationFile(Session& s) {
-  GmFormationFile::Info in;
-  if (!GmFormationFile::decode(s.packet, in)) return;
+void LobbyWorld::on(Session& s, GmFormationFile, const GmFormationFile::Info& in) {
   if (in.action != GmFormationFile::ActionLoad && in.action != GmFormationFile::ActionSave) return;
   auto it = rooms_.find(in.room);
   GmFormationFile::Info out;

@@ -128,15 +128,13 @@ void LobbyWorld::pushRoomCount(const Room& room) {
   broadcast<GmRoomUsers>(GmRoomUsers::Info{}, [](const Session& s) { return s.roomListSent; });
 }
 
-void LobbyWorld::onRoomListRequest(Session& s) {
+void LobbyWorld::on(Session& s, GmRoomListRequest, const GmRoomListRequest::Info&) {
   if (!s.roomListSent) sendRoomRows(s);
   s.roomListSent = true;
   sendRoomCounts(s);
 }
 
-void LobbyWorld::onCreateRoom(Session& s) {
-  GmCreateRoom::Info in;
-  if (!GmCreateRoom::decode(s.packet, in)) return;
+void LobbyWorld::on(Session& s, GmCreateRoom, const GmCreateRoom::Info& in) {
   GmACreateRoom::Info out;
   const int created = static_cast<int>(std::count_if(rooms_.begin(), rooms_.end(), [&](const auto& r) {
     return !r.second.permanent && r.second.creator == s.userId;
@@ -175,9 +173,7 @@ void LobbyWorld::onCreateRoom(Session& s) {
   enter(s, room, 1, room.password);
 }
 
-void LobbyWorld::onEnterRoom(Session& s) {
-  GmEnterRoom::Info in;
-  if (!GmEnterRoom::decode(s.packet, in)) return;
+void LobbyWorld::on(Session& s, GmEnterRoom, const GmEnterRoom::Info& in) {
   Room* room = nullptr;
   if (in.room != 0) {
     auto it = rooms_.find(in.room);
@@ -268,9 +264,7 @@ void LobbyWorld::enter(Session& s, Room& room, uint8_t level, const std::string&
   pushRoomCount(room);
 }
 
-void LobbyWorld::onLeaveRoom(Session& s) {
-  GmLeaveRoom::Info in;
-  if (!GmLeaveRoom::decode(s.packet, in)) return;
+void LobbyWorld::on(Session& s, GmLeaveRoom, const GmLeaveRoom::Info& in) {
   if (isMember(s, in.room)) leave(s, in.room);
 }
 
@@ -332,9 +326,7 @@ void LobbyWorld::relayTalk(Room& room, const Session& speaker, const std::string
   }
 }
 
-void LobbyWorld::onTalk(Session& s) {
-  GmTalk::Info in;
-  if (!GmTalk::decode(s.packet, in)) return;
+void LobbyWorld::on(Session& s, GmTalk, const GmTalk::Info& in) {
   const bool privateTab = in.room == NetDef::PrivateTalkRoom;
   if (!privateTab && !isMember(s, in.room)) return;
   if (StartsWith(in.text, "/t ")) return privateTalk(s, in.room, in.text + 3);
