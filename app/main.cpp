@@ -59,7 +59,7 @@ int main(int argc, char** argv) {
   if (trace || debug) {
     form.setTraceSink([&form, trace, debug](const QString& line) {
       if (trace) std::fprintf(stderr, "%s\n", line.toLocal8Bit().constData());
-      if (debug) form.DebugForm->AddLine(line);
+      if (debug) form.findChild<TDebugForm*>()->AddLine(line);
     });
   }
   // A 2 ms tick that arrives late by the time the loop was held up elsewhere;
@@ -91,6 +91,6 @@ int main(int argc, char** argv) {
   // Without a window manager (a bare X server) nothing activates the window,
   // and the first activation is what opens the login dialog.
   form.activateWindow();
-  if (debug) form.DebugForm->show();
+  if (debug) form.findChild<TDebugForm*>()->show();
   return app.exec();
 }

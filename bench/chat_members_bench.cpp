@@ -1,5 +1,5 @@
 // A room of 900 members arriving as 23 GmUserEnter messages of up to 40 members,
-// each decoded and routed through the chat tabs into the member list of a shown
+// each delivered by the session to the chat tabs and into the member list of a shown
 // tab, then painted once. One iteration is one whole room (run with
 // QT_QPA_PLATFORM=offscreen; it is set when unset).
 
@@ -17,21 +17,20 @@
 #include "chat/frame_chat_room.h"
 #include "chat/room_list_model.h"
 #include "platform/cp932.h"
+#include "session_double.h"
 
 namespace {
 
 class BenchHost final : public ChatHost {
  public:
   QWidget window;
-  void SendPacket(NetMessageSet&) override {}
-  int16_t ClientId() const override { return 1; }
   bool ChatTime() const override { return true; }
   std::string UserInfoAddress() const override { return {}; }
   std::optional<bool> RememberRoom(const std::string&, const std::string&, int32_t) override { return true; }
   void SetChatInput(const std::string&) override {}
   void FocusChatInput() override {}
   bool PasswordExecute(std::string&) override { return false; }
-  QString ExecutableDir() const override { return {}; }
+  QString ExecutableFolder() const override { return {}; }
   QWidget* MainWindow() const override { return const_cast<QWidget*>(&window); }
   void ShowRoomList() override {}
 };
@@ -39,8 +38,8 @@ class BenchHost final : public ChatHost {
 constexpr int kMembers = 900;
 constexpr int16_t kRoom = 7;
 
-std::vector<NetMessageSet> RoomOfMembers() {
-  std::vector<NetMessageSet> sets;
+std::vector<NetPacket> RoomOfMembers() {
+  std::vector<NetPacket> frames;
   for (int first = 0; first < kMembers; first += NetDef::MaxList16) {
     GmUserEnter::Info info;
     info.room = kRoom;
@@ -51,24 +50,25 @@ std::vector<NetMessageSet> RoomOfMembers() {
       CopyText(e.name, cp932::FromUtf8("選手" + std::to_string(i)).c_str());
       e.level = static_cast<uint8_t>(i % 17 == 0 ? 1 : 0);
     }
-    sets.emplace_back();
-    sets.back().encode<GmUserEnter>(info);
+    frames.emplace_back();
+    GmUserEnter::encode(frames.back(), info);
   }
-  return sets;
+  return frames;
 }
 
 void BM_RoomOf900Members(benchmark::State& state) {
   BenchHost host;
+  SessionDouble session;
   RoomListModel rooms;
   auto* pages = new QTabWidget(&host.window);
-  ChatTabs tabs(host, rooms, pages);
+  ChatTabs tabs(host, session, rooms, pages);
   host.window.resize(631, 398);
   pages->resize(631, 398);
   host.window.show();
-  const std::vector<NetMessageSet> messages = RoomOfMembers();
+  const std::vector<NetPacket> messages = RoomOfMembers();
   GmUserLeave::Info leave;
   leave.count = 1;
-  leave.entries[0] = {kRoom, host.ClientId()};
+  leave.entries[0] = {kRoom, session.clientId()};
   GmAEnterRoom::Info entered;
   entered.room = kRoom;
   int listed = 0;
@@ -79,7 +79,7 @@ void BM_RoomOf900Members(benchmark::State& state) {
     QCoreApplication::processEvents();
     state.ResumeTiming();
 
-    for (const NetMessageSet& m : messages) tabs.Dispatch(m);
+    for (const NetPacket& m : messages) session.deliverFrame(m);
     QCoreApplication::processEvents();  // the list is painted
 
     state.PauseTiming();

@@ -25,6 +25,7 @@
 #include "chat/chat_tabs.h"
 #include "chat/frame_chat_room.h"
 #include "lobby/form_main.h"
+#include "main_window_parts.h"
 
 namespace {
 
@@ -118,7 +119,9 @@ int main(int argc, char** argv) {
     form.Connect();
     const bool open = RunUntil(
         [&] {
-          const TChatSheet* lobby = form.PageControl1->count() > 0 ? form.chatTabs()->Page(0) : nullptr;
+          const TChatSheet* lobby = Child<QTabWidget>(form, "PageControl1")->count() > 0
+                                        ? Child<ChatTabs>(form, "ChatTabs")->Page(0)
+                                        : nullptr;
           return lobby != nullptr && lobby->Frame()->UserRowCount() > 0;
         },
         30);

@@ -12,25 +12,10 @@
 #include <vector>
 
 #include "lobby/game_list_panel.h"
-#include "lobby/stadium_host.h"
 #include "platform/cp932.h"
+#include "session_double.h"
 
 namespace {
-
-class BenchHost final : public StadiumHost {
- public:
-  TGameListPanel* panel = nullptr;
-  void SendPacket(const NetMessageSet&) override {}
-  bool SocketOpen() const override { return true; }
-  std::string PlayerName() const override { return "bench"; }
-  GameOptions CurrentGameOptions() const override { return {}; }
-  std::string GameExe() const override { return {}; }
-  std::string GameExeTest() const override { return {}; }
-  QString ExecutableFolder() const override { return {}; }
-  void UpdateControlStates() override {
-    if (panel) panel->ApplyControlStates(true);
-  }
-};
 
 // Counts the list's paints, to show that every message was painted.
 class PaintCounter final : public QObject {
@@ -46,9 +31,9 @@ constexpr int kRows = 20;
 constexpr int kMessages = 1000;
 
 void BM_StadiumStateWithRepaint(benchmark::State& state) {
-  BenchHost host;
-  TGameListPanel panel(host);
-  host.panel = &panel;
+  SessionDouble session;
+  TGameListPanel panel(session, [] { return GameSetup{}; });
+  QObject::connect(&panel, &TGameListPanel::ControlsChanged, [&panel] { panel.ApplyControlStates(true); });
   panel.resize(631, 560);
   panel.LeaveWaitingState();
 
@@ -63,7 +48,7 @@ void BM_StadiumStateWithRepaint(benchmark::State& state) {
   panel.show();
   QCoreApplication::processEvents();
 
-  std::vector<NetMessageSet> messages(kMessages);
+  std::vector<NetPacket> messages(kMessages);
   for (int m = 0; m < kMessages; ++m) {
     GmStadiumState::Info info;
     info.count = 1;
@@ -73,14 +58,14 @@ void BM_StadiumStateWithRepaint(benchmark::State& state) {
     e.homeScore = static_cast<uint8_t>(m / 97);
     e.state = static_cast<uint8_t>(1 + (m / 300) * 2);
     e.clock = static_cast<int16_t>(m);
-    messages[static_cast<size_t>(m)].encode<GmStadiumState>(info);
+    GmStadiumState::encode(messages[static_cast<size_t>(m)], info);
   }
 
   PaintCounter counter;
   panel.GameList2()->viewport()->installEventFilter(&counter);
   size_t next = 0;
   for (auto _ : state) {
-    panel.DispatchStadiumMessage(messages[next]);
+    session.deliverFrame(messages[next]);
     next = (next + 1) % messages.size();
     QCoreApplication::processEvents();
   }

@@ -1,21 +1,18 @@
 #pragma once
-// What the chat tabs and the room list window need from the main window. The
-// main window implements it (tests use a recording one); it must outlive every
-// tab and the room list window. Texts are code page 932 bytes.
-//
-// SendPacket and ClientId come from FormationHost, so the same host is handed to
-// every room frame for its formation window.
+// What the chat tabs and the room list window need from the main window beside
+// the session: the settings they follow, the chat input, the room password
+// dialog and the room list. The main window implements it (tests use a
+// recording one); it must outlive every tab and the room list window. Texts are
+// code page 932 bytes.
 
 #include <QString>
 #include <cstdint>
 #include <optional>
 #include <string>
 
-#include "formation/formation_host.h"
-
 class QWidget;
 
-class ChatHost : public FormationHost {
+class ChatHost {
  public:
   // The chat time setting: log lines start with "hh:nn:ss ".
   virtual bool ChatTime() const = 0;
@@ -32,9 +29,13 @@ class ChatHost : public FormationHost {
   // The room password dialog; true with the password when the user confirms.
   virtual bool PasswordExecute(std::string& password) = 0;
   // The executable's folder; call sounds are sound/<n>.wav beneath it.
-  virtual QString ExecutableDir() const = 0;
-  // The main window: parent of error boxes, the window alerted on private talk.
+  virtual QString ExecutableFolder() const = 0;
+  // The main window: parent of error boxes, the window alerted on private talk,
+  // the window a formation window opens centred on.
   virtual QWidget* MainWindow() const = 0;
   // Sends GmRoomListRequest and shows the room list window modally.
   virtual void ShowRoomList() = 0;
+
+ protected:
+  ~ChatHost() = default;
 };

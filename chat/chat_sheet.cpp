@@ -82,11 +82,11 @@ QString TabCaptionOf(const std::string& roomName) {
 }
 
 TChatSheet::TChatSheet(QWidget* owner, const std::string& userInfoPrefix, int16_t room, const std::string& name,
-                       const std::string& password, int32_t teamId, FormationHost* formationHost)
+                       const std::string& password, int32_t teamId, LobbySession* session, QWidget* formationCentre)
     : QWidget(owner), userInfoPrefix_(userInfoPrefix), clock_(LocalClock) {
   frame_ = new TFrameChatRoom(this);
   frame_->SetRoom(room, name);
-  frame_->SetFormationHost(formationHost);
+  frame_->SetSession(session, formationCentre);
   connect(frame_, &TFrameChatRoom::UserCommand, this, &TChatSheet::UserCommand);
   connect(frame_, &TFrameChatRoom::RoomListClick, this, &TChatSheet::RoomListClick);
   auto* layout = new QVBoxLayout(this);
@@ -185,7 +185,3 @@ void TChatSheet::UserCommand(int nCommand, int nIndex) {
 void TChatSheet::RoomListClick() {
   if (OnRoomListClick) OnRoomListClick(this);
 }
-
-void TChatSheet::RecvFormationAOpen(const GmFormationAOpen::Info& info) { frame_->RecvFormationAOpen(info); }
-void TChatSheet::RecvFormationInfo(const GmFormationInfo::Info& info) { frame_->RecvFormationInfo(info); }
-void TChatSheet::RecvFormationFile(const GmFormationFile::Info& info) { frame_->RecvFormationFile(info); }

@@ -15,7 +15,7 @@
 #include "chat/chat_user_list.h"
 #include "net/net_messages.h"
 
-class FormationHost;
+class LobbySession;
 class QIcon;
 class QTabWidget;
 class TFrameChatRoom;
@@ -33,7 +33,8 @@ class TChatSheet : public QWidget {
   static constexpr int ImagePlain = 1;
 
   TChatSheet(QWidget* owner, const std::string& userInfoPrefix, int16_t room, const std::string& name,
-             const std::string& password, int32_t teamId, FormationHost* formationHost = nullptr);
+             const std::string& password, int32_t teamId, LobbySession* session = nullptr,
+             QWidget* formationCentre = nullptr);
   ~TChatSheet() override;
 
   int16_t GetRoomNumber() const { return users_.GetRoomNumber(); }
@@ -61,10 +62,6 @@ class TChatSheet : public QWidget {
   // rights, 3 ignore; nIndex is the member's row.
   void UserCommand(int nCommand, int nIndex);
   void RoomListClick();
-
-  void RecvFormationAOpen(const GmFormationAOpen::Info& info);
-  void RecvFormationInfo(const GmFormationInfo::Info& info);
-  void RecvFormationFile(const GmFormationFile::Info& info);
 
   TFrameChatRoom* Frame() const { return frame_; }
   const ChatUserList& Users() const { return users_; }

@@ -6,6 +6,7 @@
 
 #include "chat/chat_host.h"
 #include "chat/chat_sheet.h"
+#include "chat/frame_chat_room.h"
 #include "chat/room_list_model.h"
 #include "platform/cp932.h"
 #include "platform/platform.h"
@@ -16,21 +17,24 @@ const std::string& PrivateTalkCaption() {
   static const std::string caption = cp932::FromUtf8("【個別 チャット】");
   return caption;
 }
-
-template <class M>
-void DecodeAnd(const NetMessageSet& messages, void (ChatTabs::*handler)(const typename M::Info&), ChatTabs* tabs) {
-  // Each message is decoded into a record of its own before anything can re-enter.
-  typename M::Info info;
-  if (messages.decode<M>(info)) (tabs->*handler)(info);
-}
 }  // namespace
 
-ChatTabs::ChatTabs(ChatHost& host, const RoomListModel& rooms, QTabWidget* pageControl)
-    : QObject(pageControl), host_(host), rooms_(rooms), pageControl_(pageControl) {
+ChatTabs::ChatTabs(ChatHost& host, LobbySession& session, const RoomListModel& rooms, QTabWidget* pageControl)
+    : QObject(pageControl), host_(host), session_(session), rooms_(rooms), pageControl_(pageControl) {
+  setObjectName(QStringLiteral("ChatTabs"));
   pageControl_->setUsesScrollButtons(true);
   pageControl_->setElideMode(Qt::ElideNone);
   pageControl_->setIconSize(QSize(16, 16));
   connect(pageControl_, &QTabWidget::currentChanged, this, &ChatTabs::PageControl1Change);
+  subscriptions_.push_back(
+      session_.subscribe<GmAEnterRoom>([this](const GmAEnterRoom::Info& info) { RecvAEnterRoom(info); }));
+  subscriptions_.push_back(session_.subscribe<GmTalk>([this](const GmTalk::Info& info) { RecvTalk(info); }));
+  subscriptions_.push_back(
+      session_.subscribe<GmUserEnter>([this](const GmUserEnter::Info& info) { RecvUserEnter(info); }));
+  subscriptions_.push_back(
+      session_.subscribe<GmUserLeave>([this](const GmUserLeave::Info& info) { RecvUserLeave(info); }));
+  subscriptions_.push_back(
+      session_.subscribe<GmUserChange>([this](const GmUserChange::Info& info) { RecvUserChange(info); }));
 }
 
 ChatTabs::~ChatTabs() = default;
@@ -58,40 +62,10 @@ void ChatTabs::SetClock(std::function<ClockTime()> clock) {
   }
 }
 
-bool ChatTabs::Dispatch(const NetMessageSet& messages) {
-  switch (messages.packet().type()) {
-    case GmAEnterRoom::Type:
-      DecodeAnd<GmAEnterRoom>(messages, &ChatTabs::RecvAEnterRoom, this);
-      return true;
-    case GmTalk::Type:
-      DecodeAnd<GmTalk>(messages, &ChatTabs::RecvTalk, this);
-      return true;
-    case GmUserEnter::Type:
-      DecodeAnd<GmUserEnter>(messages, &ChatTabs::RecvUserEnter, this);
-      return true;
-    case GmUserLeave::Type:
-      DecodeAnd<GmUserLeave>(messages, &ChatTabs::RecvUserLeave, this);
-      return true;
-    case GmUserChange::Type:
-      DecodeAnd<GmUserChange>(messages, &ChatTabs::RecvUserChange, this);
-      return true;
-    case GmFormationAOpen::Type:
-      DecodeAnd<GmFormationAOpen>(messages, &ChatTabs::RecvFormationAOpen, this);
-      return true;
-    case GmFormationInfo::Type:
-      DecodeAnd<GmFormationInfo>(messages, &ChatTabs::RecvFormationInfo, this);
-      return true;
-    case GmFormationFile::Type:
-      DecodeAnd<GmFormationFile>(messages, &ChatTabs::RecvFormationFile, this);
-      return true;
-    default:
-      return false;
-  }
-}
-
 TChatSheet* ChatTabs::CreateSheet(int16_t room, const std::string& name, const std::string& password, int32_t teamId) {
-  auto* sheet = new TChatSheet(pageControl_, host_.UserInfoAddress(), room, name, password, teamId, &host_);
-  sheet->SetSoundFolder(host_.ExecutableDir());
+  auto* sheet = new TChatSheet(pageControl_, host_.UserInfoAddress(), room, name, password, teamId, &session_,
+                               host_.MainWindow());
+  sheet->SetSoundFolder(host_.ExecutableFolder());
   if (clock_) sheet->SetClock(clock_);
   // The room list is modal: open it from the event loop, not from inside the
   // tab's button handler, so a departure handled while it is open can delete
@@ -104,7 +78,7 @@ TChatSheet* ChatTabs::CreateSheet(int16_t room, const std::string& name, const s
     QMetaObject::invokeMethod(
         self.data(),
         [self] {
-          if (!self.isNull()) self->host_.ShowRoomList();
+          if (ChatTabs* tabs = self.data()) tabs->host_.ShowRoomList();
         },
         Qt::QueuedConnection);
   };
@@ -122,6 +96,7 @@ void ChatTabs::DestroyTab(TChatSheet* sheet) {
   const int index = pageControl_->indexOf(sheet);
   if (index < 0) return;
   pageControl_->removeTab(index);
+  sheet->Frame()->RoomLeft();
   sheet->OnRoomListClick = nullptr;
   sheet->OnUserSetTalk = nullptr;
   sheet->hide();
@@ -215,7 +190,7 @@ void ChatTabs::RecvUserEnter(const GmUserEnter::Info& info) {
 
 void ChatTabs::RecvUserLeave(const GmUserLeave::Info& info) {
   const int n = std::clamp(info.count, 0, NetDef::MaxList16);
-  const int16_t self = host_.ClientId();
+  const int16_t self = session_.clientId();
   for (int i = 0; i < n; ++i) {
     TChatSheet* sheet = ChatTabOf(info.entries[i].room);
     if (sheet == nullptr) continue;
@@ -228,29 +203,16 @@ void ChatTabs::RecvUserChange(const GmUserChange::Info& info) {
   if (TChatSheet* sheet = ChatTabOf(info.room)) sheet->ChangeUserInfo(info.clientId, info.level);
 }
 
-void ChatTabs::RecvFormationAOpen(const GmFormationAOpen::Info& info) {
-  if (TChatSheet* sheet = ChatTabOf(info.room)) sheet->RecvFormationAOpen(info);
-}
-
-void ChatTabs::RecvFormationInfo(const GmFormationInfo::Info& info) {
-  if (TChatSheet* sheet = ChatTabOf(info.room)) sheet->RecvFormationInfo(info);
-}
-
-void ChatTabs::RecvFormationFile(const GmFormationFile::Info& info) {
-  if (TChatSheet* sheet = ChatTabOf(info.room)) sheet->RecvFormationFile(info);
-}
-
 void ChatTabs::SendTalk(const std::string& text) {
   TChatSheet* active = ActiveChatTab();
   if (active == nullptr) return;
   GmTalk::Info talk;
   talk.room = active->GetRoomNumber();
-  talk.sender = host_.ClientId();
+  talk.sender = session_.clientId();
   talk.name[0] = '\0';
   CopyText(talk.text, std::string(cp932::CutToBytes(text, NetDef::TalkBytes)).c_str());
   talk.kind = NetDef::TalkNormal;
-  NetMessageSet set;
-  if (set.encode<GmTalk>(talk)) host_.SendPacket(set);
+  session_.send(talk);
 }
 
 void ChatTabs::LeaveActiveRoom() {
@@ -262,8 +224,7 @@ void ChatTabs::LeaveActiveRoom() {
   }
   GmLeaveRoom::Info leave;
   leave.room = active->GetRoomNumber();
-  NetMessageSet set;
-  if (set.encode<GmLeaveRoom>(leave)) host_.SendPacket(set);
+  session_.send(leave);
 }
 
 void ChatTabs::SelectStep(int step) {

@@ -1,12 +1,13 @@
 #pragma once
-// The chat page control and the routing of room, member, talk and formation
-// messages to its tabs.
+// The chat page control and its tabs: the room, member and talk messages of the
+// session, each handed to the tab of its room.
 //
 // The main window gives ChatTabs its page control (`PageControl1`, a
 // QTabWidget) and leaves the pages to it: ChatTabs adds and removes every page,
 // sets the tab captions and icons and clears the mark when a page becomes
-// current. The main window hands the decoded messages to the Recv* handlers (or
-// the whole message set to Dispatch). Every page is a TChatSheet; the chat tab
+// current. It subscribes to the session's room, member and talk messages itself;
+// each room's formation window gets its messages from the session directly.
+// Every page is a TChatSheet; the chat tab
 // of a room is the first page, in page order, whose room number matches.
 //
 // A destroyed tab leaves the page control at once and is deleted when control
@@ -22,6 +23,7 @@
 
 #include "chat/chat_line.h"
 #include "net/net_messages.h"
+#include "session/lobby_session.h"
 
 class ChatHost;
 class QTabWidget;
@@ -32,9 +34,9 @@ class TChatSheet;
 class ChatTabs : public QObject {
   Q_OBJECT
  public:
-  // rooms gives the captions of new tabs (the room list window's rows); host and
-  // rooms must outlive this object, which is a child of pageControl.
-  ChatTabs(ChatHost& host, const RoomListModel& rooms, QTabWidget* pageControl);
+  // rooms gives the captions of new tabs (the room list window's rows); host,
+  // session and rooms must outlive this object, which is a child of pageControl.
+  ChatTabs(ChatHost& host, LobbySession& session, const RoomListModel& rooms, QTabWidget* pageControl);
   ~ChatTabs() override;
 
   QTabWidget* PageControl1() const { return pageControl_; }
@@ -46,18 +48,11 @@ class ChatTabs : public QObject {
   // The active page, or nullptr when no page is open.
   TChatSheet* ActiveChatTab() const;
 
-  // Decodes and routes the room, member, talk and formation messages; false for
-  // any other type (and for a message that does not decode, which is ignored).
-  bool Dispatch(const NetMessageSet& messages);
-
   void RecvAEnterRoom(const GmAEnterRoom::Info& info);
   void RecvTalk(const GmTalk::Info& info);
   void RecvUserEnter(const GmUserEnter::Info& info);
   void RecvUserLeave(const GmUserLeave::Info& info);
   void RecvUserChange(const GmUserChange::Info& info);
-  void RecvFormationAOpen(const GmFormationAOpen::Info& info);
-  void RecvFormationInfo(const GmFormationInfo::Info& info);
-  void RecvFormationFile(const GmFormationFile::Info& info);
 
   // GmTalk (kind 0) with the CP932 text to the room of the active tab; nothing
   // when no page is open.
@@ -94,7 +89,9 @@ class ChatTabs : public QObject {
   bool IsActive(const TChatSheet* sheet) const;
 
   ChatHost& host_;
+  LobbySession& session_;
   const RoomListModel& rooms_;
   QTabWidget* pageControl_ = nullptr;
   std::function<ClockTime()> clock_;
+  LobbySession::Subscriptions subscriptions_;
 };

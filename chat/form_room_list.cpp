@@ -14,7 +14,12 @@ namespace {
 constexpr int SerialRole = Qt::UserRole;
 }
 
-TFormRoomList::TFormRoomList(ChatHost& host, QWidget* parent) : QDialog(parent), host_(host) {
+TFormRoomList::TFormRoomList(ChatHost& host, LobbySession& session, QWidget* parent)
+    : QDialog(parent), host_(host), session_(session) {
+  subscriptions_.push_back(
+      session_.subscribe<GmRoomList>([this](const GmRoomList::Info& info) { RecvRoomList(info); }));
+  subscriptions_.push_back(
+      session_.subscribe<GmRoomUsers>([this](const GmRoomUsers::Info& info) { RecvRoomUsers(info); }));
   setObjectName(QStringLiteral("FormRoomList"));
   setWindowTitle(QStringLiteral("部屋一覧"));
   setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
@@ -83,23 +88,6 @@ int TFormRoomList::ShowModalList() {
   RoomList2_->setCurrentItem(nullptr);
   ButtonEnter_->setEnabled(false);
   return exec();
-}
-
-bool TFormRoomList::Dispatch(const NetMessageSet& messages) {
-  switch (messages.packet().type()) {
-    case GmRoomList::Type: {
-      GmRoomList::Info info;
-      if (messages.decode<GmRoomList>(info)) RecvRoomList(info);
-      return true;
-    }
-    case GmRoomUsers::Type: {
-      GmRoomUsers::Info info;
-      if (messages.decode<GmRoomUsers>(info)) RecvRoomUsers(info);
-      return true;
-    }
-    default:
-      return false;
-  }
 }
 
 void TFormRoomList::RecvRoomList(const GmRoomList::Info& info) {
@@ -174,8 +162,7 @@ void TFormRoomList::ButtonEnterClick() {
     if (!host_.PasswordExecute(password)) return;
     CopyText(enter.password, std::string(cp932::CutToBytes(password, NetDef::PasswordBytes)).c_str());
   }
-  NetMessageSet set;
-  if (set.encode<GmEnterRoom>(enter)) host_.SendPacket(set);
+  session_.send(enter);
   accept();
 }
 

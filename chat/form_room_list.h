@@ -5,14 +5,15 @@
 // while it is shown, and are emptied when the connection closes.
 //
 // The main window's ShowRoomList sends GmRoomListRequest and then calls
-// ShowModalList(); the dispatcher hands GmRoomList and GmRoomUsers to Dispatch
-// (or to the Recv* handlers); the disconnect handling calls Clear().
+// ShowModalList(); the window subscribes to the session's GmRoomList and
+// GmRoomUsers itself; the disconnect handling calls Clear().
 
 #include <QDialog>
 #include <cstdint>
 #include <string>
 
 #include "chat/room_list_model.h"
+#include "session/lobby_session.h"
 
 class ChatHost;
 class QPushButton;
@@ -21,12 +22,12 @@ class QTreeWidget;
 class TFormRoomList final : public QDialog {
   Q_OBJECT
  public:
-  explicit TFormRoomList(ChatHost& host, QWidget* parent = nullptr);
+  // host and session must outlive the window.
+  TFormRoomList(ChatHost& host, LobbySession& session, QWidget* parent = nullptr);
 
   // Disables "入室(&E)", clears the selection and runs the window modally.
   int ShowModalList();
 
-  bool Dispatch(const NetMessageSet& messages);
   void RecvRoomList(const GmRoomList::Info& info);
   void RecvRoomUsers(const GmRoomUsers::Info& info);
   // Deletes every row; the window stays open if it is shown.
@@ -47,8 +48,10 @@ class TFormRoomList final : public QDialog {
   void ButtonCloseClick();
 
   ChatHost& host_;
+  LobbySession& session_;
   RoomListModel model_;
   QTreeWidget* RoomList2_ = nullptr;
   QPushButton* ButtonEnter_ = nullptr;
   QPushButton* ButtonClose_ = nullptr;
+  LobbySession::Subscriptions subscriptions_;
 };

@@ -221,9 +221,13 @@ void TFrameChatRoom::DisableFormationButton() {
 
 TFormFormation* TFrameChatRoom::FormationWindow() const { return formation_.data(); }
 
+void TFrameChatRoom::RoomLeft() {
+  if (TFormFormation* window = formation_.data()) window->RoomLeft();
+}
+
 void TFrameChatRoom::ButtonFormationClick() {
-  if (formationLocked_ || formation_ != nullptr || formationHost_ == nullptr) return;
-  auto* window = new TFormFormation(*formationHost_, this);
+  if (formationLocked_ || formation_ != nullptr || session_ == nullptr) return;
+  auto* window = new TFormFormation(*session_, this, formationCentre_);
   formation_ = window;
   connect(window, &TFormFormation::OnClose, this, &TFrameChatRoom::FormationClosed);
   ButtonFormation_->setEnabled(false);
@@ -233,18 +237,6 @@ void TFrameChatRoom::ButtonFormationClick() {
 void TFrameChatRoom::FormationClosed() {
   formation_ = nullptr;
   if (!formationLocked_) ButtonFormation_->setEnabled(true);
-}
-
-void TFrameChatRoom::RecvFormationAOpen(const GmFormationAOpen::Info& info) {
-  if (formation_ != nullptr) formation_->RecvFormationAOpen(info);
-}
-
-void TFrameChatRoom::RecvFormationInfo(const GmFormationInfo::Info& info) {
-  if (formation_ != nullptr) formation_->RecvFormationInfo(info);
-}
-
-void TFrameChatRoom::RecvFormationFile(const GmFormationFile::Info& info) {
-  if (formation_ != nullptr) formation_->RecvFormationFile(info);
 }
 
 void TFrameChatRoom::ButtonListClick() { Q_EMIT RoomListClick(); }

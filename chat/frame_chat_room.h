@@ -8,12 +8,12 @@
 //
 //   auto* frame = new TFrameChatRoom(tab);
 //   frame->SetRoom(room, name);
-//   frame->SetFormationHost(&host);                 // the main window
+//   frame->SetSession(&session, mainWindow);        // for its formation window
 //   connect(frame, &TFrameChatRoom::UserCommand, tab, &TChatSheet::UserCommand);
 //   connect(frame, &TFrameChatRoom::RoomListClick, tab, &TChatSheet::RoomListClick);
 //   frame->AddLog(prefix, namePart, body, QColor(255, 0, 0));
 //   frame->AddUserRow(name, level != 0 ? 0 : 1);
-//   if (auto* w = frame->FormationWindow()) ...   // or frame->RecvFormationInfo(info)
+//   if (auto* w = frame->FormationWindow()) ...   // it gets its messages itself
 
 #include <QFrame>
 #include <QIcon>
@@ -23,7 +23,7 @@
 
 #include "net/net_messages.h"
 
-class FormationHost;
+class LobbySession;
 class QAction;
 class QColor;
 class QGroupBox;
@@ -74,15 +74,18 @@ class TFrameChatRoom : public QFrame {
   // The private talk tab has no formation board: its button stays disabled.
   void DisableFormationButton();
 
-  // The formation windows this frame opens send through host (the main window);
-  // it must outlive the frame. Without a host the formation button opens nothing.
-  void SetFormationHost(FormationHost* host) { formationHost_ = host; }
+  // The formation windows this frame opens talk to the server through session,
+  // which must outlive the frame, and open centred on `centre` (the main window).
+  // Without a session the formation button opens nothing.
+  void SetSession(LobbySession* session, QWidget* centre) {
+    session_ = session;
+    formationCentre_ = centre;
+  }
+  // The room was left and the tab is going: its formation window, if open,
+  // takes no more messages until it goes with the frame.
+  void RoomLeft();
   // The formation window opened from this frame and still open, or nullptr.
   TFormFormation* FormationWindow() const;
-  // Hand a decoded message to the open formation window; dropped when none is open.
-  void RecvFormationAOpen(const GmFormationAOpen::Info& info);
-  void RecvFormationInfo(const GmFormationInfo::Info& info);
-  void RecvFormationFile(const GmFormationFile::Info& info);
 
   // Controls, for the tab and for tests.
   TRichEditEx* EditLog() const { return EditLog_; }
@@ -132,7 +135,8 @@ class TFrameChatRoom : public QFrame {
   std::string roomName_;
   bool checkSound_ = true;
   bool formationLocked_ = false;
-  FormationHost* formationHost_ = nullptr;
+  LobbySession* session_ = nullptr;
+  QPointer<QWidget> formationCentre_;
   QPointer<TFormFormation> formation_;
   bool splitterMoved_ = false;
   QIcon memberIcons_[2];

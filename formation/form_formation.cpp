@@ -9,7 +9,6 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "formation/formation_host.h"
 #include "formation/formation_image.h"
 #include "formation/formation_sync.h"
 #include "platform/platform.h"
@@ -41,11 +40,12 @@ QPixmap DiscSwatch(const QColor& colour) {
 
 }  // namespace
 
-TFormFormation::TFormFormation(FormationHost& host, QWidget* owner)
+TFormFormation::TFormFormation(LobbySession& session, QWidget* owner, QWidget* centre)
     : QWidget(owner, Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowStaysOnTopHint |
                          Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                          Qt::WindowCloseButtonHint),
-      host_(host) {
+      session_(session),
+      centre_(centre) {
   setObjectName(QStringLiteral("FormFormation"));
   setWindowTitle(QString::fromUtf8("フォーメーション"));
   setFixedSize(ClientWidth, ClientHeight);
@@ -151,25 +151,34 @@ void TFormFormation::CentreOn(QWidget* window) {
   move(target.center() - QPoint(width() / 2, height() / 2));
 }
 
-template <class M>
-void TFormFormation::Send(const typename M::Info& info) {
-  NetMessageSet set;
-  if (set.encode<M>(info)) host_.SendPacket(set);
-}
-
 void TFormFormation::Open(const std::string& roomName, int16_t roomNumber) {
   roomNumber_ = roomNumber;
   QString caption = ToQString(roomName) + QString::fromUtf8(" - フォーメーション盤");
   // "[*]" in a title is Qt's modified-mark placeholder; a room name may hold it literally.
   caption.replace(QStringLiteral("[*]"), QStringLiteral("[*][*]"));
   setWindowTitle(caption);
-  QWidget* centre = host_.CentreWindow();
+  QWidget* centre = centre_;
   if (centre == nullptr && parentWidget() != nullptr) centre = parentWidget()->window();
   CentreOn(centre);
   show();
+  // The messages of this room, from the session straight to this window.
+  subscriptions_.push_back(session_.subscribe<GmFormationAOpen>([this](const GmFormationAOpen::Info& info) {
+    if (info.room == roomNumber_) RecvFormationAOpen(info);
+  }));
+  subscriptions_.push_back(session_.subscribe<GmFormationInfo>([this](const GmFormationInfo::Info& info) {
+    if (info.room == roomNumber_) RecvFormationInfo(info);
+  }));
+  subscriptions_.push_back(session_.subscribe<GmFormationFile>([this](const GmFormationFile::Info& info) {
+    if (info.room == roomNumber_) RecvFormationFile(info);
+  }));
   GmFormationOpen::Info info;
   info.room = roomNumber_;
-  Send<GmFormationOpen>(info);
+  session_.send(info);
+}
+
+void TFormFormation::RoomLeft() {
+  // Ended one by one: each handle's end is seen by a delivery in progress.
+  for (LobbySession::Subscription& s : subscriptions_) s.reset();
 }
 
 void TFormFormation::closeEvent(QCloseEvent* e) {
@@ -178,7 +187,7 @@ void TFormFormation::closeEvent(QCloseEvent* e) {
   closing_ = true;
   GmFormationClose::Info info;
   info.room = roomNumber_;
-  Send<GmFormationClose>(info);
+  session_.send(info);
   Q_EMIT OnClose(this);
 }
 
@@ -195,8 +204,8 @@ void TFormFormation::BoardChangeItem(QObject* /*Sender*/, int nItem, bool bChang
   const TeamFormation& formation = board_->Formation();
   // A drag cut short by the window closing is not sent after GmFormationClose.
   if (closing_ || !formation.HasSlot(nItem)) return;
-  Send<GmFormationInfo>(
-      MakeSlotChange(formation, host_.ClientId(), roomNumber_, nItem, bChangePos, bChangePosType, bChangeName));
+  session_.send(
+      MakeSlotChange(formation, session_.clientId(), roomNumber_, nItem, bChangePos, bChangePosType, bChangeName));
 }
 
 void TFormFormation::CheckExtraClick() { PanelExtra->setVisible(CheckExtra->isChecked()); }
@@ -208,7 +217,7 @@ void TFormFormation::SendFormationFile(uint8_t action) {
   info.room = roomNumber_;
   info.playersPerSide = static_cast<uint8_t>(board_->Formation().PlayersPerSide());
   info.reserved = 0;
-  Send<GmFormationFile>(info);
+  session_.send(info);
 }
 
 void TFormFormation::ButtonLoadClick() {

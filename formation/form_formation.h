@@ -2,14 +2,13 @@
 // The window of one chat room's shared formation board.
 //
 // How the room frame uses it:
-//   auto* w = new TFormFormation(host, frame);       // owned by the frame
+//   auto* w = new TFormFormation(session, frame, mainWindow);  // owned by the frame
 //   frame keeps QPointer<TFormFormation>(w), disables its formation button and
 //   connects w->OnClose to a slot that enables the button and forgets w;
 //   w->Open(roomName, roomNumber);                    // caption, show, GmFormationOpen
 //
-// How the chat tab feeds it (after decoding and finding the tab by room number):
-//   if (frame's window) window->RecvFormationAOpen(info) / RecvFormationInfo(info)
-//                       / RecvFormationFile(info);
+// From Open on, the window subscribes to the session's GmFormationAOpen,
+// GmFormationInfo and GmFormationFile and takes those of its room.
 //
 // Life:
 // - A close by the user (ButtonClose, the title bar, the system menu) or by a
@@ -21,8 +20,7 @@
 //   and the chat tab goes away) it sends nothing: no GmFormationClose.
 // - Message boxes are modal and run a nested event loop; the window may be
 //   destroyed inside one (its tab went away), and every handler copes with that.
-// - Every message goes through the FormationHost, one temporary NetMessageSet
-//   per message.
+// - Every message goes out through session.send.
 
 #include <QPointer>
 #include <QWidget>
@@ -30,8 +28,8 @@
 #include <string>
 
 #include "net/net_messages.h"
+#include "session/lobby_session.h"
 
-class FormationHost;
 class QCheckBox;
 class QFrame;
 class QLabel;
@@ -46,8 +44,9 @@ class TFormFormation final : public QWidget {
   static constexpr int ClientHeight = 475;
 
   // owner: the room's frame; the window stays a separate top-level window but is
-  // deleted with its owner. host must outlive the window.
-  TFormFormation(FormationHost& host, QWidget* owner);
+  // deleted with its owner. It opens centred on `centre`, or on its owner's
+  // window when that is null. The session must outlive the window.
+  TFormFormation(LobbySession& session, QWidget* owner, QWidget* centre = nullptr);
   ~TFormFormation() override;
 
   // roomName is code page 932 text. Stores the room number, sets the caption to
@@ -64,6 +63,10 @@ class TFormFormation final : public QWidget {
   void RecvFormationInfo(const GmFormationInfo::Info& info);
   // The answer to a load or save request: at most a message box.
   void RecvFormationFile(const GmFormationFile::Info& info);
+
+  // The room was left: the window takes no more of the room's messages and
+  // goes with its frame.
+  void RoomLeft();
 
   TFormationImage* Board() const { return board_; }
 
@@ -83,10 +86,10 @@ class TFormFormation final : public QWidget {
   void ButtonLoadClick();
   void ButtonSaveClick();
   void SendFormationFile(uint8_t action);
-  template <class M>
-  void Send(const typename M::Info& info);
 
-  FormationHost& host_;
+  LobbySession& session_;
+  QPointer<QWidget> centre_;
+  LobbySession::Subscriptions subscriptions_;
   int16_t roomNumber_ = 0;
   bool closing_ = false;
 

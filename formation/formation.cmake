@@ -10,6 +10,5 @@ if(TARGET turfwing_ui)
     ${CMAKE_CURRENT_LIST_DIR}/my_control.cpp ${CMAKE_CURRENT_LIST_DIR}/my_control.h
     ${CMAKE_CURRENT_LIST_DIR}/formation_image.cpp ${CMAKE_CURRENT_LIST_DIR}/formation_image.h
     ${CMAKE_CURRENT_LIST_DIR}/form_board_name.cpp ${CMAKE_CURRENT_LIST_DIR}/form_board_name.h
-    ${CMAKE_CURRENT_LIST_DIR}/formation_host.h
     ${CMAKE_CURRENT_LIST_DIR}/form_formation.cpp ${CMAKE_CURRENT_LIST_DIR}/form_formation.h)
 endif()

@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -10,13 +11,8 @@
 #include <QPushButton>
 #include <QSplitter>
 #include <QTabWidget>
-#include <QTcpSocket>
 #include <QTimer>
 #include <QVBoxLayout>
-#include <cstdarg>
-#include <cstdio>
-
-#include <QCoreApplication>
 
 #include "chat/chat_tabs.h"
 #include "chat/form_create_room.h"
@@ -38,52 +34,28 @@ constexpr int DesignClientHeight = 398;
 constexpr int DesignGameListHeight = 145;
 constexpr int InputLimitBytes = 150;
 constexpr int HistoryLimit = 50;
-constexpr qint64 ReadChunkBytes = 64 * 1024;
 }  // namespace
 
 TFormMain::TFormMain(std::string accessPath, std::string settingsPath, QWidget* parent)
     : QMainWindow(parent),
-      frameLoop_(stream_, messages_.packet(), [this] { DispatchPacket(); }),
       settings_(std::move(accessPath), std::move(settingsPath)),
-      executableFolder_(QCoreApplication::applicationDirPath()) {
+      executableFolder_(QCoreApplication::applicationDirPath()),
+      session_(new LobbySession(this)) {
   setObjectName(QStringLiteral("FormMain"));
-  Socket1 = new QTcpSocket(this);
-  // A flood of talk must not hold the window: the socket takes at most this much
-  // from the system per pass of the event loop (some 700 talk lines), and the rest
-  // waits in the system's buffer until the window has painted and read its input.
-  Socket1->setReadBufferSize(ReadChunkBytes);
-  TimerPing = new QTimer(this);
-  TimerPing->setInterval(2000);
-  connect(TimerPing, &QTimer::timeout, this, &TFormMain::TimerPingTimer);
-
-  // A slot connected directly to readyRead that opens a modal box would stall
-  // the reads until more bytes come; queued, a frame arriving while a box is
-  // open is handled inside the box's nested loop, in order.
-  connect(Socket1, &QTcpSocket::readyRead, this, &TFormMain::Socket1Read, Qt::QueuedConnection);
-  connect(Socket1, &QTcpSocket::connected, this, [this] {
-    socketActive_ = true;
-    Socket1Connect();
-  });
-  connect(Socket1, &QTcpSocket::disconnected, this, [this] {
-    socketActive_ = false;
-    Socket1Disconnect();
-  });
-  connect(Socket1, &QTcpSocket::errorOccurred, this, &TFormMain::Socket1Error);
-  connect(Socket1, &QTcpSocket::bytesWritten, this, &TFormMain::Socket1Write);
-
   CreateMenus();
   CreateLayout();
   resize(DesignClientWidth, DesignClientHeight + menuBar()->sizeHint().height());
   ResetSession();
   CreateDialogs();
+  ConnectSession();
   LoadSettings();
 }
 
 TFormMain::~TFormMain() {
   if (!settingsSaved_) SaveSettings();
-  Socket1->disconnect(this);
-  // The panels, tabs and dialogs call this window as their host: take them down
-  // while it is still whole.
+  session_->disconnect(this);
+  // The panels, tabs and dialogs call this window as their host and hold
+  // subscriptions to the session: take them down while both are whole.
   const QList<QWidget*> children = findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
   qDeleteAll(children);
 }
@@ -96,8 +68,8 @@ void TFormMain::CreateDialogs() {
   FormGameOption = new TFormGameOption(this);
   FormPing = new TFormPing(this);
   DebugForm = new TDebugForm(this);
-  FormRoomList = new TFormRoomList(*this, this);
-  chatTabs_ = new ChatTabs(*this, FormRoomList->Model(), PageControl1);
+  FormRoomList = new TFormRoomList(*this, *session_, this);
+  chatTabs_ = new ChatTabs(*this, *session_, FormRoomList->Model(), PageControl1);
 }
 
 void TFormMain::LoadSettings() {
@@ -124,6 +96,11 @@ FormLayout TFormMain::CurrentLayout() const {
   const auto widths = PanelGameList->ColumnWidths();
   for (int i = 0; i < FormLayout::ColumnCount; ++i) layout.GameColumns[i] = widths[i];
   return layout;
+}
+
+GameSetup TFormMain::CurrentGameSetup() const {
+  return {settings_.Game, settings_.Access.GameExe, settings_.Access.GameExeTest, settings_.Access.GameRunner,
+          executableFolder_};
 }
 
 bool TFormMain::SaveSettings() {
@@ -201,7 +178,9 @@ void TFormMain::CreateLayout() {
   Splitter1->setObjectName(QStringLiteral("Splitter1"));
   Splitter1->setHandleWidth(3);
   Splitter1->setChildrenCollapsible(false);
-  PanelGameList = new TGameListPanel(*this, Splitter1);
+  PanelGameList = new TGameListPanel(
+      *session_, [this] { return CurrentGameSetup(); }, Splitter1);
+  connect(PanelGameList, &TGameListPanel::ControlsChanged, this, &TFormMain::UpdateControlStates);
   PanelGameList->setObjectName(QStringLiteral("PanelGameList"));
   PageControl1 = new QTabWidget(Splitter1);
   PageControl1->setObjectName(QStringLiteral("PageControl1"));
@@ -266,7 +245,8 @@ void TFormMain::closeEvent(QCloseEvent* e) {
 }
 
 void TFormMain::UpdateControlStates() {
-  const MainControlStates s = ComputeControlStates(socketActive_, !EditInputChat->currentText().isEmpty());
+  const bool open = session_->isOpen();
+  const MainControlStates s = ComputeControlStates(open, !EditInputChat->currentText().isEmpty());
   OpenMenu->setEnabled(s.OpenMenu);
   CloseMenu->setEnabled(s.CloseMenu);
   CreateMenu->setEnabled(s.CreateMenu);
@@ -277,23 +257,13 @@ void TFormMain::UpdateControlStates() {
   MenuPing->setEnabled(s.MenuPing);
   PanelInput->setEnabled(s.PanelInput);
   ButtonSendChat->setEnabled(s.ButtonSendChat);
-  if (PanelGameList != nullptr) PanelGameList->ApplyControlStates(socketActive_);
+  if (PanelGameList != nullptr) PanelGameList->ApplyControlStates(open);
 }
 
 void TFormMain::UpdateTitle(int count) { setWindowTitle(QString::fromStdString(TitleText(count))); }
 
-void TFormMain::TraceLine(const char* format, ...) {
-  if (!traceSink_) return;
-  char line[256];
-  va_list args;
-  va_start(args, format);
-  std::vsnprintf(line, sizeof line, format, args);
-  va_end(args);
-  traceSink_(QString::fromLatin1(line));
-}
-
 void TFormMain::EditInputChatChange() {
-  ButtonSendChat->setEnabled(socketActive_ && !EditInputChat->currentText().isEmpty());
+  ButtonSendChat->setEnabled(session_->isOpen() && !EditInputChat->currentText().isEmpty());
 }
 
 void TFormMain::ButtonSendChatClick() {

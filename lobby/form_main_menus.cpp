@@ -26,19 +26,18 @@ void TFormMain::CreateMenuClick() {
   CopyText(info.name, name.c_str());
   CopyText(info.password, password.c_str());
   info.teamId = static_cast<uint32_t>(teamId);
-  messages_.encode<GmCreateRoom>(info);
-  SendPacket(messages_);
+  session_->send(info);
 }
 
 void TFormMain::MenuGameListDispClick() { PanelGameList->setVisible(PanelGameList->isHidden()); }
 
-void TFormMain::MenuPreviewClick() { PlayPreview(this, *this); }
+void TFormMain::MenuPreviewClick() { PlayPreview(this, CurrentGameSetup()); }
 
 void TFormMain::MenuGameOptionClick() { FormGameOption->Execute(settings_.Game, settings_.ChatTime); }
 
 void TFormMain::MenuPingClick() {
   MenuPing->setEnabled(false);
-  TimerPing->start();
+  session_->startPing();
   FormPing->Clear();
   FormPing->Execute();
 }
@@ -64,8 +63,7 @@ void TFormMain::FocusChatInput() { EditInputChat->setFocus(); }
 bool TFormMain::PasswordExecute(std::string& password) { return FormPassword->PasswordExecute(password); }
 
 void TFormMain::ShowRoomList() {
-  messages_.encode<GmRoomListRequest>(GmRoomListRequest::Info{});
-  SendPacket(messages_);
+  session_->send(GmRoomListRequest::Info{});
   FormRoomList->ShowModalList();
 }
 

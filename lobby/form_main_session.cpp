@@ -1,8 +1,7 @@
-// The lobby connection as the main window runs it: connect, handshake, login,
-// dispatch of every received frame, ping, and the end of the connection.
-#include <QAbstractSocket>
-#include <QTcpSocket>
-#include <QTimer>
+// What the main window does with what the session reports: the connect and
+// close commands, the window's state at the start and end of a connection, and
+// the boxes and dialogs of refusals, errors and pings.
+#include <QAction>
 
 #include "chat/chat_tabs.h"
 #include "chat/form_room_list.h"
@@ -11,14 +10,28 @@
 #include "dialogs/form_update.h"
 #include "lobby/form_main.h"
 #include "lobby/game_list_panel.h"
-#include "lobby/main_window_rules.h"
 #include "platform/platform.h"
 #include "platform/qt_text.h"
+
+void TFormMain::ConnectSession() {
+  connect(session_, &LobbySession::stateChanged, this, &TFormMain::UpdateControlStates);
+  connect(session_, &LobbySession::opened, this, &TFormMain::SessionOpened);
+  connect(session_, &LobbySession::closed, this, &TFormMain::SessionClosed);
+  connect(session_, &LobbySession::failed, this, &TFormMain::SessionFailed);
+  connect(session_, &LobbySession::handshakeRefused, this, &TFormMain::HandshakeRefused);
+  connect(session_, &LobbySession::loginRefused, this, &TFormMain::LoginRefused);
+  connect(session_, &LobbySession::loggedIn, this, &TFormMain::LoggedIn);
+  connect(session_, &LobbySession::pingAnswered, this, &TFormMain::PingAnswered);
+  subscriptions_.push_back(
+      session_->subscribe<GmUserCount>([this](const GmUserCount::Info& info) { UpdateTitle(info.count); }));
+  subscriptions_.push_back(
+      session_->subscribe<GmACreateRoom>([this](const GmACreateRoom::Info& info) { RecvACreateRoom(info); }));
+}
 
 void TFormMain::OpenMenuClick() {
   int32_t userId = settings_.UserID;
   std::string password = settings_.Password;
-  TraceLine("login dialog");
+  session_->trace("login dialog");
   if (!FormLogin->Execute(userId, password, settings_.Access.UrlNew)) return;
   settings_.UserID = userId;
   settings_.Password = password;
@@ -26,231 +39,66 @@ void TFormMain::OpenMenuClick() {
 }
 
 void TFormMain::Connect() {
-  Socket1->abort();
-  Socket1->connectToHost(ToQString(settings_.Access.IP), static_cast<quint16>(settings_.Access.Port));
-  UpdateControlStates();
+  LobbySession::Login login;
+  login.address = settings_.Access.IP;
+  login.port = settings_.Access.Port;
+  login.userId = settings_.UserID;
+  login.password = settings_.Password;
+  for (const RememberedRoom& room : settings_.Rooms) login.rooms.push_back({room.Name, room.Password, room.TeamID});
+  session_->open(std::move(login));
 }
 
-void TFormMain::CloseMenuClick() { DeactivateSocket(); }
-
-void TFormMain::DeactivateSocket() {
-  // abort() on a connected socket reports the disconnect before it returns, so
-  // the disconnect handling has run when the caller goes on.
-  Socket1->abort();
-}
+void TFormMain::CloseMenuClick() { session_->close(); }
 
 void TFormMain::ResetSession() {
-  pingSentTime_ = 0;
   UpdateTitle(0);
   PanelGameList->LeaveWaitingState();
   UpdateControlStates();
 }
 
-void TFormMain::SendPacket(const NetMessageSet& set) {
-  if (!socketActive_) return;
-  const NetPacket& p = set.packet();
-  Socket1->write(reinterpret_cast<const char*>(p.frame_bytes()), p.wire_length());
-}
-
-void TFormMain::Socket1Connect() {
-  TraceLine("connect");
-  // A new connection never reads what was left of the last one.
-  frameLoop_.reset();
+void TFormMain::SessionOpened() {
   PanelGameList->ClearStadiums();
-  messages_.encode<GmReady>(GmReady::Info{});
-  SendPacket(messages_);
   ResetSession();
 }
 
-void TFormMain::Socket1Disconnect() {
-  TraceLine("disconnect");
-  // Frames still queued belong to the dead connection: never dispatch them.
-  frameLoop_.reset();
+void TFormMain::SessionClosed() {
   PanelGameList->ClearStadiums();
   chatTabs_->DestroyAll();
   FormRoomList->Clear();
   ResetSession();
 }
 
-void TFormMain::Socket1Error() {
-  TraceLine("error");
-  UpdateControlStates();
-  const QAbstractSocket::SocketError error = Socket1->error();
-  // A close by the server is an ordinary disconnect, not an error to show.
-  if (error == QAbstractSocket::RemoteHostClosedError) return;
-  QString reason;
-  switch (error) {
-    case QAbstractSocket::ConnectionRefusedError:
-      reason = QStringLiteral("サーバに接続を拒否されました。");
-      break;
-    case QAbstractSocket::HostNotFoundError:
-      reason = QStringLiteral("サーバが見つかりません。");
-      break;
-    case QAbstractSocket::SocketTimeoutError:
-      reason = QStringLiteral("サーバからの応答がありません。");
-      break;
-    case QAbstractSocket::NetworkError:
-      reason = QStringLiteral("ネットワークに接続できません。");
-      break;
-    default:
-      reason = QStringLiteral("通信エラーが発生しました。");
-      break;
-  }
-  const QString text = reason + QStringLiteral("\n(") + Socket1->errorString() + QStringLiteral(")");
-  // The box runs a nested loop; open it after the socket has finished reporting.
-  QTimer::singleShot(0, this, [this, text] { Platform::current().errorBox(this, text); });
+void TFormMain::SessionFailed(const QString& reason, const QString& detail) {
+  Platform::current().errorBox(this, reason + QStringLiteral("\n(") + detail + QStringLiteral(")"));
 }
 
-void TFormMain::Socket1Write() { TraceLine("write"); }
-
-void TFormMain::Socket1Read() {
-  // Reads are queued: one may come after the disconnect handling ran, while the
-  // socket still holds what the server sent before its close. That connection
-  // is over; what it left is dropped unread.
-  if (!socketActive_) {
-    if (Socket1->isOpen()) Socket1->readAll();
-    return;
-  }
-  const QByteArray bytes = Socket1->readAll();
-  if (bytes.isEmpty()) return;
-  if (frameLoop_.feed(reinterpret_cast<const uint8_t*>(bytes.constData()), static_cast<int>(bytes.size())) ==
-      FrameLoop::Result::Close) {
-    DeactivateSocket();
-  }
-}
-
-void TFormMain::DispatchPacket() {
-  switch (messages_.packet().type()) {
-    case NetDef::GmAReady:
-      RecvAReady();
-      break;
-    case NetDef::GmLife:
-      TraceLine("life");
-      break;
-    case NetDef::GmClose:
-      TraceLine("recv close");
-      DeactivateSocket();
-      break;
-    case NetDef::GmAConnect:
-      RecvAConnect();
-      break;
-    case NetDef::GmUserCount: {
-      GmUserCount::Info info;
-      if (messages_.decode<GmUserCount>(info)) UpdateTitle(info.count);
-      break;
-    }
-    case NetDef::GmRoomList:
-      TraceLine("recv roomlist");
-      FormRoomList->Dispatch(messages_);
-      break;
-    case NetDef::GmRoomUsers:
-      FormRoomList->Dispatch(messages_);
-      break;
-    case NetDef::GmTalk:
-      TraceLine("recv talk");
-      chatTabs_->Dispatch(messages_);
-      break;
-    case NetDef::GmAEnterRoom:
-    case NetDef::GmUserEnter:
-    case NetDef::GmUserLeave:
-    case NetDef::GmUserChange:
-    case NetDef::GmFormationAOpen:
-    case NetDef::GmFormationInfo:
-    case NetDef::GmFormationFile:
-      chatTabs_->Dispatch(messages_);
-      break;
-    case NetDef::GmACreateRoom:
-      RecvACreateRoom();
-      break;
-    case NetDef::GmStadiumAdd:
-    case NetDef::GmStadiumDelete:
-    case NetDef::GmStadiumState:
-    case NetDef::GmStadiumTeams:
-    case NetDef::GmWaiting:
-      PanelGameList->DispatchStadiumMessage(messages_);
-      break;
-    case NetDef::GmAPing:
-      RecvAPing();
-      break;
-    default:
-      break;
-  }
-}
-
-void TFormMain::RecvAReady() {
-  GmAReady::Info info;
-  if (!messages_.decode<GmAReady>(info)) return;
-  clientId_ = info.clientId;
-  TraceLine("recv aready sts:%d  clientID:%d", info.status, info.clientId);
-  if (info.status == NetDef::StatusOk) {
-    TraceLine("send connect");
-    GmConnect::Info login;
-    login.userId = static_cast<uint32_t>(settings_.UserID);
-    CopyText(login.password, settings_.Password.c_str());
-    messages_.encode<GmConnect>(login);
-    SendPacket(messages_);
-    return;
-  }
-  DeactivateSocket();
-  if (info.status == NetDef::ReadyNeedsUpdate) {
+void TFormMain::HandshakeRefused(int status, const std::string& text) {
+  if (status == NetDef::ReadyNeedsUpdate) {
     FormUpdate->Execute(settings_.Access.UrlDownload);
     return;
   }
-  ShowRefusal(AReadyRefusal(info.status, info.message));
+  ShowRefusal(AReadyRefusal(static_cast<uint8_t>(status), text.c_str()));
 }
 
-void TFormMain::RecvAConnect() {
-  GmAConnect::Info info;
-  if (!messages_.decode<GmAConnect>(info)) return;
-  if (info.status == NetDef::StatusOk) {
-    loginText_ = info.loginText;
-    PlayerName_ = info.PlayerName;
-    TraceLine("aconnect ok");
-    // Enter again the rooms that were open at the last exit, in their order.
-    for (const RememberedRoom& room : settings_.Rooms) {
-      GmEnterRoom::Info enter;
-      enter.room = 0;
-      CopyText(enter.name, room.Name.c_str());
-      CopyText(enter.password, room.Password.c_str());
-      enter.teamId = static_cast<uint32_t>(room.TeamID);
-      messages_.encode<GmEnterRoom>(enter);
-      SendPacket(messages_);
-    }
-    if (!settings_.SaveLogin()) {
-      Platform::current().errorBox(this, QStringLiteral("ログイン情報を設定ファイルに保存できませんでした。"));
-    }
-    return;
+void TFormMain::LoginRefused(int status, const std::string& text) {
+  if (const auto refusal = AConnectRefusal(static_cast<uint8_t>(status), text.c_str())) ShowRefusal(*refusal);
+}
+
+void TFormMain::LoggedIn() {
+  if (!settings_.SaveLogin()) {
+    Platform::current().errorBox(this, QStringLiteral("ログイン情報を設定ファイルに保存できませんでした。"));
   }
-  DeactivateSocket();
-  if (const auto refusal = AConnectRefusal(info.status, info.message)) ShowRefusal(*refusal);
 }
 
-void TFormMain::TimerPingTimer() {
-  if (pingSentTime_ != 0) return;  // one ping at a time, with no time-out
-  messages_.encode<GmPing>(GmPing::Info{});
-  SendPacket(messages_);
-  // 0 means "none outstanding": a tick of exactly 0 is taken as 1.
-  const uint32_t now = Platform::current().tick();
-  pingSentTime_ = now != 0 ? now : 1;
-}
-
-void TFormMain::RecvAPing() {
-  GmAPing::Info info;
-  if (!messages_.decode<GmAPing>(info)) return;
-  // An answer without a ping of ours outstanding has no round trip to show.
-  if (pingSentTime_ != 0) {
-    FormPing->AddResult(static_cast<int32_t>(Platform::current().tick() - pingSentTime_));
-  }
-  pingSentTime_ = 0;
+void TFormMain::PingAnswered(int milliseconds) {
+  if (milliseconds >= 0) FormPing->AddResult(milliseconds);
   if (!FormPing->isVisible()) {
-    MenuPing->setEnabled(socketActive_);
-    TimerPing->stop();
+    MenuPing->setEnabled(session_->isOpen());
+    session_->stopPing();
   }
 }
 
-void TFormMain::RecvACreateRoom() {
-  GmACreateRoom::Info info;
-  if (!messages_.decode<GmACreateRoom>(info)) return;
+void TFormMain::RecvACreateRoom(const GmACreateRoom::Info& info) {
   if (const auto refusal = ACreateRoomRefusal(info.status, info.message)) ShowRefusal(*refusal);
 }
 

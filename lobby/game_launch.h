@@ -2,10 +2,24 @@
 // Starting the game program, for a match and for a preview.
 
 #include <QString>
+#include <string>
 #include <string_view>
 
+#include "lobby/game_options.h"
+
 class QWidget;
-class StadiumHost;
+
+// What starting the game needs, as the settings hold it when it starts.
+struct GameSetup {
+  GameOptions options;
+  // The game programs as access.ini names them (CP932), e.g. "game\soccer.exe".
+  std::string exe;
+  std::string exeTest;
+  // access.ini's GameRunner (CP932): what starts a Windows game elsewhere; empty for Wine.
+  std::string runner;
+  // The executable's folder: sound/ and the preview dialog start there.
+  QString folder;
+};
 
 // Starts GameExeTest when useTestExe, else GameExe, with the parameter text of
 // address, port, player name, the game options and `extra` appended as the last
@@ -13,7 +27,7 @@ class StadiumHost;
 // the game's working directory. On failure shows "サッカーゲームの起動に失敗しました"
 // and returns false. address and playerName are CP932 bytes; extra is already
 // widget text (a file path may hold characters CP932 cannot).
-bool LaunchGame(QWidget* parent, const StadiumHost& host, std::string_view address, int port,
+bool LaunchGame(QWidget* parent, const GameSetup& setup, std::string_view address, int port,
                 std::string_view playerName, const QString& extra, bool useTestExe);
 
 // The stored program path made absolute against `directory`. Stored paths use

@@ -14,10 +14,8 @@
 #include <QTreeView>
 #include <QVBoxLayout>
 #include <algorithm>
-#include <memory>
 
 #include "lobby/game_launch.h"
-#include "lobby/stadium_host.h"
 #include "lobby/stadium_table_model.h"
 #include "lobby/stadium_waiting.h"
 #include "net/net_def.h"
@@ -25,14 +23,6 @@
 #include "platform/qt_text.h"
 
 namespace {
-
-// Decodes into a local record first: handlers may open boxes whose nested loop
-// loads the next frame into the shared message set.
-template <class M, class F>
-void DecodeThen(const NetMessageSet& messages, F handle) {
-  auto info = std::make_unique<typename M::Info>();
-  if (messages.decode<M>(*info)) handle(*info);
-}
 
 // A narrow column ends a long team or stadium name in "…"; resting the pointer
 // on such a cell shows the whole text. The text is the server's: it is shown
@@ -70,8 +60,8 @@ class CutCellTips final : public QObject {
 
 }  // namespace
 
-TGameListPanel::TGameListPanel(StadiumHost& host, QWidget* parent)
-    : QWidget(parent), host_(host), model_(new StadiumTableModel(this)) {
+TGameListPanel::TGameListPanel(LobbySession& session, std::function<GameSetup()> setup, QWidget* parent)
+    : QWidget(parent), session_(session), setup_(std::move(setup)), model_(new StadiumTableModel(this)) {
   setObjectName(QStringLiteral("PanelGameList"));
 
   group_ = new QGroupBox(QStringLiteral("競技場一覧(&L)"), this);
@@ -143,10 +133,20 @@ TGameListPanel::TGameListPanel(StadiumHost& host, QWidget* parent)
 
   connect(buttonReserve_, &QPushButton::clicked, this, &TGameListPanel::ButtonReserveClick);
   connect(buttonGame_, &QPushButton::clicked, this, &TGameListPanel::ButtonGameClick);
-  connect(list_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
-          [this] { host_.UpdateControlStates(); });
+  connect(list_->selectionModel(), &QItemSelectionModel::selectionChanged, this, &TGameListPanel::ControlsChanged);
 
   ApplyControlStates(false);
+
+  subscriptions_.push_back(
+      session_.subscribe<GmStadiumAdd>([this](const GmStadiumAdd::Info& info) { StadiumAddReceived(info); }));
+  subscriptions_.push_back(
+      session_.subscribe<GmStadiumDelete>([this](const GmStadiumDelete::Info& info) { StadiumDeleteReceived(info); }));
+  subscriptions_.push_back(
+      session_.subscribe<GmStadiumState>([this](const GmStadiumState::Info& info) { StadiumStateReceived(info); }));
+  subscriptions_.push_back(
+      session_.subscribe<GmStadiumTeams>([this](const GmStadiumTeams::Info& info) { StadiumTeamsReceived(info); }));
+  subscriptions_.push_back(
+      session_.subscribe<GmWaiting>([this](const GmWaiting::Info& info) { WaitingReceived(info); }));
 }
 
 TGameListPanel::~TGameListPanel() = default;
@@ -155,31 +155,9 @@ const StadiumList& TGameListPanel::stadiums() const { return model_->list(); }
 
 int TGameListPanel::DesignColumnWidth(int column) { return StadiumTableModel::DesignWidth(column); }
 
-bool TGameListPanel::DispatchStadiumMessage(const NetMessageSet& messages) {
-  switch (messages.packet().type()) {
-    case NetDef::GmStadiumAdd:
-      DecodeThen<GmStadiumAdd>(messages, [this](const auto& info) { StadiumAddReceived(info); });
-      return true;
-    case NetDef::GmStadiumDelete:
-      DecodeThen<GmStadiumDelete>(messages, [this](const auto& info) { StadiumDeleteReceived(info); });
-      return true;
-    case NetDef::GmStadiumState:
-      DecodeThen<GmStadiumState>(messages, [this](const auto& info) { StadiumStateReceived(info); });
-      return true;
-    case NetDef::GmStadiumTeams:
-      DecodeThen<GmStadiumTeams>(messages, [this](const auto& info) { StadiumTeamsReceived(info); });
-      return true;
-    case NetDef::GmWaiting:
-      DecodeThen<GmWaiting>(messages, [this](const auto& info) { WaitingReceived(info); });
-      return true;
-    default:
-      return false;
-  }
-}
-
 void TGameListPanel::StadiumAddReceived(const GmStadiumAdd::Info& info) {
   model_->list().ApplyAdd(info);
-  host_.UpdateControlStates();
+  Q_EMIT ControlsChanged();
 }
 
 void TGameListPanel::StadiumDeleteReceived(const GmStadiumDelete::Info& info) {
@@ -193,7 +171,7 @@ void TGameListPanel::StadiumDeleteReceived(const GmStadiumDelete::Info& info) {
   // deleted choice must leave nothing chosen, or a click would enter a stadium
   // the user never picked.
   if (selectedKey && !stadiums().IndexOfKey(*selectedKey)) list_->selectionModel()->clear();
-  host_.UpdateControlStates();
+  Q_EMIT ControlsChanged();
 }
 
 void TGameListPanel::StadiumStateReceived(const GmStadiumState::Info& info) { model_->list().ApplyState(info); }
@@ -233,7 +211,7 @@ void TGameListPanel::WaitingReceived(GmWaiting::Info info) {
           Platform::current().yesNoQuestion(this, ToQString(MatchReadyCaption()), ToQString(MatchReadyText()));
       if (!self) return;
       if (enter) {
-        LaunchGame(this, host_, StadiumAddressText(stadium), stadium.stadium.port, host_.PlayerName(), {},
+        LaunchGame(this, setup_(), StadiumAddressText(stadium), stadium.stadium.port, session_.playerName(), {},
                    IsTestStadium(stadium));
       }
       // Whatever arrived while the question was open, this wait is over.
@@ -244,7 +222,7 @@ void TGameListPanel::WaitingReceived(GmWaiting::Info info) {
 }
 
 void TGameListPanel::PlayGoGameSound() {
-  const QString path = QDir(host_.ExecutableFolder()).filePath(QStringLiteral("sound/gogame.wav"));
+  const QString path = QDir(setup_().folder).filePath(QStringLiteral("sound/gogame.wav"));
   if (QFileInfo(path).isFile()) Platform::current().playSound(QDir::toNativeSeparators(path));
 }
 
@@ -260,9 +238,7 @@ void TGameListPanel::ButtonReserveClick() {
   } else {
     return;
   }
-  NetMessageSet messages;
-  if (!messages.encode<GmWaiting>(info)) return;
-  host_.SendPacket(messages);
+  if (!session_.send(info)) return;
   // Until the server answers (or anything else refreshes the controls).
   buttonGame_->setEnabled(false);
   buttonReserve_->setEnabled(false);
@@ -272,7 +248,7 @@ void TGameListPanel::ButtonGameClick() {
   const StadiumRow* row = SelectedStadiumRow();
   if (row == nullptr) return;
   const StadiumRow stadium = *row;
-  LaunchGame(this, host_, StadiumAddressText(stadium), stadium.stadium.port, host_.PlayerName(), {},
+  LaunchGame(this, setup_(), StadiumAddressText(stadium), stadium.stadium.port, session_.playerName(), {},
              IsTestStadium(stadium));
 }
 
@@ -280,19 +256,19 @@ void TGameListPanel::EnterWaitingState(const StadiumRow* row) {
   buttonReserve_->setText(ToQString(ReserveButtonCaption(true)));
   labelReserve_->setText(ToQString(WaitingLabelText(row)));
   waiting_ = true;
-  host_.UpdateControlStates();
+  Q_EMIT ControlsChanged();
 }
 
 void TGameListPanel::LeaveWaitingState() {
   buttonReserve_->setText(ToQString(ReserveButtonCaption(false)));
-  labelReserve_->setText(ToQString(IdleLabelText(host_.SocketOpen())));
+  labelReserve_->setText(ToQString(IdleLabelText(session_.isOpen())));
   waiting_ = false;
-  host_.UpdateControlStates();
+  Q_EMIT ControlsChanged();
 }
 
 void TGameListPanel::ClearStadiums() {
   model_->list().Clear();
-  host_.UpdateControlStates();
+  Q_EMIT ControlsChanged();
 }
 
 void TGameListPanel::ApplyControlStates(bool socketOpen) {

@@ -1,35 +1,34 @@
 #pragma once
 // The stadium list pane of the main window (PanelGameList): the group box with
 // the list GameList2 and, under it, Panel1 with the wait and enter buttons and
-// the waiting label. It handles the stadium and waiting messages and starts the
-// game; the main window embeds it, feeds it messages and asks it to apply the
-// enabling rules.
+// the waiting label. It subscribes to the stadium and waiting messages of the
+// session, sends the waits and starts the game; the main window embeds it and
+// asks it to apply the enabling rules.
 
 #include <QWidget>
 #include <array>
+#include <functional>
 #include <optional>
 
+#include "lobby/game_launch.h"
 #include "lobby/stadium_row.h"
 #include "net/net_messages.h"
+#include "session/lobby_session.h"
 
 class QGroupBox;
 class QLabel;
 class QPushButton;
 class QTreeView;
-class StadiumHost;
 class StadiumList;
 class StadiumTableModel;
 
 class TGameListPanel final : public QWidget {
   Q_OBJECT
  public:
-  explicit TGameListPanel(StadiumHost& host, QWidget* parent = nullptr);
+  // setup gives what starting the game needs at the moment it starts. The
+  // session must outlive the panel.
+  TGameListPanel(LobbySession& session, std::function<GameSetup()> setup, QWidget* parent = nullptr);
   ~TGameListPanel() override;
-
-  // Decodes and handles GmStadiumAdd, GmStadiumDelete, GmStadiumState,
-  // GmStadiumTeams and GmWaiting; false for every other type. A message that
-  // fails to decode changes nothing.
-  bool DispatchStadiumMessage(const NetMessageSet& messages);
 
   void StadiumAddReceived(const GmStadiumAdd::Info& info);
   void StadiumDeleteReceived(const GmStadiumDelete::Info& info);
@@ -67,10 +66,16 @@ class TGameListPanel final : public QWidget {
   QPushButton* ButtonGame() const { return buttonGame_; }
   QLabel* LabelReserve() const { return labelReserve_; }
 
+ Q_SIGNALS:
+  // The list, its selection or the waiting state changed: the enabling rules
+  // are due again.
+  void ControlsChanged();
+
  private:
   void PlayGoGameSound();
 
-  StadiumHost& host_;
+  LobbySession& session_;
+  std::function<GameSetup()> setup_;
   StadiumTableModel* model_;
   QGroupBox* group_;
   QTreeView* list_;
@@ -79,4 +84,5 @@ class TGameListPanel final : public QWidget {
   QPushButton* buttonGame_;
   QLabel* labelReserve_;
   bool waiting_ = false;
+  LobbySession::Subscriptions subscriptions_;
 };

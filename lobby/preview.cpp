@@ -5,7 +5,6 @@
 #include <QStringList>
 
 #include "lobby/game_launch.h"
-#include "lobby/stadium_host.h"
 #include "platform/platform.h"
 
 namespace {
@@ -29,8 +28,8 @@ QString PreviewArgument(const QString& fullPath) {
   return QLatin1Char('"') + QStringLiteral("/p") + fullPath + QLatin1Char('"');
 }
 
-bool PlayPreview(QWidget* parent, const StadiumHost& host) {
-  const QString folder = host.ExecutableFolder();
+bool PlayPreview(QWidget* parent, const GameSetup& setup) {
+  const QString folder = setup.folder;
   QDir::setCurrent(folder);
   const QString chosen = Platform::current().openFileName(
       parent, QString(), folder, QtFileFilter(QString::fromUtf8(kPreviewFilter)), QStringLiteral("vdc"));
@@ -44,5 +43,5 @@ bool PlayPreview(QWidget* parent, const StadiumHost& host) {
     Platform::current().errorBox(parent, QStringLiteral("このファイルは再生できません（パスに \" が含まれています）"));
     return false;
   }
-  return LaunchGame(parent, host, "n", 0, "n", PreviewArgument(path), false);
+  return LaunchGame(parent, setup, "n", 0, "n", PreviewArgument(path), false);
 }

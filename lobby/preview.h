@@ -5,13 +5,13 @@
 #include <QString>
 
 class QWidget;
-class StadiumHost;
+struct GameSetup;
 
 // The file dialog, then the game (always GameExe) with "/p<path>" in double
 // quotes as the last value of its parameter text. The current directory is the
 // executable's folder before the dialog and again after it, whatever the answer.
 // Returns true when the game was started.
-bool PlayPreview(QWidget* parent, const StadiumHost& host);
+bool PlayPreview(QWidget* parent, const GameSetup& setup);
 
 // "description|patterns|description|patterns" (patterns separated by ';') as
 // a Qt file dialog filter ("description (p1 p2);;...").

@@ -6,7 +6,6 @@ target_sources(turfwing_models PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/stadium_command_line.cpp ${CMAKE_CURRENT_LIST_DIR}/stadium_command_line.h)
 if(TURFWING_GUI)
   target_sources(turfwing_ui PRIVATE
-    ${CMAKE_CURRENT_LIST_DIR}/stadium_host.h
     ${CMAKE_CURRENT_LIST_DIR}/stadium_table_model.cpp ${CMAKE_CURRENT_LIST_DIR}/stadium_table_model.h
     ${CMAKE_CURRENT_LIST_DIR}/game_launch.cpp ${CMAKE_CURRENT_LIST_DIR}/game_launch.h
     ${CMAKE_CURRENT_LIST_DIR}/game_list_panel.cpp ${CMAKE_CURRENT_LIST_DIR}/game_list_panel.h

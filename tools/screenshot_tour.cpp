@@ -51,6 +51,7 @@
 #include "lobby/form_main.h"
 #include "lobby/game_list_panel.h"
 #include "lobby/stadium_list.h"
+#include "main_window_parts.h"
 #include "platform/cp932.h"
 
 namespace {
@@ -224,31 +225,36 @@ class Tour {
   }
 
   void Login() {
-    CaptureModal(form_->FormLogin, "login.png", [&] { form_->OpenMenu->trigger(); });
+    CaptureModal(Child<TFormLogin>(*form_, "FormLogin"), "login.png",
+                 [&] { Child<QAction>(*form_, "OpenMenu")->trigger(); });
     // Now log in as a new member would: type an ID and a password, press the button.
-    WithinModal([&] { form_->OpenMenu->trigger(); },
+    WithinModal([&] { Child<QAction>(*form_, "OpenMenu")->trigger(); },
                 [&] {
-                  if (!WaitUntil([&] { return form_->FormLogin->isVisible(); })) return;
-                  auto* id = form_->FormLogin->findChild<QLineEdit*>(QStringLiteral("EditID"));
-                  auto* password = form_->FormLogin->findChild<QLineEdit*>(QStringLiteral("EditPassword"));
-                  auto* ok = form_->FormLogin->findChild<QPushButton*>(QStringLiteral("ButtonOk"));
+                  if (!WaitUntil([&] { return Child<TFormLogin>(*form_, "FormLogin")->isVisible(); })) return;
+                  auto* id = Child<TFormLogin>(*form_, "FormLogin")->findChild<QLineEdit*>(QStringLiteral("EditID"));
+                  auto* password =
+                      Child<TFormLogin>(*form_, "FormLogin")->findChild<QLineEdit*>(QStringLiteral("EditPassword"));
+                  auto* ok =
+                      Child<TFormLogin>(*form_, "FormLogin")->findChild<QPushButton*>(QStringLiteral("ButtonOk"));
                   if (id != nullptr && password != nullptr && ok != nullptr) {
                     id->setText(QStringLiteral("1001"));
                     password->setText(QStringLiteral("demo1001"));
                     ok->click();
                   }
-                  if (form_->FormLogin->isVisible()) form_->FormLogin->reject();
+                  if (Child<TFormLogin>(*form_, "FormLogin")->isVisible())
+                    Child<TFormLogin>(*form_, "FormLogin")->reject();
                 });
-    if (!WaitUntil([&] { return !form_->PlayerName().empty(); })) throw TourError("login.png: no login answer");
-    if (!WaitUntil([&] { return form_->PageControl1->count() >= 1; }))
+    if (!WaitUntil([&] { return !form_->session().playerName().empty(); }))
+      throw TourError("login.png: no login answer");
+    if (!WaitUntil([&] { return Child<QTabWidget>(*form_, "PageControl1")->count() >= 1; }))
       throw TourError("login.png: no lobby tab after the login");
   }
 
   // The room list with its rows; enters the chat room from it.
   void RoomList() {
-    TFormRoomList* list = form_->FormRoomList;
+    TFormRoomList* list = Child<TFormRoomList>(*form_, "FormRoomList");
     CaptureModal(
-        list, "room_list.png", [&] { form_->MenuRoomList->trigger(); },
+        list, "room_list.png", [&] { Child<QAction>(*form_, "MenuRoomList")->trigger(); },
         [&](QDialog*) {
           if (!WaitUntil([&] { return list->RoomList2()->topLevelItemCount() >= 3; }))
             throw TourError("room_list.png: no rows");
@@ -258,9 +264,9 @@ class Tour {
   }
 
   void EnterRoom(const QString& name) {
-    TFormRoomList* list = form_->FormRoomList;
+    TFormRoomList* list = Child<TFormRoomList>(*form_, "FormRoomList");
     bool entered = false;
-    WithinModal([&] { form_->MenuRoomList->trigger(); },
+    WithinModal([&] { Child<QAction>(*form_, "MenuRoomList")->trigger(); },
                 [&] {
                   QTreeWidgetItem* row = nullptr;
                   WaitUntil([&] {
@@ -282,15 +288,16 @@ class Tour {
   }
 
   TChatSheet* Tab(const QString& caption) const {
-    for (int i = 0; i < form_->PageControl1->count(); ++i) {
-      if (form_->PageControl1->tabText(i) == caption) return form_->chatTabs()->Page(i);
+    for (int i = 0; i < Child<QTabWidget>(*form_, "PageControl1")->count(); ++i) {
+      if (Child<QTabWidget>(*form_, "PageControl1")->tabText(i) == caption)
+        return Child<ChatTabs>(*form_, "ChatTabs")->Page(i);
     }
     return nullptr;
   }
 
   void Say(const QString& line) {
-    form_->EditInputChat->setEditText(line);
-    form_->ButtonSendChat->click();
+    Child<QComboBox>(*form_, "EditInputChat")->setEditText(line);
+    Child<QPushButton>(*form_, "ButtonSendChat")->click();
   }
 
   // Two tabs with lines and members, the stadium list with its rows.
@@ -298,49 +305,52 @@ class Tour {
     TChatSheet* lobby = Tab(QStringLiteral("待合室"));
     TChatSheet* room = Tab(QStringLiteral("雑談部屋"));
     if (lobby == nullptr || room == nullptr) throw TourError("main.png: the two tabs are not there");
-    form_->PageControl1->setCurrentWidget(room);
+    Child<QTabWidget>(*form_, "PageControl1")->setCurrentWidget(room);
     Say(QStringLiteral("はじめまして、よろしくお願いします！"));
-    form_->PageControl1->setCurrentWidget(lobby);
+    Child<QTabWidget>(*form_, "PageControl1")->setCurrentWidget(lobby);
     Say(QStringLiteral("こんばんは。誰か試合しませんか？"));
     auto log = [&] { return lobby->Frame()->EditLog()->PlainText(); };
     if (!WaitUntil([&] { return log().contains(QStringLiteral("誰か試合しませんか")); }))
       throw TourError("main.png: the own line never came back");
     if (!WaitUntil([&] { return lobby->Frame()->UserRowCount() >= 2; }))
       throw TourError("main.png: no members in the lobby");
-    if (!WaitUntil([&] { return form_->PanelGameList->stadiums().size() >= 3; }))
+    if (!WaitUntil([&] { return Child<TGameListPanel>(*form_, "PanelGameList")->stadiums().size() >= 3; }))
       throw TourError("main.png: no stadium rows");
     // The demo's members talk now and then: give them a moment for a few lines.
     WaitUntil([&] { return log().count(QLatin1Char('\n')) >= 3; }, 12000);
-    form_->EditInputChat->setFocus();
+    Child<QComboBox>(*form_, "EditInputChat")->setFocus();
     Settle();
     Save(form_, "main.png");
   }
 
   void CreateRoom() {
-    CaptureModal(form_->FormCreateRoom, "create_room.png", [&] { form_->CreateMenu->trigger(); });
+    CaptureModal(Child<TFormCreateRoom>(*form_, "FormCreateRoom"), "create_room.png",
+                 [&] { Child<QAction>(*form_, "CreateMenu")->trigger(); });
   }
 
   void RoomPassword() {
     std::string password;
-    CaptureModal(form_->FormPassword, "room_password.png", [&] { form_->PasswordExecute(password); });
+    CaptureModal(Child<TFormPassword>(*form_, "FormPassword"), "room_password.png",
+                 [&] { form_->PasswordExecute(password); });
   }
 
   void GameOptions() {
-    CaptureModal(form_->FormGameOption, "game_options.png", [&] { form_->MenuGameOption->trigger(); });
+    CaptureModal(Child<TFormGameOption>(*form_, "FormGameOption"), "game_options.png",
+                 [&] { Child<QAction>(*form_, "MenuGameOption")->trigger(); });
   }
 
   void Ping() {
     CaptureModal(
-        form_->FormPing, "ping.png", [&] { form_->MenuPing->trigger(); },
+        Child<TFormPing>(*form_, "FormPing"), "ping.png", [&] { Child<QAction>(*form_, "MenuPing")->trigger(); },
         [&](QDialog*) {
-          if (!WaitUntil([&] { return form_->FormPing->Results().size() >= 2; }))
+          if (!WaitUntil([&] { return Child<TFormPing>(*form_, "FormPing")->Results().size() >= 2; }))
             throw TourError("ping.png: no ping answer");
         });
   }
 
   void Update() {
-    CaptureModal(form_->FormUpdate, "update.png",
-                 [&] { form_->FormUpdate->Execute(form_->settings().Access.UrlDownload); });
+    CaptureModal(Child<TFormUpdate>(*form_, "FormUpdate"), "update.png",
+                 [&] { Child<TFormUpdate>(*form_, "FormUpdate")->Execute(form_->settings().Access.UrlDownload); });
   }
 
   // The team room's formation board with its extended panel open.
@@ -348,7 +358,7 @@ class Tour {
     const QString team = QStringLiteral("ターフFC控室");
     EnterRoom(team);
     TChatSheet* room = Tab(team);
-    form_->PageControl1->setCurrentWidget(room);
+    Child<QTabWidget>(*form_, "PageControl1")->setCurrentWidget(room);
     if (!room->Frame()->ButtonFormation()->isEnabled()) throw TourError("formation.png: the board button is off");
     room->Frame()->ButtonFormation()->click();
     board_ = room->Frame()->FormationWindow();

@@ -24,6 +24,7 @@
 #include "chat/frame_chat_room.h"
 #include "chat/rich_edit_ex.h"
 #include "lobby/form_main.h"
+#include "main_window_parts.h"
 #include "net/net_def.h"
 #include "platform/cp932.h"
 #include "platform/qt_text.h"
@@ -79,10 +80,10 @@ class ClientE2eTest : public ::testing::Test {
   // (the lobby on a first start).
   static ::testing::AssertionResult LogIn(TFormMain* form, int expectedTabs = 1) {
     form->Connect();
-    if (!WaitUntil([&] { return !form->PlayerName().empty(); }))
+    if (!WaitUntil([&] { return !form->session().playerName().empty(); }))
       return ::testing::AssertionFailure() << "no login answer";
-    if (!WaitUntil([&] { return form->PageControl1->count() >= expectedTabs; }))
-      return ::testing::AssertionFailure() << "tabs: " << form->PageControl1->count();
+    if (!WaitUntil([&] { return Child<QTabWidget>(*form, "PageControl1")->count() >= expectedTabs; }))
+      return ::testing::AssertionFailure() << "tabs: " << Child<QTabWidget>(*form, "PageControl1")->count();
     return ::testing::AssertionSuccess();
   }
 
@@ -92,7 +93,7 @@ class ClientE2eTest : public ::testing::Test {
   static bool EnterFromRoomList(TFormMain* form, const char* utf8Name) {
     bool picked = false;
     bool stillOpen = false;
-    TFormRoomList* list = form->FormRoomList;
+    TFormRoomList* list = Child<TFormRoomList>(*form, "FormRoomList");
     QTimer::singleShot(0, list, [&] {
       QTreeWidgetItem* row = nullptr;
       WaitUntil([&] {
@@ -110,28 +111,33 @@ class ClientE2eTest : public ::testing::Test {
       // Never leave the test stuck in the modal loop.
       if (list->isVisible()) list->reject();
     });
-    form->MenuRoomList->trigger();
+    Child<QAction>(*form, "MenuRoomList")->trigger();
     return picked && !stillOpen;
   }
 
   static TChatSheet* TabNamed(TFormMain* form, const char* utf8Caption) {
-    for (int i = 0; i < form->PageControl1->count(); ++i) {
-      if (form->PageControl1->tabText(i) == QString::fromUtf8(utf8Caption)) return form->chatTabs()->Page(i);
+    for (int i = 0; i < Child<QTabWidget>(*form, "PageControl1")->count(); ++i) {
+      if (Child<QTabWidget>(*form, "PageControl1")->tabText(i) == QString::fromUtf8(utf8Caption))
+        return Child<ChatTabs>(*form, "ChatTabs")->Page(i);
     }
     return nullptr;
   }
-  static TChatSheet* PrivateTab(TFormMain* form) { return form->chatTabs()->ChatTabOf(NetDef::PrivateTalkRoom); }
+  static TChatSheet* PrivateTab(TFormMain* form) {
+    return Child<ChatTabs>(*form, "ChatTabs")->ChatTabOf(NetDef::PrivateTalkRoom);
+  }
   static QString LogOf(const TChatSheet* tab) { return tab->Frame()->EditLog()->PlainText(); }
   static QStringList MembersOf(const TChatSheet* tab) {
     QStringList names;
     for (int i = 0; i < tab->Frame()->UserRowCount(); ++i) names << ToQString(tab->Frame()->UserRowCaption(i));
     return names;
   }
-  static void Activate(TFormMain* form, TChatSheet* tab) { form->PageControl1->setCurrentWidget(tab); }
+  static void Activate(TFormMain* form, TChatSheet* tab) {
+    Child<QTabWidget>(*form, "PageControl1")->setCurrentWidget(tab);
+  }
   // Types the line into the chat input and presses the send button.
   static void Say(TFormMain* form, const QString& line) {
-    form->EditInputChat->setEditText(line);
-    QTest::mouseClick(form->ButtonSendChat, Qt::LeftButton);
+    Child<QComboBox>(*form, "EditInputChat")->setEditText(line);
+    QTest::mouseClick(Child<QPushButton>(*form, "ButtonSendChat"), Qt::LeftButton);
   }
 
   QTemporaryDir dir;

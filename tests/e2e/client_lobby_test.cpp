@@ -3,6 +3,7 @@
 #include <QAction>
 
 #include "client_fixture.h"
+#include "main_window_parts.h"
 
 namespace {
 
@@ -10,13 +11,13 @@ using ClientLobbyTest = ClientE2eTest;
 TEST_F(ClientLobbyTest, LoginShowsTheUserCountAndOpensTheLobbyWithItsMembers) {
   TFormMain* form = Open(Folder("a"), 1);
   ASSERT_TRUE(LogIn(form));
-  EXPECT_EQ(form->PlayerName(), "Player1");
+  EXPECT_EQ(form->session().playerName(), "Player1");
   // Four demo members in the lobby and this client.
   ASSERT_EQ(server->world().userCount(), 5);
   EXPECT_TRUE(WaitUntil([&] { return form->windowTitle() == QStringLiteral("Turfwing ver2.18.55 - 5人"); }))
       << form->windowTitle().toStdString();
 
-  ASSERT_EQ(form->PageControl1->count(), 1);
+  ASSERT_EQ(Child<QTabWidget>(*form, "PageControl1")->count(), 1);
   TChatSheet* lobby = TabNamed(form, "待合室");
   ASSERT_NE(lobby, nullptr);
   EXPECT_EQ(lobby->GetRoomNumber(), LobbyWorld::LobbyRoom);
@@ -54,19 +55,21 @@ TEST_F(ClientLobbyTest, LinesAndPrivateTalkReachBothWindows) {
   EXPECT_TRUE(WaitUntil([&] { return LogOf(lobbyA).contains(QStringLiteral("みなさん、こんばんは")); }));
   EXPECT_TRUE(LogOf(lobbyB).contains(QStringLiteral("Player1"))) << LogOf(lobbyB).toStdString();
   // The input is emptied once the line has gone.
-  EXPECT_TRUE(a->EditInputChat->currentText().isEmpty());
+  EXPECT_TRUE(Child<QComboBox>(*a, "EditInputChat")->currentText().isEmpty());
 
   EXPECT_EQ(PrivateTab(a), nullptr);
   EXPECT_EQ(PrivateTab(b), nullptr);
   Say(a, QStringLiteral("/t Player2 ないしょの話"));
   ASSERT_TRUE(WaitUntil([&] { return PrivateTab(b) != nullptr; }));
   TChatSheet* privateB = PrivateTab(b);
-  EXPECT_EQ(b->PageControl1->tabText(b->PageControl1->indexOf(privateB)), QStringLiteral("【個別 チャット】"));
+  EXPECT_EQ(Child<QTabWidget>(*b, "PageControl1")->tabText(Child<QTabWidget>(*b, "PageControl1")->indexOf(privateB)),
+            QStringLiteral("【個別 チャット】"));
   EXPECT_TRUE(WaitUntil([&] { return LogOf(privateB).contains(QStringLiteral("ないしょの話")); }))
       << LogOf(privateB).toStdString();
   ASSERT_TRUE(WaitUntil([&] { return PrivateTab(a) != nullptr; }));
   TChatSheet* privateA = PrivateTab(a);
-  EXPECT_EQ(a->PageControl1->tabText(a->PageControl1->indexOf(privateA)), QStringLiteral("【個別 チャット】"));
+  EXPECT_EQ(Child<QTabWidget>(*a, "PageControl1")->tabText(Child<QTabWidget>(*a, "PageControl1")->indexOf(privateA)),
+            QStringLiteral("【個別 チャット】"));
   EXPECT_TRUE(WaitUntil([&] { return LogOf(privateA).contains(QStringLiteral("ないしょの話")); }));
   // Private talk stays out of the lobby logs.
   EXPECT_FALSE(LogOf(lobbyB).contains(QStringLiteral("ないしょの話")));
@@ -105,9 +108,9 @@ TEST_F(ClientLobbyTest, LeavingClosesTheTabAndTheRoomListEntersAgain) {
   // Leaving: the tab goes when the server has answered, and the other member
   // sees the seat empty.
   Activate(a, roomA);
-  a->RetireMenu->trigger();
+  Child<QAction>(*a, "RetireMenu")->trigger();
   ASSERT_TRUE(WaitUntil([&] { return TabNamed(a, "雑談部屋") == nullptr; }));
-  EXPECT_EQ(a->PageControl1->count(), 1);
+  EXPECT_EQ(Child<QTabWidget>(*a, "PageControl1")->count(), 1);
   TChatSheet* roomB = TabNamed(b, "雑談部屋");
   EXPECT_TRUE(WaitUntil([&] { return roomB->Users().Count() == 1; }));
   EXPECT_FALSE(MembersOf(roomB).contains(QStringLiteral("Player1")));
@@ -115,7 +118,7 @@ TEST_F(ClientLobbyTest, LeavingClosesTheTabAndTheRoomListEntersAgain) {
   ASSERT_TRUE(EnterFromRoomList(a, "雑談部屋"));
   ASSERT_TRUE(WaitUntil([&] { return TabNamed(a, "雑談部屋") != nullptr; }));
   EXPECT_TRUE(WaitUntil([&] { return TabNamed(a, "雑談部屋")->Users().Count() == 2; }));
-  EXPECT_EQ(a->PageControl1->count(), 2);
+  EXPECT_EQ(Child<QTabWidget>(*a, "PageControl1")->count(), 2);
 }
 
 TEST_F(ClientLobbyTest, RoomsOpenAtExitAreEnteredAtTheNextLogin) {
@@ -131,7 +134,7 @@ TEST_F(ClientLobbyTest, RoomsOpenAtExitAreEnteredAtTheNextLogin) {
   ASSERT_TRUE(LogIn(again, 2));
   ASSERT_TRUE(WaitUntil([&] { return TabNamed(again, "雑談部屋") != nullptr; }));
   EXPECT_NE(TabNamed(again, "待合室"), nullptr);
-  EXPECT_EQ(again->PageControl1->count(), 2);
+  EXPECT_EQ(Child<QTabWidget>(*again, "PageControl1")->count(), 2);
   TChatSheet* room = TabNamed(again, "雑談部屋");
   EXPECT_TRUE(WaitUntil([&] { return MembersOf(room).contains(QStringLiteral("Player1")); }));
   EXPECT_EQ(server->world().roomNumberOf(cp932::FromUtf8("雑談部屋")), room->GetRoomNumber());

@@ -13,6 +13,7 @@
 #include "client_fixture.h"
 #include "lobby/game_list_panel.h"
 #include "lobby/stadium_list.h"
+#include "main_window_parts.h"
 #include "platform/program_start.h"
 #include "recording_platform.h"
 #include "server/demo_world.h"
@@ -98,9 +99,9 @@ class ClientStadiumTest : public ClientE2eTest {
   }
 
   static void Select(TFormMain* form, uint32_t stadium) {
-    const auto index = form->PanelGameList->stadiums().FindStadiumRow(stadium);
+    const auto index = Child<TGameListPanel>(*form, "PanelGameList")->stadiums().FindStadiumRow(stadium);
     ASSERT_TRUE(index.has_value());
-    QTreeView* list = form->PanelGameList->GameList2();
+    QTreeView* list = Child<TGameListPanel>(*form, "PanelGameList")->GameList2();
     list->selectionModel()->setCurrentIndex(list->model()->index(static_cast<int>(*index), 0),
                                             QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
   }
@@ -109,11 +110,12 @@ class ClientStadiumTest : public ClientE2eTest {
   // clock run until the match is ready.
   void WaitForTheMatch(TFormMain* form, const std::function<bool()>& asked) {
     ASSERT_TRUE(LogIn(form));
-    ASSERT_TRUE(WaitUntil([&] { return form->PanelGameList->FindStadiumRow(FixedStadium) != nullptr; }));
+    ASSERT_TRUE(WaitUntil(
+        [&] { return Child<TGameListPanel>(*form, "PanelGameList")->FindStadiumRow(FixedStadium) != nullptr; }));
     Select(form, FixedStadium);
-    ASSERT_TRUE(form->PanelGameList->ButtonReserve()->isEnabled());
-    QTest::mouseClick(form->PanelGameList->ButtonReserve(), Qt::LeftButton);
-    ASSERT_TRUE(WaitUntil([&] { return form->PanelGameList->waiting(); }));
+    ASSERT_TRUE(Child<TGameListPanel>(*form, "PanelGameList")->ButtonReserve()->isEnabled());
+    QTest::mouseClick(Child<TGameListPanel>(*form, "PanelGameList")->ButtonReserve(), Qt::LeftButton);
+    ASSERT_TRUE(WaitUntil([&] { return Child<TGameListPanel>(*form, "PanelGameList")->waiting(); }));
     EXPECT_FALSE(asked()) << "the question waits for the server";
     clock.advance(4000);
     ASSERT_TRUE(WaitUntil(asked));
@@ -144,7 +146,7 @@ TEST_F(ClientStadiumTest, TheListFillsFromTheDemoWorldAndFollowsItsClock) {
   RecordingPlatform platform;
   TFormMain* form = Open(folder, 1);
   ASSERT_TRUE(LogIn(form));
-  TGameListPanel* panel = form->PanelGameList;
+  TGameListPanel* panel = Child<TGameListPanel>(*form, "PanelGameList");
   ASSERT_TRUE(WaitUntil([&] { return panel->stadiums().size() == 5; })) << panel->stadiums().size();
   for (uint32_t id : {101u, 102u, 103u, 104u, 105u}) EXPECT_NE(panel->FindStadiumRow(id), nullptr) << id;
   // The teams arrive with the list.
@@ -180,7 +182,7 @@ TEST_F(ClientStadiumTest, ReadyMatchAskedAndYesStartsTheGameWithTheStadiumsAddre
   EXPECT_EQ(QDir::fromNativeSeparators(platform.starts[0].program),
             QDir::current().absoluteFilePath(QStringLiteral("game/soccer.exe")));
   // The wait is over once the question is answered.
-  EXPECT_TRUE(WaitUntil([&] { return !form->PanelGameList->waiting(); }));
+  EXPECT_TRUE(WaitUntil([&] { return !Child<TGameListPanel>(*form, "PanelGameList")->waiting(); }));
 }
 
 TEST_F(ClientStadiumTest, NoToTheReadyMatchStartsNothing) {
@@ -191,7 +193,7 @@ TEST_F(ClientStadiumTest, NoToTheReadyMatchStartsNothing) {
   WaitForTheMatch(form, [&] { return !platform.boxes.empty(); });
   if (HasFatalFailure()) return;
   EXPECT_TRUE(platform.starts.empty());
-  EXPECT_TRUE(WaitUntil([&] { return !form->PanelGameList->waiting(); }));
+  EXPECT_TRUE(WaitUntil([&] { return !Child<TGameListPanel>(*form, "PanelGameList")->waiting(); }));
 }
 
 TEST_F(ClientStadiumTest, CancelledWaitAsksNothingWhenTheStadiumFills) {
@@ -200,14 +202,15 @@ TEST_F(ClientStadiumTest, CancelledWaitAsksNothingWhenTheStadiumFills) {
   PutFixedStadium();
   TFormMain* form = Open(folder, 1);
   ASSERT_TRUE(LogIn(form));
-  ASSERT_TRUE(WaitUntil([&] { return form->PanelGameList->FindStadiumRow(FixedStadium) != nullptr; }));
+  ASSERT_TRUE(WaitUntil(
+      [&] { return Child<TGameListPanel>(*form, "PanelGameList")->FindStadiumRow(FixedStadium) != nullptr; }));
   Select(form, FixedStadium);
-  QTest::mouseClick(form->PanelGameList->ButtonReserve(), Qt::LeftButton);
-  ASSERT_TRUE(WaitUntil([&] { return form->PanelGameList->waiting(); }));
-  ASSERT_TRUE(WaitUntil([&] { return form->PanelGameList->ButtonReserve()->isEnabled(); }));
+  QTest::mouseClick(Child<TGameListPanel>(*form, "PanelGameList")->ButtonReserve(), Qt::LeftButton);
+  ASSERT_TRUE(WaitUntil([&] { return Child<TGameListPanel>(*form, "PanelGameList")->waiting(); }));
+  ASSERT_TRUE(WaitUntil([&] { return Child<TGameListPanel>(*form, "PanelGameList")->ButtonReserve()->isEnabled(); }));
   // The same button cancels; the server's answer ends the wait.
-  QTest::mouseClick(form->PanelGameList->ButtonReserve(), Qt::LeftButton);
-  ASSERT_TRUE(WaitUntil([&] { return !form->PanelGameList->waiting(); }));
+  QTest::mouseClick(Child<TGameListPanel>(*form, "PanelGameList")->ButtonReserve(), Qt::LeftButton);
+  ASSERT_TRUE(WaitUntil([&] { return !Child<TGameListPanel>(*form, "PanelGameList")->waiting(); }));
   clock.advance(4000);
   // A line through the lobby: everything the server sent before it has arrived.
   Say(form, QStringLiteral("待機をやめました"));
@@ -220,13 +223,15 @@ TEST_F(ClientStadiumTest, WaitingForASpectatorStadiumIsRefusedWithTheServersReas
   RecordingPlatform platform;
   TFormMain* form = Open(folder, 1);
   ASSERT_TRUE(LogIn(form));
-  ASSERT_TRUE(WaitUntil([&] { return form->PanelGameList->FindStadiumRow(DemoWorld::SpectatorStadiumId) != nullptr; }));
+  ASSERT_TRUE(WaitUntil([&] {
+    return Child<TGameListPanel>(*form, "PanelGameList")->FindStadiumRow(DemoWorld::SpectatorStadiumId) != nullptr;
+  }));
   Select(form, DemoWorld::SpectatorStadiumId);
-  QTest::mouseClick(form->PanelGameList->ButtonReserve(), Qt::LeftButton);
+  QTest::mouseClick(Child<TGameListPanel>(*form, "PanelGameList")->ButtonReserve(), Qt::LeftButton);
   ASSERT_TRUE(WaitUntil([&] { return !platform.boxes.empty(); }));
   EXPECT_EQ(platform.errorTexts(),
             QStringList{QStringLiteral("入場待機に失敗しました。観戦専用の競技場には入場できません")});
-  EXPECT_FALSE(form->PanelGameList->waiting());
+  EXPECT_FALSE(Child<TGameListPanel>(*form, "PanelGameList")->waiting());
   EXPECT_TRUE(platform.starts.empty());
 }
 
@@ -236,7 +241,7 @@ TEST_F(ClientStadiumTest, PreviewPathWithBlanksIsOneArgument) {
   QDir().mkpath(QFileInfo(file).path());
   platform.fileNames = {file};
   TFormMain* form = Open(folder, 1);
-  form->MenuPreview->trigger();
+  Child<QAction>(*form, "MenuPreview")->trigger();
   ASSERT_EQ(platform.starts.size(), 1u);
   EXPECT_EQ(platform.starts[0].parameters,
             QStringLiteral("n 0 n 7 0 /r0 /s1 /m1 /f0 \"/p") + QDir::toNativeSeparators(file) + QLatin1Char('"'));
@@ -269,7 +274,7 @@ TEST_F(ClientStadiumTest, RealGameReceivesThePreviewPathAsOneArgument) {
   platform.fileNames = {file};
   TFormMain* form = Open(folder, 1);
   const QString log = UseRealGame(form);
-  form->MenuPreview->trigger();
+  Child<QAction>(*form, "MenuPreview")->trigger();
   EXPECT_EQ(platform.starts, 1);
   EXPECT_TRUE(platform.errors.isEmpty()) << platform.errors.join(u'\n').toStdString();
   ASSERT_TRUE(WaitUntil([&] { return ReadLog(log).endsWith(QLatin1Char('\n')); }, 15000));
@@ -457,7 +462,7 @@ TEST_F(ClientWineLaunchTest, APreviewPathWithBlanksAndJapaneseLettersArrivesExac
   platform.fileNames = {file, folder + QStringLiteral("/x\" /r1 \".vdc")};
   TFormMain* form = Open(folder, 1);
   UseWindowsGame(form);
-  form->MenuPreview->trigger();
+  Child<QAction>(*form, "MenuPreview")->trigger();
   EXPECT_EQ(platform.starts, 1);
   EXPECT_TRUE(platform.errors.isEmpty()) << platform.errors.join(u'\n').toStdString();
   const std::optional<Logged> got = WaitForTheGame();
@@ -468,7 +473,7 @@ TEST_F(ClientWineLaunchTest, APreviewPathWithBlanksAndJapaneseLettersArrivesExac
   EXPECT_EQ(got->args.last(), QStringLiteral("/p") + file);
 
   // A quote in the path is still refused before anything starts.
-  form->MenuPreview->trigger();
+  Child<QAction>(*form, "MenuPreview")->trigger();
   EXPECT_EQ(platform.starts, 1);
   EXPECT_EQ(platform.errors.size(), 1);
 }
@@ -521,9 +526,10 @@ TEST_F(ClientStadiumTest, AWindowsGameWithAMissingRunnerShowsTheFailureBox) {
   form->settings().Access.GameExe = QFile::encodeName(game).toStdString();
   form->settings().Access.GameRunner = "/no/such/wine";
   ASSERT_TRUE(LogIn(form));
-  ASSERT_TRUE(WaitUntil([&] { return form->PanelGameList->FindStadiumRow(FixedStadium) != nullptr; }));
+  ASSERT_TRUE(WaitUntil(
+      [&] { return Child<TGameListPanel>(*form, "PanelGameList")->FindStadiumRow(FixedStadium) != nullptr; }));
   Select(form, FixedStadium);
-  QTest::mouseClick(form->PanelGameList->ButtonGame(), Qt::LeftButton);
+  QTest::mouseClick(Child<TGameListPanel>(*form, "PanelGameList")->ButtonGame(), Qt::LeftButton);
   EXPECT_EQ(platform.starts, 1);
   EXPECT_EQ(platform.errors, QStringList{QStringLiteral("サッカーゲームの起動に失敗しました")});
 }

@@ -19,10 +19,10 @@
 #include "chat/frame_chat_room.h"
 #include "chat/rich_edit_ex.h"
 #include "formation/form_formation.h"
-#include "formation/formation_host.h"
 #include "net/net_messages.h"
 #include "platform/cp932.h"
 #include "recording_platform.h"
+#include "session_double.h"
 #include "wait.h"
 
 namespace {
@@ -33,13 +33,6 @@ struct Command {
   int nCommand;
   int nIndex;
   bool operator==(const Command&) const = default;
-};
-
-class RecordingFormationHost : public FormationHost {
- public:
-  void SendPacket(NetMessageSet& set) override { types.push_back(set.packet().type()); }
-  int16_t ClientId() const override { return 7; }
-  std::vector<uint8_t> types;
 };
 
 class ChatFrameMembersTest : public ::testing::Test {
@@ -256,9 +249,9 @@ TEST_F(ChatFrameMembersTest, LayoutKeepsTheMemberPanelAndColumnUntilTheSplitterM
 }
 
 TEST_F(ChatFrameMembersTest, TheFormationWindowIsOwnedAndForgottenWhenClosed) {
-  RecordingFormationHost host;
-  frame->SetFormationHost(&host);
-  frame->RecvFormationInfo(GmFormationInfo::Info{});  // none open: dropped
+  SessionDouble session;
+  frame->SetSession(&session, nullptr);
+  session.deliver<GmFormationInfo>(GmFormationInfo::Info{});  // none open: dropped
   QTest::mouseClick(frame->ButtonFormation(), Qt::LeftButton);
   TFormFormation* window = frame->FormationWindow();
   ASSERT_NE(window, nullptr);
@@ -266,18 +259,18 @@ TEST_F(ChatFrameMembersTest, TheFormationWindowIsOwnedAndForgottenWhenClosed) {
   EXPECT_EQ(window->windowTitle(), QStringLiteral("作戦室 - フォーメーション盤"));
   EXPECT_EQ(window->RoomNumber(), 12);
   EXPECT_FALSE(frame->ButtonFormation()->isEnabled());
-  EXPECT_EQ(host.types, std::vector<uint8_t>{GmFormationOpen::Type});
+  EXPECT_EQ(session.SentTypes(), std::vector<uint8_t>{GmFormationOpen::Type});
 
-  // A refused opening closes it through the frame's forwarding.
+  // A refused opening reaches the window from the session and closes it.
   GmFormationAOpen::Info refused;
   refused.room = 12;
   refused.result = 1;
-  frame->RecvFormationAOpen(refused);
+  session.deliver<GmFormationAOpen>(refused);
   EXPECT_EQ(platform.boxes.size(), 1u);
   EXPECT_EQ(frame->FormationWindow(), nullptr);
   EXPECT_TRUE(frame->ButtonFormation()->isEnabled());
-  EXPECT_EQ(host.types.back(), GmFormationClose::Type);
-  frame->RecvFormationAOpen(refused);
+  EXPECT_EQ(session.SentTypes().back(), GmFormationClose::Type);
+  session.deliver<GmFormationAOpen>(refused);
   EXPECT_EQ(platform.boxes.size(), 1u) << "nothing reaches a closed window";
 
   // A new window each time; closed by the user it is forgotten as well.
@@ -291,26 +284,26 @@ TEST_F(ChatFrameMembersTest, TheFormationWindowIsOwnedAndForgottenWhenClosed) {
 }
 
 TEST_F(ChatFrameMembersTest, TheFormationWindowGoesWithItsFrame) {
-  RecordingFormationHost host;
-  frame->SetFormationHost(&host);
+  SessionDouble session;
+  frame->SetSession(&session, nullptr);
   QTest::mouseClick(frame->ButtonFormation(), Qt::LeftButton);
   QPointer<TFormFormation> window = frame->FormationWindow();
   ASSERT_FALSE(window.isNull());
   frame.reset();
   EXPECT_TRUE(window.isNull());
-  EXPECT_EQ(host.types, std::vector<uint8_t>{GmFormationOpen::Type}) << "no close is sent for a room left";
+  EXPECT_EQ(session.SentTypes(), std::vector<uint8_t>{GmFormationOpen::Type}) << "no close is sent for a room left";
   frame = std::make_unique<TFrameChatRoom>();
 }
 
 TEST_F(ChatFrameMembersTest, ThePrivateTalkTabOpensNoFormationWindow) {
-  RecordingFormationHost host;
-  frame->SetFormationHost(&host);
+  SessionDouble session;
+  frame->SetSession(&session, nullptr);
   frame->DisableFormationButton();
   QTest::mouseClick(frame->ButtonFormation(), Qt::LeftButton);
   frame->ButtonFormation()->click();
   EXPECT_EQ(frame->FormationWindow(), nullptr);
   EXPECT_FALSE(frame->ButtonFormation()->isEnabled());
-  EXPECT_TRUE(host.types.empty());
+  EXPECT_TRUE(session.SentTypes().empty());
 }
 
 TEST_F(ChatFrameMembersTest, MnemonicsReachTheMembersAndTheButtons) {

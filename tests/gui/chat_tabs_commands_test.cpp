@@ -20,7 +20,7 @@ struct World {
   RecordingPlatform platform;
   RecordingChatHost host;
   RoomListModel rooms;
-  ChatTabs* tabs = new ChatTabs(host, rooms, new QTabWidget(&host.window));
+  ChatTabs* tabs = new ChatTabs(host, host.session, rooms, new QTabWidget(&host.window));
 
   TChatSheet* Open(int16_t room, const char* password = "", uint32_t team = 0) {
     tabs->RecvAEnterRoom(Entered(room, password, team));
@@ -37,11 +37,11 @@ struct World {
 
 TEST(ChatTabsSendTest, TalkGoesToTheActiveRoom) {
   World w;
-  w.host.clientId = 42;
+  w.host.session.setClientId(42);
   w.Open(1);
   w.Open(2);
   w.tabs->SendTalk(Sjis("こんにちは"));
-  const auto sent = w.host.Sent<GmTalk>();
+  const auto sent = w.host.session.Sent<GmTalk>();
   ASSERT_EQ(sent.size(), 1u);
   EXPECT_EQ(sent[0].room, 2);
   EXPECT_EQ(sent[0].sender, 42);
@@ -55,7 +55,7 @@ TEST(ChatTabsSendTest, TalkGoesToTheActiveRoom) {
 TEST(ChatTabsSendTest, NothingIsSentWithoutAPage) {
   World w;
   w.tabs->SendTalk("hello");
-  EXPECT_TRUE(w.host.sent.empty());
+  EXPECT_TRUE(w.host.session.sent.empty());
 }
 
 TEST(ChatTabsSendTest, LongTextIsCutWithoutSplittingACharacter) {
@@ -64,17 +64,17 @@ TEST(ChatTabsSendTest, LongTextIsCutWithoutSplittingACharacter) {
   std::string text = "x";
   for (int i = 0; i < 80; ++i) text += Sjis("あ");  // 161 bytes
   w.tabs->SendTalk(text);
-  const auto sent = w.host.Sent<GmTalk>();
+  const auto sent = w.host.session.Sent<GmTalk>();
   ASSERT_EQ(sent.size(), 1u);
   EXPECT_EQ(std::string(sent[0].text).size(), 149u) << "the 150th byte would be half a character";
 }
 
 TEST(ChatTabsLeaveTest, RoomTabSendsLeaveAndStaysUntilTheServerAnswers) {
   World w;
-  w.host.clientId = 42;
+  w.host.session.setClientId(42);
   w.Open(1);
   w.tabs->LeaveActiveRoom();
-  const auto sent = w.host.Sent<GmLeaveRoom>();
+  const auto sent = w.host.session.Sent<GmLeaveRoom>();
   ASSERT_EQ(sent.size(), 1u);
   EXPECT_EQ(sent[0].room, 1);
   EXPECT_EQ(w.tabs->PageCount(), 1);
@@ -88,7 +88,7 @@ TEST(ChatTabsLeaveTest, PrivateTabClosesAtOnceWithoutSending) {
   TChatSheet* priv = w.OpenPrivate();
   w.Pages()->setCurrentWidget(priv);
   w.tabs->LeaveActiveRoom();
-  EXPECT_TRUE(w.host.sent.empty());
+  EXPECT_TRUE(w.host.session.sent.empty());
   EXPECT_EQ(w.tabs->ChatTabOf(9999), nullptr);
   EXPECT_EQ(w.tabs->PageCount(), 1);
   // The next private talk opens it again.
@@ -98,7 +98,7 @@ TEST(ChatTabsLeaveTest, PrivateTabClosesAtOnceWithoutSending) {
 TEST(ChatTabsLeaveTest, NothingWithoutAPage) {
   World w;
   w.tabs->LeaveActiveRoom();
-  EXPECT_TRUE(w.host.sent.empty());
+  EXPECT_TRUE(w.host.session.sent.empty());
 }
 
 TEST(ChatTabsSwitchTest, NextAndPreviousWrapAndClearTheMark) {
@@ -160,11 +160,11 @@ TEST(ChatTabsCommandTest, MemberCommands) {
   sheet->UserCommand(1, 1);
   ASSERT_EQ(w.host.chatInputs.size(), 1u);
   EXPECT_EQ(w.host.chatInputs[0], "/t " + Sjis("花子") + " ");
-  EXPECT_TRUE(w.host.sent.empty()) << "a private talk is only prepared";
+  EXPECT_TRUE(w.host.session.sent.empty()) << "a private talk is only prepared";
 
   sheet->UserCommand(2, 0);
   sheet->UserCommand(3, 0);
-  const auto sent = w.host.Sent<GmTalk>();
+  const auto sent = w.host.session.Sent<GmTalk>();
   ASSERT_EQ(sent.size(), 2u);
   EXPECT_STREQ(sent[0].text, "/o taro");
   EXPECT_STREQ(sent[1].text, "/i taro");
@@ -175,7 +175,7 @@ TEST(ChatTabsCommandTest, MemberCommands) {
   sheet->UserCommand(2, 2);
   sheet->UserCommand(0, -1);
   sheet->UserCommand(4, 0);
-  EXPECT_EQ(w.host.sent.size(), 2u);
+  EXPECT_EQ(w.host.session.sent.size(), 2u);
   EXPECT_EQ(w.platform.openedUrls.size(), 2);
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // A ChatHost that records what the chat tabs and the room list ask of the main
-// window, with scripted answers, plus helpers to build and read messages.
+// window, with scripted answers, the session double they talk through, plus
+// helpers to build and read messages.
 
 #include <QWidget>
 #include <deque>
@@ -15,18 +16,18 @@
 #include "chat/rich_edit_ex.h"
 #include "net/net_messages.h"
 #include "platform/cp932.h"
+#include "session_double.h"
 
 namespace chattest {
 
-class RecordingChatHost : public ChatHost {
+class RecordingChatHost final : public ChatHost {
  public:
   struct Remembered {
     std::string name, password;
     int32_t teamId;
   };
 
-  std::vector<NetPacket> sent;
-  int16_t clientId = 1;
+  SessionDouble session;
   bool chatTime = true;
   std::string userInfo = "http://members.example/user?no=";
   std::optional<bool> rememberAnswer = true;
@@ -40,8 +41,6 @@ class RecordingChatHost : public ChatHost {
   QWidget window;
   int roomListShows = 0;
 
-  void SendPacket(NetMessageSet& set) override { sent.push_back(set.packet()); }
-  int16_t ClientId() const override { return clientId; }
   bool ChatTime() const override { return chatTime; }
   std::string UserInfoAddress() const override { return userInfo; }
   std::optional<bool> RememberRoom(const std::string& name, const std::string& password, int32_t teamId) override {
@@ -62,21 +61,9 @@ class RecordingChatHost : public ChatHost {
     password = *answer;
     return true;
   }
-  QString ExecutableDir() const override { return exeDir; }
+  QString ExecutableFolder() const override { return exeDir; }
   QWidget* MainWindow() const override { return const_cast<QWidget*>(&window); }
   void ShowRoomList() override { ++roomListShows; }
-
-  // The messages of one type that were sent, decoded.
-  template <class M>
-  std::vector<typename M::Info> Sent() const {
-    std::vector<typename M::Info> out;
-    for (const NetPacket& p : sent) {
-      if (p.type() != M::Type) continue;
-      typename M::Info info;
-      if (M::decode(p, info)) out.push_back(info);
-    }
-    return out;
-  }
 };
 
 inline std::string Sjis(const char* utf8) { return cp932::FromUtf8(utf8); }

@@ -44,7 +44,7 @@ TEST(ChatTabsLookTest, TabCaptionsAreDrawnInFull) {
   RoomListModel rooms;
   rooms.ApplyRoomList(Rooms());
   auto* pages = new QTabWidget(&host.window);
-  ChatTabs tabs(host, rooms, pages);
+  ChatTabs tabs(host, host.session, rooms, pages);
   host.window.resize(520, 300);
   pages->resize(520, 300);
   tabs.RecvAEnterRoom(Entered(1));
@@ -70,7 +70,7 @@ TEST(ChatTabsLookTest, TabCaptionsAreDrawnInFull) {
 TEST(ChatTabsLookTest, RoomListCellsFitTheirColumns) {
   RecordingPlatform platform;
   RecordingChatHost host;
-  TFormRoomList form(host);
+  TFormRoomList form(host, host.session);
   form.RecvRoomList(Rooms());
   GmRoomUsers::Info counts;
   const std::pair<int16_t, int16_t> n[] = {{1, 12}, {2, 3}, {3, 120}, {4, 0}};

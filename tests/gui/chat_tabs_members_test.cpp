@@ -22,7 +22,7 @@ struct World {
   RecordingPlatform platform;
   RecordingChatHost host;
   RoomListModel rooms;
-  ChatTabs* tabs = new ChatTabs(host, rooms, new QTabWidget(&host.window));
+  ChatTabs* tabs = new ChatTabs(host, host.session, rooms, new QTabWidget(&host.window));
 
   TChatSheet* Open(int16_t room) {
     tabs->RecvAEnterRoom(Entered(room));
@@ -116,7 +116,7 @@ TEST(ChatTabsMembersTest, LevelChangeRedrawsOnlyOnAChange) {
 
 TEST(ChatTabsMembersTest, OwnDepartureClosesTheTabAndLaterEntriesStillCount) {
   World w;
-  w.host.clientId = 42;
+  w.host.session.setClientId(42);
   TChatSheet* lobby = w.Open(1);
   TChatSheet* club = w.Open(2);
   w.tabs->RecvUserEnter(Enter(1, {{42, 1, "me", 0}}));
@@ -154,32 +154,32 @@ TEST(ChatTabsMembersTest, DisconnectDestroysEveryTab) {
 
 TEST(ChatTabsMembersTest, FormationMessagesReachTheWindowOfTheirRoomOnly) {
   World w;
-  w.host.clientId = 42;
+  w.host.session.setClientId(42);
   TChatSheet* lobby = w.Open(1);
   w.Open(2);
   w.tabs->PageControl1()->setCurrentWidget(lobby);
   QTest::mouseClick(lobby->Frame()->ButtonFormation(), Qt::LeftButton);
   QPointer<TFormFormation> board(lobby->Frame()->FormationWindow());
   ASSERT_FALSE(board.isNull());
-  const auto opens = w.host.Sent<GmFormationOpen>();
+  const auto opens = w.host.session.Sent<GmFormationOpen>();
   ASSERT_EQ(opens.size(), 1u) << "the formation window sends through the chat host";
   EXPECT_EQ(opens[0].room, 1);
 
   GmFormationAOpen::Info refused;
   refused.result = 1;
   refused.room = 2;  // room 2 has no window open, room 3 has no tab
-  w.tabs->RecvFormationAOpen(refused);
+  w.host.session.deliver<GmFormationAOpen>(refused);
   refused.room = 3;
-  w.tabs->RecvFormationAOpen(refused);
+  w.host.session.deliver<GmFormationAOpen>(refused);
   EXPECT_TRUE(w.platform.boxes.empty());
   refused.room = 1;
-  w.tabs->RecvFormationAOpen(refused);
+  w.host.session.deliver<GmFormationAOpen>(refused);
   ASSERT_EQ(w.platform.errorTexts().size(), 1) << "the room's own window got the refusal";
 }
 
 TEST(ChatTabsMembersTest, OwnDepartureTakesTheFormationWindowWithTheTab) {
   World w;
-  w.host.clientId = 42;
+  w.host.session.setClientId(42);
   TChatSheet* lobby = w.Open(1);
   QTest::mouseClick(lobby->Frame()->ButtonFormation(), Qt::LeftButton);
   QPointer<TFormFormation> board(lobby->Frame()->FormationWindow());
@@ -188,7 +188,7 @@ TEST(ChatTabsMembersTest, OwnDepartureTakesTheFormationWindowWithTheTab) {
   GmFormationAOpen::Info late;
   late.room = 1;
   late.result = 1;
-  w.tabs->RecvFormationAOpen(late);
+  w.host.session.deliver<GmFormationAOpen>(late);
   EXPECT_TRUE(w.platform.boxes.empty()) << "a closed room's formation messages are dropped";
   DeleteDeferred();
   EXPECT_TRUE(board.isNull());
@@ -196,7 +196,7 @@ TEST(ChatTabsMembersTest, OwnDepartureTakesTheFormationWindowWithTheTab) {
 
 TEST(ChatTabsMembersTest, OwnDepartureWhileTheFormationRefusalBoxIsOpen) {
   World w;
-  w.host.clientId = 42;
+  w.host.session.setClientId(42);
   TChatSheet* lobby = w.Open(1);
   QTest::mouseClick(lobby->Frame()->ButtonFormation(), Qt::LeftButton);
   QPointer<TFormFormation> board(lobby->Frame()->FormationWindow());
@@ -209,7 +209,7 @@ TEST(ChatTabsMembersTest, OwnDepartureWhileTheFormationRefusalBoxIsOpen) {
   GmFormationAOpen::Info refused;
   refused.room = 1;
   refused.result = 1;
-  w.tabs->RecvFormationAOpen(refused);
+  w.host.session.deliver<GmFormationAOpen>(refused);
   DeleteDeferred();
   EXPECT_TRUE(board.isNull());
   EXPECT_EQ(w.tabs->PageCount(), 0);

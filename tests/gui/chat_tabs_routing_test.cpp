@@ -11,6 +11,7 @@
 #include "chat/room_list_model.h"
 #include "chat_tabs_host_test.h"
 #include "recording_platform.h"
+#include "scripted_server.h"
 
 using namespace chattest;
 
@@ -33,7 +34,7 @@ struct World {
       CopyText(e.name, name.c_str());
     }
     rooms.ApplyRoomList(list);
-    tabs = new ChatTabs(host, rooms, new QTabWidget(&host.window));
+    tabs = new ChatTabs(host, host.session, rooms, new QTabWidget(&host.window));
     tabs->SetClock([] { return ClockTime{12, 34, 56}; });
   }
   TChatSheet* Open(int16_t room) {
@@ -302,15 +303,13 @@ TEST(ChatTabsRoutingTest, CallSoundPlaysOnlyWithTheBellOn) {
   EXPECT_EQ(w.platform.sounds.last(), QDir::toNativeSeparators(QStringLiteral("/opt/turfwing/sound/99.wav")));
 }
 
-TEST(ChatTabsRoutingTest, DispatchDecodesAndRoutes) {
+TEST(ChatTabsRoutingTest, TheSessionDeliversRoomAndTalkMessagesToTheTabs) {
   World w;
-  NetMessageSet set;
-  ASSERT_TRUE(set.encode<GmAEnterRoom>(Entered(1)));
-  EXPECT_TRUE(w.tabs->Dispatch(set));
+  ASSERT_TRUE(w.host.session.deliver<GmAEnterRoom>(Entered(1)));
   ASSERT_NE(w.tabs->ChatTabOf(1), nullptr);
-  ASSERT_TRUE(set.encode<GmTalk>(Talk(1, 9, "taro", "hello", 0)));
-  EXPECT_TRUE(w.tabs->Dispatch(set));
+  ASSERT_TRUE(w.host.session.deliver<GmTalk>(Talk(1, 9, "taro", "hello", 0)));
   EXPECT_EQ(LogOf(w.tabs->ChatTabOf(1)).size(), 1u);
-  ASSERT_TRUE(set.encode<GmLeaveRoom>(GmLeaveRoom::Info{1}));
-  EXPECT_FALSE(w.tabs->Dispatch(set)) << "not a message the tabs handle";
+  ASSERT_TRUE(w.host.session.deliver<GmRoomList>(OneRoomList(1, "renamed", false)));
+  EXPECT_EQ(w.tabs->PageCount(), 1) << "not a message the tabs handle";
+  EXPECT_EQ(LogOf(w.tabs->ChatTabOf(1)).size(), 1u);
 }

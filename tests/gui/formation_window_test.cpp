@@ -18,10 +18,10 @@
 #include <vector>
 
 #include "formation/form_formation.h"
-#include "formation/formation_host.h"
 #include "formation/formation_image.h"
 #include "platform/cp932.h"
 #include "recording_platform.h"
+#include "session_double.h"
 #include "ui_input.h"
 
 namespace {
@@ -34,14 +34,9 @@ Bytes Frame(uint8_t type, std::initializer_list<uint8_t> payload) {
   return b;
 }
 
-struct RecordingHost final : FormationHost {
-  std::vector<Bytes> sent;
-  int16_t clientId = 0x0102;
-  void SendPacket(NetMessageSet& set) override {
-    const NetPacket& p = set.packet();
-    sent.emplace_back(p.frame_bytes(), p.frame_bytes() + p.wire_length());
-  }
-  int16_t ClientId() const override { return clientId; }
+// The session double with the client ID every sent change carries.
+struct RecordingHost final : SessionDouble {
+  RecordingHost() { setClientId(0x0102); }
 };
 
 QPoint Px(int32_t x, int32_t y) { return QPoint(x / 25 + 160, y / 25 + 220); }
@@ -51,13 +46,15 @@ class FormationWindowTest : public ::testing::Test {
   void SetUp() override {
     frame = std::make_unique<QWidget>();
     frame->resize(600, 500);
-    window = new TFormFormation(host, frame.get());
+    auto* created = new TFormFormation(host, frame.get());
+    window = created;
+    board = created->Board();
     window->Open(cp932::FromUtf8("青空FC"), 12);
     ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
     host.sent.clear();
   }
 
-  TFormationImage* Board() { return window->Board(); }
+  TFormationImage* Board() { return board; }
   QPoint At(int slot) { return Px(Board()->Formation().Slot(slot).x, Board()->Formation().Slot(slot).y); }
   template <class T>
   T* Child(const char* name) {
@@ -74,6 +71,7 @@ class FormationWindowTest : public ::testing::Test {
   RecordingHost host;
   std::unique_ptr<QWidget> frame;
   QPointer<TFormFormation> window;
+  TFormationImage* board = nullptr;  // the window's, while it lives
 };
 
 }  // namespace
@@ -88,7 +86,7 @@ TEST(FormationWindowOpenTest, CaptionAndOpenMessageForTheRoom) {
   EXPECT_TRUE(window->isVisible());
   EXPECT_TRUE(window->isWindow()) << "a window of its own, owned by the frame";
   EXPECT_EQ(window->RoomNumber(), 12);
-  EXPECT_EQ(host.sent, (std::vector<Bytes>{Frame(30, {0, 12})}));
+  EXPECT_EQ(host.SentBytes(), (std::vector<Bytes>{Frame(30, {0, 12})}));
   EXPECT_EQ(window->size(), QSize(322, 475));
   EXPECT_EQ(window->Board()->size(), QSize(320, 443));
   EXPECT_TRUE(window->windowFlags() & Qt::WindowStaysOnTopHint);
@@ -107,9 +105,9 @@ TEST(FormationWindowOpenTest, RoomNameIsShownLiterally) {
 
 TEST_F(FormationWindowTest, DragSendsOneChangeForThatSlotOnly) {
   Drag(5, Px(-1000, 1500));
-  ASSERT_EQ(host.sent.size(), 1u);
+  ASSERT_EQ(host.SentBytes().size(), 1u);
   // sender 0x0102, room 12, flags 9 + positions, one entry: slot 5 at (-1000, 1500).
-  EXPECT_EQ(host.sent[0], Frame(33, {0x01, 0x02, 0, 12, 0x19, 1, 5, 0xFC, 0x18, 0x05, 0xDC}));
+  EXPECT_EQ(host.SentBytes()[0], Frame(33, {0x01, 0x02, 0, 12, 0x19, 1, 5, 0xFC, 0x18, 0x05, 0xDC}));
 }
 
 TEST_F(FormationWindowTest, RenamingOpponentTwoSendsSlotElevenWithTheName) {
@@ -120,8 +118,8 @@ TEST_F(FormationWindowTest, RenamingOpponentTwoSendsSlotElevenWithTheName) {
     d->findChild<QPushButton*>(QStringLiteral("ButtonOk"))->click();
   });
   Choose(Board()->OpponentMenu()->actions()[0]);
-  ASSERT_EQ(host.sent.size(), 1u);
-  EXPECT_EQ(host.sent[0], Frame(33, {0x01, 0x02, 0, 12, 0x49, 1, 11, 3, 'I', 't', 'o'}));
+  ASSERT_EQ(host.SentBytes().size(), 1u);
+  EXPECT_EQ(host.SentBytes()[0], Frame(33, {0x01, 0x02, 0, 12, 0x49, 1, 11, 3, 'I', 't', 'o'}));
 }
 
 TEST_F(FormationWindowTest, SavingWithTheGoalkeeperInTheOtherHalfIsRefused) {
@@ -133,7 +131,7 @@ TEST_F(FormationWindowTest, SavingWithTheGoalkeeperInTheOtherHalfIsRefused) {
   ASSERT_TRUE(Child<QWidget>("PanelExtra")->isVisible());
   Child<QPushButton>("ButtonSave")->click();
   EXPECT_EQ(platform.errorTexts(), QStringList{QString::fromUtf8("1の位置が不正です")});
-  EXPECT_TRUE(host.sent.empty());
+  EXPECT_TRUE(host.SentBytes().empty());
   EXPECT_FALSE(extra->isChecked());
   EXPECT_FALSE(Child<QWidget>("PanelExtra")->isVisible());
   EXPECT_EQ(Board()->Formation().Slot(1).y, -3000) << "the formation is left as it is";
@@ -147,7 +145,8 @@ TEST_F(FormationWindowTest, SaveAndLoadRequests) {
   Child<QPushButton>("ButtonLoad")->click();
   EXPECT_FALSE(Child<QCheckBox>("CheckExtra")->isChecked());
   EXPECT_FALSE(Child<QWidget>("PanelExtra")->isVisible());
-  EXPECT_EQ(host.sent, (std::vector<Bytes>{Frame(34, {3, 0, 0, 12, 9, 0, 0}), Frame(34, {1, 0, 0, 12, 9, 0, 0})}));
+  EXPECT_EQ(host.SentBytes(),
+            (std::vector<Bytes>{Frame(34, {3, 0, 0, 12, 9, 0, 0}), Frame(34, {1, 0, 0, 12, 9, 0, 0})}));
 }
 
 TEST_F(FormationWindowTest, ExtraPanelFollowsTheBoxOverTheBoardsFoot) {
@@ -203,7 +202,7 @@ TEST_F(FormationWindowTest, AnswersShowTheirBoxes) {
   EXPECT_EQ(platform.boxes[0].text, QString::fromUtf8("チームフォーメーションの更新に成功しました"));
   EXPECT_EQ(platform.boxes[1].kind, RecordingPlatform::Box::Error);
   EXPECT_EQ(platform.boxes[1].text, QString::fromUtf8("権限がありません"));
-  EXPECT_TRUE(host.sent.empty());
+  EXPECT_TRUE(host.SentBytes().empty());
   EXPECT_EQ(Board()->Formation().Slot(1).y, 4950) << "answers carry no positions";
 }
 
@@ -230,7 +229,7 @@ TEST_F(FormationWindowTest, ReceivedChangesApplyAndBadIndicesAreIgnored) {
   EXPECT_EQ(Board()->Formation().SlotCount(), 19);
   EXPECT_EQ(Board()->Formation().Slot(19).kind, SlotKind::Empty);
   EXPECT_EQ(Board()->Formation().Slot(0).x, 0);
-  EXPECT_TRUE(host.sent.empty()) << "received changes are not echoed";
+  EXPECT_TRUE(host.SentBytes().empty()) << "received changes are not echoed";
 }
 
 TEST_F(FormationWindowTest, PointerPositionText) {
@@ -245,7 +244,7 @@ TEST_F(FormationWindowTest, ClosingSendsCloseOnceAndReleasesTheWindow) {
   QSignalSpy closed(window.data(), &TFormFormation::OnClose);
   Child<QPushButton>("ButtonClose")->click();
   EXPECT_EQ(closed.count(), 1);
-  EXPECT_EQ(host.sent, (std::vector<Bytes>{Frame(32, {0, 12})}));
+  EXPECT_EQ(host.SentBytes(), (std::vector<Bytes>{Frame(32, {0, 12})}));
   DeliverDeferredDeletes();
   EXPECT_TRUE(window.isNull());
 }
@@ -255,7 +254,7 @@ TEST_F(FormationWindowTest, DestroyedWithItsFrameSendsNothing) {
   QObject::connect(window.data(), &TFormFormation::OnClose, [&] { closed = true; });
   frame.reset();
   EXPECT_TRUE(window.isNull());
-  EXPECT_TRUE(host.sent.empty());
+  EXPECT_TRUE(host.SentBytes().empty());
   EXPECT_FALSE(closed);
 }
 
@@ -263,16 +262,18 @@ TEST_F(FormationWindowTest, RefusedOpenShowsTheBoxAndCloses) {
   GmFormationAOpen::Info answer;
   answer.room = 12;
   answer.result = 0;
-  window->RecvFormationAOpen(answer);
+  host.deliver<GmFormationAOpen>(answer);
   EXPECT_TRUE(platform.boxes.empty());
-  EXPECT_TRUE(window->isVisible());
+  TFormFormation* shown = window.data();
+  ASSERT_NE(shown, nullptr);
+  EXPECT_TRUE(shown->isVisible());
 
   QSignalSpy closed(window.data(), &TFormFormation::OnClose);
   answer.result = 1;
   window->RecvFormationAOpen(answer);
   EXPECT_EQ(platform.errorTexts(), QStringList{QString::fromUtf8("フォーメーション盤を開くことができません")});
   EXPECT_EQ(closed.count(), 1);
-  EXPECT_EQ(host.sent, (std::vector<Bytes>{Frame(32, {0, 12})}));
+  EXPECT_EQ(host.SentBytes(), (std::vector<Bytes>{Frame(32, {0, 12})}));
   DeliverDeferredDeletes();
   EXPECT_TRUE(window.isNull());
 }
@@ -284,7 +285,7 @@ TEST_F(FormationWindowTest, FrameGoneWhileTheRefusalBoxIsOpen) {
   answer.result = 2;
   window->RecvFormationAOpen(answer);
   EXPECT_TRUE(window.isNull());
-  EXPECT_TRUE(host.sent.empty()) << "a window destroyed with its frame sends no close";
+  EXPECT_TRUE(host.SentBytes().empty()) << "a window destroyed with its frame sends no close";
 }
 
 TEST_F(FormationWindowTest, ClosedByTheUserWhileTheRefusalBoxIsOpen) {
@@ -293,7 +294,7 @@ TEST_F(FormationWindowTest, ClosedByTheUserWhileTheRefusalBoxIsOpen) {
   answer.room = 12;
   answer.result = 1;
   window->RecvFormationAOpen(answer);
-  EXPECT_EQ(host.sent, (std::vector<Bytes>{Frame(32, {0, 12})})) << "one close, not two";
+  EXPECT_EQ(host.SentBytes(), (std::vector<Bytes>{Frame(32, {0, 12})})) << "one close, not two";
 }
 
 TEST_F(FormationWindowTest, FrameGoneWhileTheNameDialogIsOpen) {
@@ -306,7 +307,7 @@ TEST_F(FormationWindowTest, FrameGoneWhileTheNameDialogIsOpen) {
   Choose(Board()->PlayerMenu()->actions()[4]);
   EXPECT_TRUE(sawDialog);
   EXPECT_TRUE(window.isNull());
-  EXPECT_TRUE(host.sent.empty());
+  EXPECT_TRUE(host.SentBytes().empty());
 }
 
 TEST_F(FormationWindowTest, ReceivedChangeWhileDraggingKeepsTheDraggedDiscUnderThePointer) {
@@ -322,8 +323,8 @@ TEST_F(FormationWindowTest, ReceivedChangeWhileDraggingKeepsTheDraggedDiscUnderT
   window->RecvFormationInfo(info);
   QTest::mouseMove(Board(), Px(1200, 1000));
   QTest::mouseRelease(Board(), Qt::LeftButton, Qt::NoModifier, Px(1200, 1000));
-  ASSERT_EQ(host.sent.size(), 1u);
-  EXPECT_EQ(host.sent[0], Frame(33, {0x01, 0x02, 0, 12, 0x19, 1, 7, 0x04, 0xB0, 0x03, 0xE8}));
+  ASSERT_EQ(host.SentBytes().size(), 1u);
+  EXPECT_EQ(host.SentBytes()[0], Frame(33, {0x01, 0x02, 0, 12, 0x19, 1, 7, 0x04, 0xB0, 0x03, 0xE8}));
 }
 
 TEST_F(FormationWindowTest, FrameGoneMidDragSendsNothing) {
@@ -331,14 +332,14 @@ TEST_F(FormationWindowTest, FrameGoneMidDragSendsNothing) {
   QTest::mouseMove(Board(), Px(1000, 1000));
   frame.reset();
   EXPECT_TRUE(window.isNull());
-  EXPECT_TRUE(host.sent.empty());
+  EXPECT_TRUE(host.SentBytes().empty());
 }
 
 TEST_F(FormationWindowTest, ClosedMidDragSendsTheCloseLast) {
   QTest::mousePress(Board(), Qt::LeftButton, Qt::NoModifier, At(7));
   QTest::mouseMove(Board(), Px(1000, 1000));
   window->close();
-  ASSERT_FALSE(host.sent.empty());
-  EXPECT_EQ(host.sent.back(), Frame(32, {0, 12}));
-  EXPECT_EQ(host.sent.size(), 1u);
+  ASSERT_FALSE(host.SentBytes().empty());
+  EXPECT_EQ(host.SentBytes().back(), Frame(32, {0, 12}));
+  EXPECT_EQ(host.SentBytes().size(), 1u);
 }

@@ -16,6 +16,7 @@
 #include "dialogs/form_update.h"
 #include "lobby/form_main.h"
 #include "lobby/game_list_panel.h"
+#include "main_window_parts.h"
 #include "platform/cp932.h"
 #include "recording_platform.h"
 #include "scripted_server.h"
@@ -41,7 +42,7 @@ class SessionTest : public ::testing::Test {
   void ConnectClient() {
     form.Connect();
     ASSERT_TRUE(server.waitForFrames(1));
-    ASSERT_TRUE(WaitUntil([&] { return form.IsConnected(); }));
+    ASSERT_TRUE(WaitUntil([&] { return form.session().isOpen(); }));
   }
   void Login(int16_t clientId = 258) {
     ConnectClient();
@@ -52,7 +53,7 @@ class SessionTest : public ::testing::Test {
     GmAConnect::Info ok;
     CopyText(ok.PlayerName, "abc");
     server.send<GmAConnect>(ok);
-    ASSERT_TRUE(WaitUntil([&] { return form.PlayerName() == "abc"; }));
+    ASSERT_TRUE(WaitUntil([&] { return form.session().playerName() == "abc"; }));
     // The rejoin of the remembered rooms ("待合室" on a first start).
     ASSERT_TRUE(server.waitForFrames(2 + static_cast<size_t>(form.settings().Rooms.Count())));
   }
@@ -80,7 +81,7 @@ TEST_F(SessionTest, GmReadyIsTheFirstFrameOfEveryConnection) {
   ConnectClient();
   EXPECT_EQ(server.frames()[0], QByteArray("\x00\x07\x01\x01\x02\x12\x37", 7));
   form.CloseMenuClick();
-  EXPECT_FALSE(form.IsConnected());
+  EXPECT_FALSE(form.session().isOpen());
   ASSERT_TRUE(server.waitForDisconnect());
   server.clearFrames();
   ConnectClient();
@@ -100,7 +101,7 @@ TEST_F(SessionTest, AcceptedHandshakeSendsExactlyOneLogin) {
   EXPECT_EQ(login.userId, 1234u);
   EXPECT_STREQ(login.password, "PASS1");
   EXPECT_STREQ(login.secondText, "");
-  EXPECT_EQ(form.ClientId(), 258);
+  EXPECT_EQ(form.session().clientId(), 258);
 }
 
 TEST_F(SessionTest, RefusedHandshakeIsDisconnectedBeforeTheBoxShows) {
@@ -118,7 +119,7 @@ TEST_F(SessionTest, RefusedHandshakeIsDisconnectedBeforeTheBoxShows) {
     platform.boxes.clear();
     ConnectClient();
     bool connectedDuringBox = true;
-    platform.duringBox = [&] { connectedDuringBox = form.IsConnected(); };
+    platform.duringBox = [&] { connectedDuringBox = form.session().isOpen(); };
     GmAReady::Info ready;
     ready.status = c.status;
     CopyText(ready.message, c.message);
@@ -126,7 +127,7 @@ TEST_F(SessionTest, RefusedHandshakeIsDisconnectedBeforeTheBoxShows) {
     ASSERT_TRUE(WaitUntil([&] { return !platform.boxes.empty(); })) << int(c.status);
     EXPECT_FALSE(connectedDuringBox);
     EXPECT_EQ(platform.errorTexts(), QStringList{c.expected});
-    EXPECT_TRUE(form.OpenMenu->isEnabled());
+    EXPECT_TRUE(Child<QAction>(form, "OpenMenu")->isEnabled());
     ASSERT_TRUE(server.waitForDisconnect());
     server.clearFrames();
   }
@@ -143,12 +144,12 @@ TEST_F(SessionTest, TabsAndStadiumsAreGoneWhenTheRefusalShows) {
   add.entries[0].id = 9;
   add.entries[0].playable = 1;
   server.send<GmStadiumAdd>(add);
-  ASSERT_TRUE(WaitUntil([&] { return form.PageControl1->count() == 1; }));
+  ASSERT_TRUE(WaitUntil([&] { return Child<QTabWidget>(form, "PageControl1")->count() == 1; }));
   int tabsDuringBox = -1;
   bool stadiumDuringBox = true;
   platform.duringBox = [&] {
-    tabsDuringBox = form.PageControl1->count();
-    stadiumDuringBox = form.PanelGameList->FindStadiumRow(9) != nullptr;
+    tabsDuringBox = Child<QTabWidget>(form, "PageControl1")->count();
+    stadiumDuringBox = Child<TGameListPanel>(form, "PanelGameList")->FindStadiumRow(9) != nullptr;
   };
   GmAReady::Info ready;
   ready.status = 3;
@@ -164,9 +165,9 @@ TEST_F(SessionTest, OutdatedClientSeesTheUpdateNoticeAfterTheDisconnect) {
   bool connectedWhenShown = true;
   QString address;
   WhenModal([&](QWidget*) {
-    connectedWhenShown = form.IsConnected();
-    address = form.FormUpdate->Address();
-    form.FormUpdate->accept();
+    connectedWhenShown = form.session().isOpen();
+    address = Child<TFormUpdate>(form, "FormUpdate")->Address();
+    Child<TFormUpdate>(form, "FormUpdate")->accept();
   });
   GmAReady::Info ready;
   ready.status = 2;
@@ -174,7 +175,7 @@ TEST_F(SessionTest, OutdatedClientSeesTheUpdateNoticeAfterTheDisconnect) {
   ASSERT_TRUE(WaitUntil([&] { return !address.isEmpty(); }));
   EXPECT_FALSE(connectedWhenShown);
   EXPECT_EQ(address, QStringLiteral("http://127.0.0.1/download/"));
-  EXPECT_TRUE(form.OpenMenu->isEnabled());
+  EXPECT_TRUE(Child<QAction>(form, "OpenMenu")->isEnabled());
   EXPECT_TRUE(platform.boxes.empty());
 }
 
@@ -200,7 +201,7 @@ TEST_F(SessionTest, RoomCreationAnswersShowTheirTextsAndKeepTheConnection) {
     ASSERT_TRUE(
         WaitUntil([&] { return form.windowTitle().contains(QString::number(status + 1) + QStringLiteral("人")); }));
     EXPECT_EQ(platform.errorTexts(), text.isEmpty() ? QStringList{} : QStringList{text}) << int(status);
-    EXPECT_TRUE(form.IsConnected());
+    EXPECT_TRUE(form.session().isOpen());
   }
 }
 
@@ -222,7 +223,7 @@ TEST_F(SessionTest, RefusedLoginShowsItsTextAndUnknownStatusesShowNothing) {
     refused.status = status;
     CopyText(refused.message, cp932::FromUtf8("停止中").c_str());
     server.send<GmAConnect>(refused);
-    ASSERT_TRUE(WaitUntil([&] { return !form.IsConnected(); })) << int(status);
+    ASSERT_TRUE(WaitUntil([&] { return !form.session().isOpen(); })) << int(status);
     if (text.isEmpty()) {
       QTest::qWait(20);
       EXPECT_TRUE(platform.boxes.empty());
@@ -261,55 +262,58 @@ TEST_F(SessionTest, LoginRejoinsTheRememberedRoomsInOrderAndSavesTheLogin) {
 
 TEST_F(SessionTest, ServerCloseReturnsToIdleWithConnectEnabled) {
   Login();
-  EXPECT_FALSE(form.OpenMenu->isEnabled());
+  EXPECT_FALSE(Child<QAction>(form, "OpenMenu")->isEnabled());
   server.send<GmClose>({});
-  ASSERT_TRUE(WaitUntil([&] { return !form.IsConnected(); }));
-  EXPECT_TRUE(form.OpenMenu->isEnabled());
-  EXPECT_FALSE(form.CloseMenu->isEnabled());
+  ASSERT_TRUE(WaitUntil([&] { return !form.session().isOpen(); }));
+  EXPECT_TRUE(Child<QAction>(form, "OpenMenu")->isEnabled());
+  EXPECT_FALSE(Child<QAction>(form, "CloseMenu")->isEnabled());
   EXPECT_TRUE(platform.boxes.empty());
 }
 
 TEST_F(SessionTest, EnablingFollowsTheConnection) {
   const auto check = [&](bool connected) {
-    EXPECT_EQ(form.OpenMenu->isEnabled(), !connected);
-    for (QAction* a : {form.CloseMenu, form.CreateMenu, form.MenuNext, form.MenuPrev, form.MenuRoomList,
-                       form.RetireMenu, form.MenuPing}) {
+    EXPECT_EQ(Child<QAction>(form, "OpenMenu")->isEnabled(), !connected);
+    for (QAction* a :
+         {Child<QAction>(form, "CloseMenu"), Child<QAction>(form, "CreateMenu"), Child<QAction>(form, "MenuNext"),
+          Child<QAction>(form, "MenuPrev"), Child<QAction>(form, "MenuRoomList"), Child<QAction>(form, "RetireMenu"),
+          Child<QAction>(form, "MenuPing")}) {
       EXPECT_EQ(a->isEnabled(), connected) << a->objectName().toStdString();
     }
-    EXPECT_EQ(form.PanelInput->isEnabled(), connected);
-    for (QAction* a : {form.ExitMenu, form.MenuHtmlHome, form.MenuHtmlMember, form.MenuGameListDisp, form.MenuPreview,
-                       form.MenuGameOption}) {
+    EXPECT_EQ(Child<QWidget>(form, "PanelInput")->isEnabled(), connected);
+    for (QAction* a : {Child<QAction>(form, "ExitMenu"), Child<QAction>(form, "MenuHtmlHome"),
+                       Child<QAction>(form, "MenuHtmlMember"), Child<QAction>(form, "MenuGameListDisp"),
+                       Child<QAction>(form, "MenuPreview"), Child<QAction>(form, "MenuGameOption")}) {
       EXPECT_TRUE(a->isEnabled()) << a->objectName().toStdString();
     }
   };
   check(false);
-  EXPECT_FALSE(form.ButtonSendChat->isEnabled());
+  EXPECT_FALSE(Child<QPushButton>(form, "ButtonSendChat")->isEnabled());
   Login();
   check(true);
-  EXPECT_FALSE(form.ButtonSendChat->isEnabled()) << "nothing typed yet";
-  form.EditInputChat->setEditText(QStringLiteral("x"));
-  EXPECT_TRUE(form.ButtonSendChat->isEnabled());
+  EXPECT_FALSE(Child<QPushButton>(form, "ButtonSendChat")->isEnabled()) << "nothing typed yet";
+  Child<QComboBox>(form, "EditInputChat")->setEditText(QStringLiteral("x"));
+  EXPECT_TRUE(Child<QPushButton>(form, "ButtonSendChat")->isEnabled());
   form.CloseMenuClick();
   check(false);
-  EXPECT_FALSE(form.ButtonSendChat->isEnabled());
+  EXPECT_FALSE(Child<QPushButton>(form, "ButtonSendChat")->isEnabled());
 }
 
 TEST_F(SessionTest, HistoryKeepsTheFiftyNewestNewestFirst) {
   Login();
   for (int i = 1; i <= 52; ++i) {
-    form.EditInputChat->setEditText(QString::number(i));
-    form.ButtonSendChat->click();
+    Child<QComboBox>(form, "EditInputChat")->setEditText(QString::number(i));
+    Child<QPushButton>(form, "ButtonSendChat")->click();
   }
-  ASSERT_EQ(form.EditInputChat->count(), 50);
-  EXPECT_EQ(form.EditInputChat->itemText(0), QStringLiteral("52"));
-  EXPECT_EQ(form.EditInputChat->itemText(49), QStringLiteral("3"));
-  EXPECT_TRUE(form.EditInputChat->currentText().isEmpty());
-  EXPECT_FALSE(form.ButtonSendChat->isEnabled());
+  ASSERT_EQ(Child<QComboBox>(form, "EditInputChat")->count(), 50);
+  EXPECT_EQ(Child<QComboBox>(form, "EditInputChat")->itemText(0), QStringLiteral("52"));
+  EXPECT_EQ(Child<QComboBox>(form, "EditInputChat")->itemText(49), QStringLiteral("3"));
+  EXPECT_TRUE(Child<QComboBox>(form, "EditInputChat")->currentText().isEmpty());
+  EXPECT_FALSE(Child<QPushButton>(form, "ButtonSendChat")->isEnabled());
 }
 
 TEST_F(SessionTest, InputRefusesTheHundredFiftyFirstByte) {
   Login();
-  QLineEdit* edit = form.EditInputChat->lineEdit();
+  QLineEdit* edit = Child<QComboBox>(form, "EditInputChat")->lineEdit();
   edit->setFocus();
   QTest::keyClicks(edit, QString(149, QLatin1Char('a')));
   TypeText(edit, QStringLiteral("あ"));
@@ -329,31 +333,31 @@ TEST_F(SessionTest, OnePingAtATimeAndTheTimerRunsUntilTheAnswerAfterClosing) {
   // The ping window is modal: act from inside its loop, as the user and the
   // server would, then close it before the answer comes.
   QTimer::singleShot(0, &form, [&] {
-    timerRanWhileOpen = form.TimerPing->isActive() && !form.MenuPing->isEnabled();
+    timerRanWhileOpen = Child<QTimer>(form, "TimerPing")->isActive() && !Child<QAction>(form, "MenuPing")->isEnabled();
     platform.now = 5000;
-    QMetaObject::invokeMethod(form.TimerPing, "timeout", Qt::DirectConnection);
-    QMetaObject::invokeMethod(form.TimerPing, "timeout", Qt::DirectConnection);
+    QMetaObject::invokeMethod(Child<QTimer>(form, "TimerPing"), "timeout", Qt::DirectConnection);
+    QMetaObject::invokeMethod(Child<QTimer>(form, "TimerPing"), "timeout", Qt::DirectConnection);
     ASSERT_TRUE(server.waitForFrames(before + 1));
     platform.now = 5031;
     server.send<GmAPing>({});
-    ASSERT_TRUE(WaitUntil([&] { return form.FormPing->Results().size() == 1; }));
-    EXPECT_TRUE(form.TimerPing->isActive()) << "the window is still open";
-    QMetaObject::invokeMethod(form.TimerPing, "timeout", Qt::DirectConnection);
+    ASSERT_TRUE(WaitUntil([&] { return Child<TFormPing>(form, "FormPing")->Results().size() == 1; }));
+    EXPECT_TRUE(Child<QTimer>(form, "TimerPing")->isActive()) << "the window is still open";
+    QMetaObject::invokeMethod(Child<QTimer>(form, "TimerPing"), "timeout", Qt::DirectConnection);
     ASSERT_TRUE(server.waitForFrames(before + 2));
-    form.FormPing->reject();
+    Child<TFormPing>(form, "FormPing")->reject();
   });
-  form.MenuPing->trigger();
+  Child<QAction>(form, "MenuPing")->trigger();
   EXPECT_TRUE(timerRanWhileOpen);
-  EXPECT_EQ(form.FormPing->Results(), QStringList{QStringLiteral("31ms")});
+  EXPECT_EQ(Child<TFormPing>(form, "FormPing")->Results(), QStringList{QStringLiteral("31ms")});
   QTest::qWait(30);
   EXPECT_EQ(server.frames().size(), before + 2) << "two ticks without an answer send one GmPing";
   EXPECT_EQ(server.types().back(), NetDef::GmPing);
-  EXPECT_TRUE(form.TimerPing->isActive()) << "closing the window stops nothing by itself";
-  EXPECT_FALSE(form.MenuPing->isEnabled());
+  EXPECT_TRUE(Child<QTimer>(form, "TimerPing")->isActive()) << "closing the window stops nothing by itself";
+  EXPECT_FALSE(Child<QAction>(form, "MenuPing")->isEnabled());
   server.send<GmAPing>({});
-  ASSERT_TRUE(WaitUntil([&] { return !form.TimerPing->isActive(); }));
-  EXPECT_TRUE(form.MenuPing->isEnabled());
-  EXPECT_EQ(form.FormPing->Results().size(), 2) << "the late answer still reaches the hidden list";
+  ASSERT_TRUE(WaitUntil([&] { return !Child<QTimer>(form, "TimerPing")->isActive(); }));
+  EXPECT_TRUE(Child<QAction>(form, "MenuPing")->isEnabled());
+  EXPECT_EQ(Child<TFormPing>(form, "FormPing")->Results().size(), 2) << "the late answer still reaches the hidden list";
 }
 
 TEST_F(SessionTest, RefusedConnectionShowsTheReasonAndStaysIdle) {
@@ -362,14 +366,14 @@ TEST_F(SessionTest, RefusedConnectionShowsTheReasonAndStaysIdle) {
   ASSERT_TRUE(WaitUntil([&] { return !platform.boxes.empty(); }));
   ASSERT_EQ(platform.errorTexts().size(), 1);
   EXPECT_TRUE(platform.errorTexts()[0].startsWith(QStringLiteral("サーバに接続を拒否されました。")));
-  EXPECT_FALSE(form.IsConnected());
-  EXPECT_TRUE(form.OpenMenu->isEnabled());
+  EXPECT_FALSE(form.session().isOpen());
+  EXPECT_TRUE(Child<QAction>(form, "OpenMenu")->isEnabled());
 }
 
 TEST_F(SessionTest, LengthFieldOutOfRangeClosesTheConnection) {
   Login();
   server.sendRaw(QByteArray("\x00\x02\x01", 3));
-  ASSERT_TRUE(WaitUntil([&] { return !form.IsConnected(); }));
+  ASSERT_TRUE(WaitUntil([&] { return !form.session().isOpen(); }));
   EXPECT_TRUE(server.waitForDisconnect());
   EXPECT_TRUE(platform.boxes.empty());
 }

@@ -64,7 +64,7 @@ void Select(TFormRoomList& form, int row) {
 struct World {
   RecordingPlatform platform;
   RecordingChatHost host;
-  TFormRoomList form{host, &host.window};
+  TFormRoomList form{host, host.session, &host.window};
 };
 
 }  // namespace
@@ -129,7 +129,7 @@ TEST(RoomListWindowTest, RoomWithoutPasswordIsEnteredAtOnce) {
   });
   EXPECT_EQ(result, QDialog::Accepted);
   EXPECT_EQ(w.host.passwordCalls, 0);
-  const auto sent = w.host.Sent<GmEnterRoom>();
+  const auto sent = w.host.session.Sent<GmEnterRoom>();
   ASSERT_EQ(sent.size(), 1u);
   EXPECT_EQ(sent[0].room, 5);
   EXPECT_STREQ(sent[0].name, "");
@@ -148,7 +148,7 @@ TEST(RoomListWindowTest, DoubleClickEntersTheRoom) {
     QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
   });
   EXPECT_EQ(result, QDialog::Accepted);
-  EXPECT_EQ(w.host.Sent<GmEnterRoom>().size(), 1u);
+  EXPECT_EQ(w.host.session.Sent<GmEnterRoom>().size(), 1u);
 }
 
 TEST(RoomListWindowTest, EnterWithNoSelectionDoesNothing) {
@@ -164,7 +164,7 @@ TEST(RoomListWindowTest, EnterWithNoSelectionDoesNothing) {
     stillOpen = w.form.isVisible();
   });
   EXPECT_TRUE(stillOpen);
-  EXPECT_TRUE(w.host.sent.empty());
+  EXPECT_TRUE(w.host.session.sent.empty());
 }
 
 TEST(RoomListWindowTest, PasswordRoomAsksAndSendsTheConfirmedPassword) {
@@ -177,7 +177,7 @@ TEST(RoomListWindowTest, PasswordRoomAsksAndSendsTheConfirmedPassword) {
   });
   EXPECT_EQ(result, QDialog::Accepted);
   EXPECT_EQ(w.host.passwordCalls, 1);
-  const auto sent = w.host.Sent<GmEnterRoom>();
+  const auto sent = w.host.session.Sent<GmEnterRoom>();
   ASSERT_EQ(sent.size(), 1u);
   EXPECT_EQ(sent[0].room, 6);
   EXPECT_STREQ(sent[0].password, "abc123");
@@ -196,7 +196,7 @@ TEST(RoomListWindowTest, CancelledPasswordKeepsTheListOpenAndSendsNothing) {
   EXPECT_TRUE(stillOpen);
   EXPECT_EQ(result, QDialog::Rejected) << "closed by the test, not by the cancelled dialog";
   EXPECT_EQ(w.host.passwordCalls, 1);
-  EXPECT_TRUE(w.host.sent.empty());
+  EXPECT_TRUE(w.host.session.sent.empty());
 }
 
 TEST(RoomListWindowTest, RowsChangingWhileThePasswordDialogIsOpenDoNotMixRooms) {
@@ -210,7 +210,7 @@ TEST(RoomListWindowTest, RowsChangingWhileThePasswordDialogIsOpenDoNotMixRooms) 
     Select(w.form, 1);  // the team room "locked" sorts after "other"
     QTest::mouseClick(w.form.ButtonEnter(), Qt::LeftButton);
   });
-  const auto sent = w.host.Sent<GmEnterRoom>();
+  const auto sent = w.host.session.Sent<GmEnterRoom>();
   ASSERT_EQ(sent.size(), 1u);
   EXPECT_EQ(sent[0].room, 6) << "the request is for the room that was chosen";
   EXPECT_EQ(sent[0].teamId, 8u);
@@ -250,14 +250,13 @@ TEST(RoomListWindowTest, DisconnectWhileShownEmptiesTheListAndKeepsItOpen) {
   EXPECT_EQ(w.form.RoomNameOf(1), "") << "new tabs get empty captions until the list comes again";
 }
 
-TEST(RoomListWindowTest, DispatchHandlesOnlyRoomListMessages) {
+TEST(RoomListWindowTest, TheSessionDeliversOnlyRoomListMessages) {
   World w;
-  NetMessageSet set;
-  ASSERT_TRUE(set.encode<GmRoomList>(List({{3, "c", 0, 0}})));
-  EXPECT_TRUE(w.form.Dispatch(set));
+  ASSERT_TRUE(w.host.session.deliver<GmRoomList>(List({{3, "c", 0, 0}})));
   EXPECT_EQ(w.form.RoomNameOf(3), "c");
-  ASSERT_TRUE(set.encode<GmRoomUsers>(Counts({})));
-  EXPECT_TRUE(w.form.Dispatch(set));
-  ASSERT_TRUE(set.encode<GmLeaveRoom>(GmLeaveRoom::Info{3}));
-  EXPECT_FALSE(w.form.Dispatch(set));
+  ASSERT_TRUE(w.host.session.deliver<GmRoomUsers>(Counts({{3, 4}})));
+  ASSERT_TRUE(w.host.session.deliver<GmRoomUsers>(Counts({})));
+  EXPECT_EQ(w.form.RoomList2()->topLevelItem(0)->text(3), QStringLiteral("4人"));
+  ASSERT_TRUE(w.host.session.deliver<GmUserLeave>(Leave({{3, 1}})));
+  EXPECT_EQ(w.form.RoomList2()->topLevelItemCount(), 1) << "not a message of the room list";
 }

@@ -14,10 +14,11 @@
 #include <memory>
 
 #include "lobby/game_list_panel.h"
-#include "lobby/stadium_host.h"
 #include "lobby/stadium_list.h"
 #include "platform/cp932.h"
 #include "recording_platform.h"
+#include "scripted_server.h"
+#include "session_double.h"
 
 // Readable failure output for texts.
 static void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
@@ -26,38 +27,21 @@ namespace {
 
 // The main window as the panel sees it: records what goes to the server and
 // applies the enabling rules as UpdateControlStates does.
-class RecordingHost final : public StadiumHost {
- public:
+struct RecordingHost {
+  SessionDouble session;
   TGameListPanel* panel = nullptr;
-  bool open = true;
-  std::vector<GmWaiting::Info> sent;
-  int otherSent = 0;
   int updates = 0;
-  std::string player = "abc";
   GameOptions options;
   std::string exe = "game\\soccer.exe";
   std::string exeTest = "game\\soccerTest.exe";
   std::string runner = cp932::FromUtf8("ワイン/wine");
   QString folder;
 
-  void SendPacket(const NetMessageSet& messages) override {
-    GmWaiting::Info info;
-    if (messages.packet().type() == NetDef::GmWaiting && messages.decode<GmWaiting>(info)) {
-      sent.push_back(info);
-    } else {
-      ++otherSent;
-    }
-  }
-  bool SocketOpen() const override { return open; }
-  std::string PlayerName() const override { return player; }
-  GameOptions CurrentGameOptions() const override { return options; }
-  std::string GameExe() const override { return exe; }
-  std::string GameExeTest() const override { return exeTest; }
-  std::string GameRunner() const override { return runner; }
-  QString ExecutableFolder() const override { return folder; }
-  void UpdateControlStates() override {
+  RecordingHost() { session.setPlayerName("abc"); }
+  GameSetup Setup() const { return {options, exe, exeTest, runner, folder}; }
+  void UpdateControlStates() {
     ++updates;
-    if (panel) panel->ApplyControlStates(open);
+    if (panel) panel->ApplyControlStates(session.isOpen());
   }
 };
 
@@ -84,8 +68,9 @@ class StadiumPanelTest : public ::testing::Test {
     ASSERT_TRUE(wav.open(QIODevice::WriteOnly));
     wav.write("RIFF");
     wav.close();
-    panel = std::make_unique<TGameListPanel>(host);
+    panel = std::make_unique<TGameListPanel>(host.session, [this] { return host.Setup(); });
     host.panel = panel.get();
+    QObject::connect(panel.get(), &TGameListPanel::ControlsChanged, [this] { host.UpdateControlStates(); });
     panel->LeaveWaitingState();  // as the session does when the connection opens
   }
   void TearDown() override {
@@ -96,9 +81,7 @@ class StadiumPanelTest : public ::testing::Test {
 
   template <class M>
   void Deliver(const typename M::Info& info) {
-    NetMessageSet messages;
-    ASSERT_TRUE(messages.encode<M>(info));
-    EXPECT_TRUE(panel->DispatchStadiumMessage(messages));
+    ASSERT_TRUE(host.session.deliver<M>(info));
   }
   void Add(std::initializer_list<GmStadiumAdd::Entry> entries) {
     auto info = std::make_unique<GmStadiumAdd::Info>();
@@ -206,14 +189,14 @@ TEST_F(StadiumPanelTest, MessagesFillAndUpdateTheRows) {
 
 TEST_F(StadiumPanelTest, UndecodableMessageChangesNothing) {
   Add({Stadium(1, "a")});
-  NetMessageSet messages;
+  NetPacket packet;
   // A GmStadiumAdd that promises one entry and carries two bytes of it.
   const uint8_t frame[] = {0x00, 0x06, NetDef::GmStadiumAdd, 0x01, 0x00, 0x00};
-  ASSERT_TRUE(messages.packet().load(frame, sizeof frame));
-  EXPECT_TRUE(panel->DispatchStadiumMessage(messages));
+  ASSERT_TRUE(packet.load(frame, sizeof frame));
+  host.session.deliverFrame(packet);
   EXPECT_EQ(panel->GameList2()->model()->rowCount(), 1);
-  messages.encode<GmTalk>(GmTalk::Info{});
-  EXPECT_FALSE(panel->DispatchStadiumMessage(messages)) << "not a stadium message";
+  ASSERT_TRUE(host.session.deliver<GmRoomList>(OneRoomList(1, "a", false)));
+  EXPECT_EQ(panel->GameList2()->model()->rowCount(), 1) << "not a stadium message";
 }
 
 TEST_F(StadiumPanelTest, SelectionEnablesButtonsAndFollowsItsRowThroughResort) {
@@ -272,7 +255,7 @@ TEST_F(StadiumPanelTest, DeletingTheSelectedRowLeavesNothingSelected) {
 TEST_F(StadiumPanelTest, OfflineDisablesEverythingAndEmptiesTheLabel) {
   Add({Stadium(1, "a")});
   Select(0);
-  host.open = false;
+  host.session.setOpen(false);
   panel->ClearStadiums();
   panel->LeaveWaitingState();
   EXPECT_EQ(panel->GameList2()->model()->rowCount(), 0);
@@ -281,7 +264,7 @@ TEST_F(StadiumPanelTest, OfflineDisablesEverythingAndEmptiesTheLabel) {
   EXPECT_FALSE(ReserveEnabled());
   EXPECT_EQ(Label(), QString());
   EXPECT_EQ(ReserveCaption(), QStringLiteral("入場待機(&W)"));
-  host.open = true;
+  host.session.setOpen(true);
   panel->LeaveWaitingState();
   EXPECT_TRUE(panel->GameList2()->isEnabled());
   EXPECT_EQ(Label(), kIdle);
@@ -306,10 +289,10 @@ TEST_F(StadiumPanelTest, WaitIsSentWithBothButtonsDisabledUntilTheAnswer) {
   Add({Stadium(4, "第四")});
   Select(0);
   QTest::mouseClick(panel->ButtonReserve(), Qt::LeftButton);
-  ASSERT_EQ(host.sent.size(), 1u);
-  EXPECT_EQ(host.sent[0].stadiumId, 4u);
-  EXPECT_EQ(host.sent[0].event, 1);
-  EXPECT_STREQ(host.sent[0].text, "");
+  ASSERT_EQ(host.session.Sent<GmWaiting>().size(), 1u);
+  EXPECT_EQ(host.session.Sent<GmWaiting>()[0].stadiumId, 4u);
+  EXPECT_EQ(host.session.Sent<GmWaiting>()[0].event, 1);
+  EXPECT_STREQ(host.session.Sent<GmWaiting>()[0].text, "");
   EXPECT_FALSE(GameEnabled());
   EXPECT_FALSE(ReserveEnabled());
   EXPECT_FALSE(panel->waiting()) << "the server's answer starts the wait";
@@ -327,7 +310,7 @@ TEST_F(StadiumPanelTest, NothingIsSentWithoutASelection) {
   Add({Stadium(4, "a")});
   panel->ButtonReserveClick();
   panel->ButtonGameClick();
-  EXPECT_TRUE(host.sent.empty());
+  EXPECT_TRUE(host.session.Sent<GmWaiting>().empty());
   EXPECT_TRUE(platform.starts.empty());
 }
 
@@ -337,9 +320,9 @@ TEST_F(StadiumPanelTest, CancelCarriesStadiumIdZeroAndWaitsForTheServer) {
   panel->GameList2()->selectionModel()->clear();
   ASSERT_TRUE(ReserveEnabled()) << "a wait can be cancelled with no row selected";
   QTest::mouseClick(panel->ButtonReserve(), Qt::LeftButton);
-  ASSERT_EQ(host.sent.size(), 1u);
-  EXPECT_EQ(host.sent[0].stadiumId, 0u);
-  EXPECT_EQ(host.sent[0].event, 2);
+  ASSERT_EQ(host.session.Sent<GmWaiting>().size(), 1u);
+  EXPECT_EQ(host.session.Sent<GmWaiting>()[0].stadiumId, 0u);
+  EXPECT_EQ(host.session.Sent<GmWaiting>()[0].event, 2);
   EXPECT_FALSE(ReserveEnabled());
   EXPECT_TRUE(panel->waiting());
   Waiting(0, 2);
@@ -398,7 +381,7 @@ TEST_F(StadiumPanelTest, MatchReadyYesStartsTheGameThenIdle) {
   EXPECT_EQ(platform.starts[0].parameters, QStringLiteral("10.1.2.3 5003 abc 7 0 /r0 /s1 /m1 /f0 "));
   EXPECT_EQ(platform.starts[0].workingDirectory, QDir::currentPath());
   EXPECT_EQ(platform.starts[0].runner, QStringLiteral("ワイン/wine")) << "access.ini's GameRunner";
-  EXPECT_TRUE(host.sent.empty());
+  EXPECT_TRUE(host.session.Sent<GmWaiting>().empty());
   EXPECT_FALSE(panel->waiting());
   EXPECT_EQ(Label(), kIdle);
 }
@@ -408,8 +391,8 @@ TEST_F(StadiumPanelTest, MatchReadyNoSendsNothingAndEndsIdle) {
   Waiting(3, 3);
   Waiting(3, 5);  // no scripted answer: No
   EXPECT_TRUE(platform.starts.empty());
-  EXPECT_TRUE(host.sent.empty());
-  EXPECT_EQ(host.otherSent, 0);
+  EXPECT_TRUE(host.session.Sent<GmWaiting>().empty());
+  EXPECT_EQ(host.session.SentOther<GmWaiting>(), 0);
   EXPECT_FALSE(panel->waiting());
   EXPECT_EQ(ReserveCaption(), QStringLiteral("入場待機(&W)"));
 }
@@ -477,14 +460,14 @@ TEST_F(StadiumPanelTest, MissingSoundIsSilent) {
 // ------------------------------------------------------------------ launching
 
 TEST_F(StadiumPanelTest, EnterNowLaunchesWithoutStateChange) {
-  host.player = cp932::FromUtf8("山田 太郎");
+  host.session.setPlayerName(cp932::FromUtf8("山田 太郎"));
   Add({Stadium(5, "a")});
   Select(0);
   QTest::mouseClick(panel->ButtonGame(), Qt::LeftButton);
   ASSERT_EQ(platform.starts.size(), 1u);
   EXPECT_EQ(platform.starts[0].parameters, QStringLiteral("10.1.2.5 5005 山田 太郎 7 0 /r0 /s1 /m1 /f0 "))
       << "the name goes in unquoted";
-  EXPECT_TRUE(host.sent.empty());
+  EXPECT_TRUE(host.session.Sent<GmWaiting>().empty());
   EXPECT_FALSE(panel->waiting());
   EXPECT_TRUE(GameEnabled());
 }

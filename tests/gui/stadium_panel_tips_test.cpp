@@ -10,29 +10,17 @@
 #include <memory>
 
 #include "lobby/game_list_panel.h"
-#include "lobby/stadium_host.h"
 #include "platform/cp932.h"
 #include "recording_platform.h"
+#include "session_double.h"
 #include "wait.h"
 
 namespace {
 
-class QuietHost final : public StadiumHost {
- public:
-  void SendPacket(const NetMessageSet&) override {}
-  bool SocketOpen() const override { return true; }
-  std::string PlayerName() const override { return "abc"; }
-  GameOptions CurrentGameOptions() const override { return {}; }
-  std::string GameExe() const override { return {}; }
-  std::string GameExeTest() const override { return {}; }
-  QString ExecutableFolder() const override { return {}; }
-  void UpdateControlStates() override {}
-};
-
 class StadiumPanelTipsTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    panel = std::make_unique<TGameListPanel>(host);
+    panel = std::make_unique<TGameListPanel>(session, [] { return GameSetup{}; });
     panel->resize(631, 145);
     auto info = std::make_unique<GmStadiumAdd::Info>();
     const char* names[] = {"<b>とても長い名前の競技場</b>", "港"};
@@ -42,9 +30,7 @@ class StadiumPanelTipsTest : public ::testing::Test {
       e.playable = 1;
       CopyText(e.name, cp932::FromUtf8(name).c_str());
     }
-    NetMessageSet messages;
-    ASSERT_TRUE(messages.encode<GmStadiumAdd>(*info));
-    ASSERT_TRUE(panel->DispatchStadiumMessage(messages));
+    ASSERT_TRUE(session.deliver<GmStadiumAdd>(*info));
     panel->SetColumnWidth(0, 60);
     panel->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(panel.get()));
@@ -67,7 +53,7 @@ class StadiumPanelTipsTest : public ::testing::Test {
   }
 
   RecordingPlatform platform;
-  QuietHost host;
+  SessionDouble session;
   std::unique_ptr<TGameListPanel> panel;
 };
 

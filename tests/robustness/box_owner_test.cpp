@@ -16,6 +16,7 @@
 #include "formation/form_formation.h"
 #include "formation/formation_image.h"
 #include "hostile_fixture.h"
+#include "main_window_parts.h"
 #include "ui_input.h"
 
 namespace {
@@ -74,7 +75,7 @@ class BoxOwnerTest : public HostileServerTest, public ::testing::WithParamInterf
   TFormFormation* OpenBoard() {
     EXPECT_TRUE(ConnectClient());
     EXPECT_TRUE(Deliver(LoginSession()));
-    TChatSheet* room = form.chatTabs()->ChatTabOf(kSecondRoom);
+    TChatSheet* room = Child<ChatTabs>(form, "ChatTabs")->ChatTabOf(kSecondRoom);
     if (room == nullptr) return nullptr;
     room->Frame()->ButtonFormation()->click();
     board_ = room->Frame()->FormationWindow();
@@ -86,13 +87,13 @@ class BoxOwnerTest : public HostileServerTest, public ::testing::WithParamInterf
   // left in the state the blow means.
   void ExpectOwnerGone() {
     EXPECT_TRUE(WaitUntil([&] { return board_.isNull(); })) << "the formation window outlived its room";
-    EXPECT_EQ(form.chatTabs()->ChatTabOf(kSecondRoom), nullptr);
+    EXPECT_EQ(Child<ChatTabs>(form, "ChatTabs")->ChatTabOf(kSecondRoom), nullptr);
     if (GetParam() == Blow::OwnLeave) {
-      EXPECT_TRUE(form.IsConnected());
-      EXPECT_NE(form.chatTabs()->ChatTabOf(kLobby), nullptr) << "only the room left is closed";
+      EXPECT_TRUE(form.session().isOpen());
+      EXPECT_NE(Child<ChatTabs>(form, "ChatTabs")->ChatTabOf(kLobby), nullptr) << "only the room left is closed";
     } else {
-      EXPECT_TRUE(WaitUntil([&] { return !form.IsConnected(); }));
-      EXPECT_EQ(form.PageControl1->count(), 0);
+      EXPECT_TRUE(WaitUntil([&] { return !form.session().isOpen(); }));
+      EXPECT_EQ(Child<QTabWidget>(form, "PageControl1")->count(), 0);
     }
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr) << "a box stayed open without its owner";
   }
@@ -197,7 +198,7 @@ TEST_P(BoxOwnerTest, PlayerNameDialogClosesWithItsWindow) {
   ASSERT_TRUE(WaitUntil([&] { return !dialog.isNull() || board_.isNull(); }));
   ExpectOwnerGone();
   EXPECT_TRUE(dialog.isNull()) << "the dialog outlived its window";
-  EXPECT_TRUE(SentAfterBlow().empty());
+  EXPECT_EQ(SentAfterBlow(), std::vector<uint8_t>{}) << "the types sent after the blow";
   closeDialogs = true;
   EXPECT_TRUE(UsableAfterwards());
 }
@@ -237,14 +238,14 @@ TEST_P(BoxOwnerTest, PasswordDialogSurvivesTheBlow) {
   ASSERT_TRUE(Deliver(LoginSession()));
   ASSERT_TRUE(Deliver(LockedRoom()));
   EnterLockedRoom(
-      form, [&] { Strike(); }, [&] { return form.chatTabs()->ChatTabOf(kSecondRoom) == nullptr; });
+      form, [&] { Strike(); }, [&] { return Child<ChatTabs>(form, "ChatTabs")->ChatTabOf(kSecondRoom) == nullptr; });
   if (GetParam() == Blow::OwnLeave) {
     // Leaving another room changes nothing about the list: the room is entered.
     GmEnterRoom::Info enter;
     EXPECT_TRUE(WaitUntil([&] { return server.decodeFrame<GmEnterRoom>(server.frames().size() - 1, enter); }));
     EXPECT_EQ(enter.room, 40);
   } else {
-    EXPECT_FALSE(form.IsConnected());
+    EXPECT_FALSE(form.session().isOpen());
   }
   closeDialogs = true;
   EXPECT_TRUE(UsableAfterwards());

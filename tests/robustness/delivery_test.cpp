@@ -3,6 +3,7 @@
 #include <random>
 
 #include "hostile_fixture.h"
+#include "main_window_parts.h"
 
 namespace {
 
@@ -55,15 +56,15 @@ TEST_F(DeliveryTest, ServerGoneAtEveryOffsetLeavesAnIdleUsableWindow) {
       ASSERT_TRUE(Deliver(session.left(cut))) << "offset " << cut;
     }
     server.dropClient();
-    ASSERT_TRUE(WaitUntil([&] { return !form.IsConnected(); })) << "offset " << cut;
+    ASSERT_TRUE(WaitUntil([&] { return !form.session().isOpen(); })) << "offset " << cut;
     // Back to the view before any connection: no tab, no stadium, no title
     // count, no box (a close by the server is not an error).
     const QString after = View();
     ASSERT_EQ(after.section(QLatin1Char('\n'), 0, 0), idle.section(QLatin1Char('\n'), 0, 0)) << "offset " << cut;
-    ASSERT_EQ(form.PageControl1->count(), 0) << "offset " << cut;
-    ASSERT_EQ(form.PanelGameList->stadiums().size(), 0u) << "offset " << cut;
+    ASSERT_EQ(Child<QTabWidget>(form, "PageControl1")->count(), 0) << "offset " << cut;
+    ASSERT_EQ(Child<TGameListPanel>(form, "PanelGameList")->stadiums().size(), 0u) << "offset " << cut;
     ASSERT_TRUE(platform.boxes.empty()) << "offset " << cut << ": " << after.toStdString();
-    ASSERT_TRUE(form.OpenMenu->isEnabled()) << "offset " << cut;
+    ASSERT_TRUE(Child<QAction>(form, "OpenMenu")->isEnabled()) << "offset " << cut;
   }
   EXPECT_TRUE(UsableAfterwards());
 }
@@ -85,10 +86,11 @@ TEST_F(DeliveryTest, FramesArrivingWithTheCloseAreNeverReadAfterIt) {
     server.sendAndClose(tail);
     // Every other round the socket itself takes in the bytes and the end before
     // the loop runs the queued read, as when both are handled in one pass.
-    if (round % 2 == 1) form.Socket1->waitForDisconnected(2000);
-    ASSERT_TRUE(WaitUntil([&] { return !form.IsConnected(); })) << round;
+    if (round % 2 == 1) Child<QTcpSocket>(form, "Socket1")->waitForDisconnected(2000);
+    ASSERT_TRUE(WaitUntil([&] { return !form.session().isOpen(); })) << round;
     WaitUntil([] { return false; }, 20);  // any read still queued runs now
-    ASSERT_EQ(form.PageControl1->count(), 0) << "round " << round << ":\n" << View().toStdString();
+    ASSERT_EQ(Child<QTabWidget>(form, "PageControl1")->count(), 0) << "round " << round << ":\n"
+                                                                   << View().toStdString();
   }
   EXPECT_TRUE(UsableAfterwards());
 }

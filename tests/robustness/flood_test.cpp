@@ -4,6 +4,7 @@
 #include <set>
 
 #include "hostile_fixture.h"
+#include "main_window_parts.h"
 
 namespace {
 
@@ -12,7 +13,7 @@ class FloodTest : public HostileServerTest {};
 TEST_F(FloodTest, ABurstOfTalkIsReadInPiecesAndEveryLineArrivesInOrder) {
   ASSERT_TRUE(ConnectClient());
   ASSERT_TRUE(Deliver(LoginSession()));
-  TChatSheet* lobby = form.chatTabs()->ChatTabOf(kLobby);
+  TChatSheet* lobby = Child<ChatTabs>(form, "ChatTabs")->ChatTabOf(kLobby);
   ASSERT_NE(lobby, nullptr);
   TRichEditEx* log = lobby->Frame()->EditLog();
   const int before = log->LineCount();
@@ -31,7 +32,7 @@ TEST_F(FloodTest, ABurstOfTalkIsReadInPiecesAndEveryLineArrivesInOrder) {
   ASSERT_GT(burst.size(), 300 * 1024);
   // Room in the system's buffers for the whole burst, so that it is all there to
   // be read at once: the window itself must choose to take it in pieces.
-  form.Socket1->setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, 4 << 20);
+  Child<QTcpSocket>(form, "Socket1")->setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, 4 << 20);
   server.clientSocket()->setSocketOption(QAbstractSocket::SendBufferSizeSocketOption, 4 << 20);
   // What the loop sees between passes: the number of lines taken in so far.
   std::set<int> seen;

@@ -20,8 +20,8 @@ class GarbageTest : public HostileServerTest {
     constexpr int16_t kMark = 31999;
     server.sendRaw(bytes + FrameOf<GmUserCount>({kMark}));
     const QString title = QStringLiteral(" - %1人").arg(kMark);
-    ASSERT_TRUE(WaitUntil([&] { return !form.IsConnected() || form.windowTitle().endsWith(title); }, 30000));
-    if (!form.IsConnected()) ++closedByClient;
+    ASSERT_TRUE(WaitUntil([&] { return !form.session().isOpen() || form.windowTitle().endsWith(title); }, 30000));
+    if (!form.session().isOpen()) ++closedByClient;
   }
 };
 
@@ -64,7 +64,7 @@ TEST_F(GarbageTest, PureGarbageNeverCrashesTheWindow) {
     std::mt19937 random(seed);
     const int size = 1 + static_cast<int>(random() % 4096);
     ASSERT_NO_FATAL_FAILURE(DeliverAfterLogin(RandomBytes(random, size), closed)) << "seed " << seed;
-    if (form.IsConnected()) Disconnect();
+    if (form.session().isOpen()) Disconnect();
   }
   // Random length fields are mostly out of range: most connections end.
   EXPECT_GT(closed, 30);
@@ -76,7 +76,7 @@ TEST_F(GarbageTest, RandomFramesOfEveryKindNeverCrashTheWindow) {
   for (unsigned seed = 1; seed <= 40; ++seed) {
     std::mt19937 random(1000 + seed);
     ASSERT_NO_FATAL_FAILURE(DeliverAfterLogin(RandomFrames(random, 500), closed)) << "seed " << seed;
-    if (form.IsConnected()) Disconnect();
+    if (form.session().isOpen()) Disconnect();
     if (seed % 10 == 0) {
       ASSERT_TRUE(UsableAfterwards()) << "seed " << seed;
     }
@@ -99,7 +99,7 @@ TEST_F(GarbageTest, LoginSessionWithFlippedBytesNeverCrashesTheWindow) {
     }
     ASSERT_TRUE(ConnectClient()) << "seed " << seed;
     ASSERT_TRUE(Deliver(mutated)) << "seed " << seed;
-    if (form.IsConnected()) Disconnect();
+    if (form.session().isOpen()) Disconnect();
   }
   EXPECT_TRUE(UsableAfterwards());
 }

@@ -6,6 +6,7 @@
 #include "formation/form_formation.h"
 #include "formation/formation_image.h"
 #include "hostile_fixture.h"
+#include "main_window_parts.h"
 
 namespace {
 
@@ -61,8 +62,8 @@ TEST_P(HostileContentTest, LengthsOutsideTheFrameRangeCloseTheConnectionQuietly)
     ASSERT_TRUE(ConnectClient());
     ASSERT_TRUE(Deliver(LoginSession()));
     ASSERT_TRUE(Deliver(RawFrame(length, NetDef::GmTalk, QByteArray(8, 'x')) + Marker("after")));
-    ASSERT_TRUE(WaitUntil([&] { return !form.IsConnected(); })) << length;
-    EXPECT_EQ(form.PageControl1->count(), 0) << length;
+    ASSERT_TRUE(WaitUntil([&] { return !form.session().isOpen(); })) << length;
+    EXPECT_EQ(Child<QTabWidget>(form, "PageControl1")->count(), 0) << length;
     EXPECT_TRUE(platform.boxes.empty()) << length;
     EXPECT_TRUE(server.waitForDisconnect()) << length;
   }
@@ -88,7 +89,7 @@ TEST_P(HostileContentTest, OversizedAndMalformedFramesAreSkippedAndTheStreamGoes
   bad += Framed(NetDef::GmStadiumAdd, QByteArray("\xff\x00\x00", 3));
   ASSERT_TRUE(Deliver(bad + Marker("after")));
   ASSERT_TRUE(WaitUntil([&] { return View().contains(kMarkerLine); }));
-  EXPECT_TRUE(form.IsConnected());
+  EXPECT_TRUE(form.session().isOpen());
   QString view = View();
   view.remove(QLatin1Char('\n') + kMarkerLine);
   EXPECT_EQ(view, golden);
@@ -178,7 +179,7 @@ TEST_P(HostileContentTest, MessagesForRoomsStadiumsAndMembersThatDoNotExistChang
 TEST_P(HostileContentTest, FormationSlotsOutsideTheBoardAreIgnored) {
   ASSERT_TRUE(ConnectClient());
   ASSERT_TRUE(Deliver(LoginSession()));
-  TChatSheet* lobby = form.chatTabs()->ChatTabOf(kLobby);
+  TChatSheet* lobby = Child<ChatTabs>(form, "ChatTabs")->ChatTabOf(kLobby);
   ASSERT_NE(lobby, nullptr);
   lobby->Frame()->ButtonFormation()->click();
   TFormFormation* board = lobby->Frame()->FormationWindow();
@@ -237,7 +238,7 @@ const char* const kHostileTexts[] = {
 TEST_P(HostileContentTest, HostileTextsStayPlainTextEverywhere) {
   ASSERT_TRUE(ConnectClient());
   ASSERT_TRUE(Deliver(LoginSession()));
-  TChatSheet* lobby = form.chatTabs()->ChatTabOf(kLobby);
+  TChatSheet* lobby = Child<ChatTabs>(form, "ChatTabs")->ChatTabOf(kLobby);
   ASSERT_NE(lobby, nullptr);
   const int linesBefore = lobby->Frame()->EditLog()->LineCount();
   QByteArray s;
@@ -285,7 +286,7 @@ TEST_P(HostileContentTest, HostileTextsStayPlainTextEverywhere) {
 
   const QString view = View();
   EXPECT_TRUE(view.contains(QStringLiteral("<b>太</b><img src=\"file:///etc/passwd\">"))) << view.toStdString();
-  EXPECT_EQ(form.PageControl1->count(), 2 + 3);
+  EXPECT_EQ(Child<QTabWidget>(form, "PageControl1")->count(), 2 + 3);
   EXPECT_EQ(platform.boxes.size(), 3u);
   for (const RecordingPlatform::Box& box : platform.boxes) EXPECT_FALSE(box.text.isEmpty());
 

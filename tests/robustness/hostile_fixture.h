@@ -28,6 +28,7 @@
 #include "lobby/form_main.h"
 #include "lobby/game_list_panel.h"
 #include "lobby/stadium_list.h"
+#include "main_window_parts.h"
 #include "platform/cp932.h"
 #include "platform/qt_text.h"
 #include "recording_platform.h"
@@ -50,7 +51,7 @@ class HostileServerTest : public ::testing::Test {
     form.settings().UserID = 1234;
     form.settings().Password = "PASS1";
     form.settings().ChatTime = false;
-    QObject::connect(form.Socket1, &QTcpSocket::readyRead, [this] { ++reads_; });
+    QObject::connect(Child<QTcpSocket>(form, "Socket1"), &QTcpSocket::readyRead, [this] { ++reads_; });
     // Whatever a hostile session opens as a real dialog (the update notice, say)
     // is closed again, so no test waits on a modal loop. Real message boxes are
     // left to the platform, which answers them after the test's hook.
@@ -159,7 +160,7 @@ class HostileServerTest : public ::testing::Test {
     server.clearFrames();
     form.Connect();
     if (!server.waitForFrames(1)) return ::testing::AssertionFailure() << "no GmReady";
-    if (!WaitUntil([&] { return form.IsConnected(); })) return ::testing::AssertionFailure() << "not connected";
+    if (!WaitUntil([&] { return form.session().isOpen(); })) return ::testing::AssertionFailure() << "not connected";
     return ::testing::AssertionSuccess();
   }
   // Closes from the client side and waits until the server saw it.
@@ -173,7 +174,9 @@ class HostileServerTest : public ::testing::Test {
   bool Deliver(const QByteArray& chunk) {
     const int before = reads_;
     server.sendRaw(chunk);
-    return WaitUntil([&] { return !form.IsConnected() || (reads_ > before && form.Socket1->bytesAvailable() == 0); });
+    return WaitUntil([&] {
+      return !form.session().isOpen() || (reads_ > before && Child<QTcpSocket>(form, "Socket1")->bytesAvailable() == 0);
+    });
   }
   // Delivers bytes in pieces whose sizes nextSize chooses; false when a piece
   // was never read.
@@ -191,10 +194,10 @@ class HostileServerTest : public ::testing::Test {
   // members and log, each stadium row, and the boxes shown.
   QString View(bool withBoxes = true) const {
     QString v = form.windowTitle() + QLatin1Char('\n');
-    v += QStringLiteral("player ") + ToQString(form.PlayerName()) + QLatin1Char('\n');
-    for (int i = 0; i < form.PageControl1->count(); ++i) {
-      TChatSheet* sheet = form.chatTabs()->Page(i);
-      v += QStringLiteral("tab ") + form.PageControl1->tabText(i) + QLatin1Char(' ') +
+    v += QStringLiteral("player ") + ToQString(form.session().playerName()) + QLatin1Char('\n');
+    for (int i = 0; i < Child<QTabWidget>(form, "PageControl1")->count(); ++i) {
+      TChatSheet* sheet = Child<ChatTabs>(form, "ChatTabs")->Page(i);
+      v += QStringLiteral("tab ") + Child<QTabWidget>(form, "PageControl1")->tabText(i) + QLatin1Char(' ') +
            QString::number(sheet->GetRoomNumber()) + QLatin1Char('\n');
       TFrameChatRoom* frame = sheet->Frame();
       for (int r = 0; r < frame->UserRowCount(); ++r) {
@@ -203,7 +206,7 @@ class HostileServerTest : public ::testing::Test {
       }
       v += QStringLiteral(" log ") + frame->EditLog()->PlainText() + QLatin1Char('\n');
     }
-    const QAbstractItemModel* stadiums = form.PanelGameList->GameList2()->model();
+    const QAbstractItemModel* stadiums = Child<TGameListPanel>(form, "PanelGameList")->GameList2()->model();
     for (int r = 0; r < stadiums->rowCount(); ++r) {
       v += QStringLiteral("stadium");
       for (int c = 0; c < stadiums->columnCount(); ++c)
@@ -224,7 +227,7 @@ class HostileServerTest : public ::testing::Test {
     if (golden_.isEmpty()) {
       EXPECT_TRUE(ConnectClient());
       EXPECT_TRUE(Deliver(LoginSession()));
-      EXPECT_TRUE(WaitUntil([&] { return form.PanelGameList->stadiums().size() == 2; }));
+      EXPECT_TRUE(WaitUntil([&] { return Child<TGameListPanel>(form, "PanelGameList")->stadiums().size() == 2; }));
       golden_ = View(false);
       Disconnect();
     }
@@ -235,9 +238,10 @@ class HostileServerTest : public ::testing::Test {
   // window to exactly the golden view, with no box left over from it.
   ::testing::AssertionResult UsableAfterwards() {
     const QString golden = GoldenView();
-    if (form.IsConnected()) Disconnect();
+    if (form.session().isOpen()) Disconnect();
     platform.boxes.clear();
-    if (!form.OpenMenu->isEnabled()) return ::testing::AssertionFailure() << "connect is disabled while idle";
+    if (!Child<QAction>(form, "OpenMenu")->isEnabled())
+      return ::testing::AssertionFailure() << "connect is disabled while idle";
     if (auto r = ConnectClient(); !r) return r;
     if (!Deliver(LoginSession())) return ::testing::AssertionFailure() << "the session was never read";
     WaitUntil([&] { return View() == golden; }, 2000);

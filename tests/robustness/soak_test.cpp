@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "hostile_fixture.h"
+#include "main_window_parts.h"
 
 namespace {
 
@@ -39,9 +40,9 @@ TEST_F(SoakTest, ThousandSessionsDoNotGrowResidentMemory) {
   const auto cycle = [&](int i) {
     ASSERT_TRUE(ConnectClient()) << "cycle " << i;
     ASSERT_TRUE(Deliver(LoginSession())) << "cycle " << i;
-    ASSERT_EQ(form.PageControl1->count(), 2) << "cycle " << i;
+    ASSERT_EQ(Child<QTabWidget>(form, "PageControl1")->count(), 2) << "cycle " << i;
     server.dropClient();
-    ASSERT_TRUE(WaitUntil([&] { return !form.IsConnected(); })) << "cycle " << i;
+    ASSERT_TRUE(WaitUntil([&] { return !form.session().isOpen(); })) << "cycle " << i;
     // Closed tabs go with deferred deletes; let them run as the idle loop would.
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   };
@@ -64,8 +65,8 @@ TEST_F(SoakTest, TwoHundredThousandMixedMessagesThroughTheShownWindow) {
   form.show();
   ASSERT_TRUE(ConnectClient());
   ASSERT_TRUE(Deliver(LoginSession()));
-  TChatSheet* lobby = form.chatTabs()->ChatTabOf(kLobby);
-  TChatSheet* second = form.chatTabs()->ChatTabOf(kSecondRoom);
+  TChatSheet* lobby = Child<ChatTabs>(form, "ChatTabs")->ChatTabOf(kLobby);
+  TChatSheet* second = Child<ChatTabs>(form, "ChatTabs")->ChatTabOf(kSecondRoom);
   ASSERT_NE(lobby, nullptr);
   ASSERT_NE(second, nullptr);
   const int lobbyLines = lobby->Frame()->EditLog()->LineCount();
@@ -142,14 +143,14 @@ TEST_F(SoakTest, TwoHundredThousandMixedMessagesThroughTheShownWindow) {
     server.sendRaw(batch);
     const QString title = QStringLiteral(" - %1人").arg(mark);
     ASSERT_TRUE(WaitUntil([&] { return form.windowTitle().endsWith(title); }, 60000)) << "at " << sent;
-    ASSERT_TRUE(form.IsConnected());
+    ASSERT_TRUE(form.session().isOpen());
   }
   const double seconds = static_cast<double>(timer.elapsed()) / 1000.0;
   std::printf("[ messages ] %d in %.1f s (%.0f/s) through the shown window\n", kTotal, seconds, kTotal / seconds);
 
   EXPECT_EQ(lobby->Frame()->EditLog()->LineCount(), lobbyLines + talkToLobby);
   EXPECT_EQ(lobby->Frame()->UserRowCount(), lobbyMembers + entered - left);
-  const StadiumRow* row = form.PanelGameList->FindStadiumRow(10);
+  const StadiumRow* row = Child<TGameListPanel>(form, "PanelGameList")->FindStadiumRow(10);
   ASSERT_NE(row, nullptr);
   EXPECT_EQ(row->state.homeScore, lastHomeScore);
   EXPECT_TRUE(platform.boxes.empty());

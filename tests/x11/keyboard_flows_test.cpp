@@ -18,7 +18,7 @@ class KeyboardFlowTest : public X11ClientTest {
   void LoggedIn() {
     ASSERT_TRUE(ShowForm());
     ASSERT_TRUE(LogIn());
-    ASSERT_TRUE(WaitUntil([&] { return form.IsConnected(); }));
+    ASSERT_TRUE(WaitUntil([&] { return form.session().isOpen(); }));
     OfferLockedRoom();
     WaitUntil([] { return false; }, 50);
   }
@@ -194,7 +194,7 @@ TEST_F(KeyboardFlowTest, UpdateNoticeClosedWithEnter) {
     if (!u.WaitFor("FormUpdate")) return;
     u.x.Press(kReturn);
   }));
-  EXPECT_FALSE(form.IsConnected());
+  EXPECT_FALSE(form.session().isOpen());
   EXPECT_TRUE(platform.openedUrls.isEmpty()) << "Enter is OK, not the download link";
 }
 

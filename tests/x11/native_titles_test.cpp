@@ -12,6 +12,7 @@
 #include "formation/form_formation.h"
 #include "lobby/game_list_panel.h"
 #include "lobby/stadium_list.h"
+#include "main_window_parts.h"
 #include "ui_input.h"
 #include "x11_fixture.h"
 
@@ -73,8 +74,8 @@ TEST_F(NativeTitleTest, FormationWindowShowsTheRoomNameAsItIs) {
   GmAEnterRoom::Info entered;
   entered.room = 3;
   server.send<GmAEnterRoom>(entered);
-  ASSERT_TRUE(WaitUntil([&] { return form.chatTabs()->ChatTabOf(3) != nullptr; }));
-  TFrameChatRoom* frame = form.chatTabs()->ChatTabOf(3)->Frame();
+  ASSERT_TRUE(WaitUntil([&] { return Child<ChatTabs>(form, "ChatTabs")->ChatTabOf(3) != nullptr; }));
+  TFrameChatRoom* frame = Child<ChatTabs>(form, "ChatTabs")->ChatTabOf(3)->Frame();
   frame->ButtonFormation()->click();
   ASSERT_NE(frame->FormationWindow(), nullptr);
   EXPECT_TRUE(Shows(frame->FormationWindow(), "A[*]B - フォーメーション盤"));
@@ -112,7 +113,7 @@ TEST_F(NativeTitleTest, RealBoxesShowTheirCaptionsAlone) {
   CopyText(add.entries[0].name, "Riverside");
   add.entries[0].playable = 1;
   server.send<GmStadiumAdd>(add);
-  ASSERT_TRUE(WaitUntil([&] { return !form.PanelGameList->stadiums().empty(); }));
+  ASSERT_TRUE(WaitUntil([&] { return !Child<TGameListPanel>(form, "PanelGameList")->stadiums().empty(); }));
   platform.realBoxes = true;
   std::string question;
   platform.duringBox = [&] {

@@ -1,0 +1,208 @@
+#include "session/lobby_session.h"
+
+#include <QAbstractSocket>
+#include <QTcpSocket>
+#include <QTimer>
+#include <cstdarg>
+#include <cstdio>
+
+#include "platform/platform.h"
+#include "platform/qt_text.h"
+
+namespace {
+// A flood of talk must not hold the window: the socket takes at most this much
+// from the system per pass of the event loop (some 700 talk lines), and the rest
+// waits in the system's buffer until the window has painted and read its input.
+constexpr qint64 kReadChunkBytes = 64 * 1024;
+constexpr int kPingIntervalMs = 2000;
+
+QString SocketErrorReason(QAbstractSocket::SocketError error) {
+  switch (error) {
+    case QAbstractSocket::ConnectionRefusedError:
+      return QStringLiteral("サーバに接続を拒否されました。");
+    case QAbstractSocket::HostNotFoundError:
+      return QStringLiteral("サーバが見つかりません。");
+    case QAbstractSocket::SocketTimeoutError:
+      return QStringLiteral("サーバからの応答がありません。");
+    case QAbstractSocket::NetworkError:
+      return QStringLiteral("ネットワークに接続できません。");
+    default:
+      return QStringLiteral("通信エラーが発生しました。");
+  }
+}
+}  // namespace
+
+LobbySession::LobbySession(QObject* parent)
+    : QObject(parent), frameLoop_(stream_, messages_.packet(), [this] { receive(messages_.packet()); }) {
+  setObjectName(QStringLiteral("LobbySession"));
+  socket_ = new QTcpSocket(this);
+  socket_->setObjectName(QStringLiteral("Socket1"));
+  socket_->setReadBufferSize(kReadChunkBytes);
+  pingTimer_ = new QTimer(this);
+  pingTimer_->setObjectName(QStringLiteral("TimerPing"));
+  pingTimer_->setInterval(kPingIntervalMs);
+  connect(pingTimer_, &QTimer::timeout, this, &LobbySession::PingTick);
+
+  // A slot connected directly to readyRead that opens a modal box would stall
+  // the reads until more bytes come; queued, a frame arriving while a box is
+  // open is handled inside the box's nested loop, in order.
+  connect(socket_, &QTcpSocket::readyRead, this, &LobbySession::SocketRead, Qt::QueuedConnection);
+  connect(socket_, &QTcpSocket::connected, this, &LobbySession::SocketConnected);
+  connect(socket_, &QTcpSocket::disconnected, this, &LobbySession::SocketDisconnected);
+  connect(socket_, &QTcpSocket::errorOccurred, this, &LobbySession::SocketError);
+  connect(socket_, &QTcpSocket::bytesWritten, this, [this] { trace("write"); });
+
+  // The session's own messages; subscribed first, so a trace line comes before
+  // what the windows do with the message.
+  own_.push_back(subscribe<GmAReady>([this](const GmAReady::Info& info) { RecvAReady(info); }));
+  own_.push_back(subscribe<GmAConnect>([this](const GmAConnect::Info& info) { RecvAConnect(info); }));
+  own_.push_back(subscribe<GmAPing>([this](const GmAPing::Info&) { RecvAPing(); }));
+  own_.push_back(subscribe<GmLife>([this](const GmLife::Info&) { trace("life"); }));
+  own_.push_back(subscribe<GmClose>([this](const GmClose::Info&) {
+    trace("recv close");
+    close();
+  }));
+  own_.push_back(subscribe<GmTalk>([this](const GmTalk::Info&) { trace("recv talk"); }));
+  own_.push_back(subscribe<GmRoomList>([this](const GmRoomList::Info&) { trace("recv roomlist"); }));
+}
+
+LobbySession::~LobbySession() { socket_->disconnect(this); }
+
+void LobbySession::open(Login login) {
+  login_ = std::move(login);
+  socket_->abort();
+  setState(State::Connecting);
+  // A failure reported at once, inside the call, already ends the attempt.
+  socket_->connectToHost(ToQString(login_.address), static_cast<quint16>(login_.port));
+}
+
+void LobbySession::close() {
+  // abort() on a connected socket reports the disconnect before it returns, so
+  // the end of the connection has been handled when the caller goes on.
+  socket_->abort();
+}
+
+void LobbySession::setState(State state) {
+  state_ = state;
+  Q_EMIT stateChanged(state_);
+}
+
+void LobbySession::transmit(const NetPacket& packet) {
+  socket_->write(reinterpret_cast<const char*>(packet.frame_bytes()), packet.wire_length());
+}
+
+void LobbySession::startPing() { pingTimer_->start(); }
+
+void LobbySession::stopPing() { pingTimer_->stop(); }
+
+void LobbySession::trace(const char* format, ...) {
+  if (!traceSink_) return;
+  char line[256];
+  va_list args;
+  va_start(args, format);
+  std::vsnprintf(line, sizeof line, format, args);
+  va_end(args);
+  traceSink_(QString::fromLatin1(line));
+}
+
+void LobbySession::SocketConnected() {
+  trace("connect");
+  state_ = State::Handshaking;
+  // A new connection never reads what was left of the last one.
+  frameLoop_.reset();
+  pingSentTime_ = 0;
+  Q_EMIT opened();
+  send(GmReady::Info{});
+  setState(State::Handshaking);
+}
+
+void LobbySession::SocketDisconnected() {
+  trace("disconnect");
+  state_ = State::Idle;
+  // Frames still queued belong to the dead connection: never dispatch them.
+  frameLoop_.reset();
+  pingSentTime_ = 0;
+  Q_EMIT closed();
+  setState(State::Idle);
+}
+
+void LobbySession::SocketError() {
+  trace("error");
+  // A connection that never opened ends here; an open one ends with its disconnect.
+  setState(state_ == State::Connecting ? State::Idle : state_);
+  const QAbstractSocket::SocketError error = socket_->error();
+  // A close by the server is an ordinary disconnect, not an error to show.
+  if (error == QAbstractSocket::RemoteHostClosedError) return;
+  const QString reason = SocketErrorReason(error);
+  const QString detail = socket_->errorString();
+  // A box runs a nested loop; report after the socket has finished reporting.
+  QTimer::singleShot(0, this, [this, reason, detail] { Q_EMIT failed(reason, detail); });
+}
+
+void LobbySession::SocketRead() {
+  // Reads are queued: one may come after the disconnect handling ran, while the
+  // socket still holds what the server sent before its close. That connection
+  // is over; what it left is dropped unread.
+  if (!isOpen()) {
+    if (socket_->isOpen()) socket_->readAll();
+    return;
+  }
+  const QByteArray bytes = socket_->readAll();
+  if (bytes.isEmpty()) return;
+  if (frameLoop_.feed(reinterpret_cast<const uint8_t*>(bytes.constData()), static_cast<int>(bytes.size())) ==
+      FrameLoop::Result::Close) {
+    close();
+  }
+}
+
+void LobbySession::RecvAReady(const GmAReady::Info& info) {
+  clientId_ = info.clientId;
+  trace("recv aready sts:%d  clientID:%d", info.status, info.clientId);
+  if (info.status == NetDef::StatusOk) {
+    trace("send connect");
+    GmConnect::Info login;
+    login.userId = static_cast<uint32_t>(login_.userId);
+    CopyText(login.password, login_.password.c_str());
+    send(login);
+    return;
+  }
+  close();
+  Q_EMIT handshakeRefused(info.status, info.message);
+}
+
+void LobbySession::RecvAConnect(const GmAConnect::Info& info) {
+  if (info.status != NetDef::StatusOk) {
+    close();
+    Q_EMIT loginRefused(info.status, info.message);
+    return;
+  }
+  loginText_ = info.loginText;
+  playerName_ = info.PlayerName;
+  trace("aconnect ok");
+  setState(State::LoggedIn);
+  // Enter again the rooms that were open at the last exit, in their order.
+  for (const Room& room : login_.rooms) {
+    GmEnterRoom::Info enter;
+    enter.room = 0;
+    CopyText(enter.name, room.name.c_str());
+    CopyText(enter.password, room.password.c_str());
+    enter.teamId = static_cast<uint32_t>(room.teamId);
+    send(enter);
+  }
+  Q_EMIT loggedIn();
+}
+
+void LobbySession::PingTick() {
+  if (pingSentTime_ != 0) return;  // one ping at a time, with no time-out
+  send(GmPing::Info{});
+  // 0 means "none outstanding": a tick of exactly 0 is taken as 1.
+  const uint32_t now = Platform::current().tick();
+  pingSentTime_ = now != 0 ? now : 1;
+}
+
+void LobbySession::RecvAPing() {
+  // An answer without a ping of ours outstanding has no round trip to show.
+  const int roundTrip = pingSentTime_ != 0 ? static_cast<int32_t>(Platform::current().tick() - pingSentTime_) : -1;
+  pingSentTime_ = 0;
+  Q_EMIT pingAnswered(roundTrip);
+}
