@@ -5,6 +5,7 @@
 #include <QTimer>
 #include <cstdarg>
 #include <cstdio>
+#include <utility>
 
 #include "platform/platform.h"
 #include "platform/qt_text.h"
@@ -83,6 +84,7 @@ void LobbySession::close() {
 }
 
 void LobbySession::setState(State state) {
+  if (state == state_) return;
   state_ = state;
   Q_EMIT stateChanged(state_);
 }
@@ -107,29 +109,30 @@ void LobbySession::trace(const char* format, ...) {
 
 void LobbySession::SocketConnected() {
   trace("connect");
-  state_ = State::Handshaking;
+  // Open for the handlers of opened() and for GmReady; the change is told after.
+  const State before = std::exchange(state_, State::Handshaking);
   // A new connection never reads what was left of the last one.
   frameLoop_.reset();
   pingSentTime_ = 0;
   Q_EMIT opened();
   send(GmReady::Info{});
-  setState(State::Handshaking);
+  if (before != state_) Q_EMIT stateChanged(state_);
 }
 
 void LobbySession::SocketDisconnected() {
   trace("disconnect");
-  state_ = State::Idle;
+  const State before = std::exchange(state_, State::Idle);
   // Frames still queued belong to the dead connection: never dispatch them.
   frameLoop_.reset();
   pingSentTime_ = 0;
   Q_EMIT closed();
-  setState(State::Idle);
+  if (before != state_) Q_EMIT stateChanged(state_);
 }
 
 void LobbySession::SocketError() {
   trace("error");
   // A connection that never opened ends here; an open one ends with its disconnect.
-  setState(state_ == State::Connecting ? State::Idle : state_);
+  if (state_ == State::Connecting) setState(State::Idle);
   const QAbstractSocket::SocketError error = socket_->error();
   // A close by the server is an ordinary disconnect, not an error to show.
   if (error == QAbstractSocket::RemoteHostClosedError) return;
