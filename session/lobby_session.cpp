@@ -14,7 +14,7 @@ namespace {
 // A flood of talk must not hold the window: the socket takes at most this much
 // from the system per pass of the event loop (some 700 talk lines), and the rest
 // waits in the system's buffer until the window has painted and read its input.
-constexpr qint64 kReadChunkBytes = 64 * 1024;
+constexpr qint64 kReadChunkBytes = qint64{64} * 1024;
 constexpr int kPingIntervalMs = 2000;
 
 QString SocketErrorReason(QAbstractSocket::SocketError error) {
