@@ -26,15 +26,11 @@ ChatTabs::ChatTabs(ChatHost& host, LobbySession& session, const RoomListModel& r
   pageControl_->setElideMode(Qt::ElideNone);
   pageControl_->setIconSize(QSize(16, 16));
   connect(pageControl_, &QTabWidget::currentChanged, this, &ChatTabs::PageControl1Change);
-  subscriptions_.push_back(
-      session_.subscribe<GmAEnterRoom>([this](const GmAEnterRoom::Info& info) { RecvAEnterRoom(info); }));
-  subscriptions_.push_back(session_.subscribe<GmTalk>([this](const GmTalk::Info& info) { RecvTalk(info); }));
-  subscriptions_.push_back(
-      session_.subscribe<GmUserEnter>([this](const GmUserEnter::Info& info) { RecvUserEnter(info); }));
-  subscriptions_.push_back(
-      session_.subscribe<GmUserLeave>([this](const GmUserLeave::Info& info) { RecvUserLeave(info); }));
-  subscriptions_.push_back(
-      session_.subscribe<GmUserChange>([this](const GmUserChange::Info& info) { RecvUserChange(info); }));
+  subscriptions_.push_back(session_.subscribe(this, &ChatTabs::RecvAEnterRoom));
+  subscriptions_.push_back(session_.subscribe(this, &ChatTabs::RecvTalk));
+  subscriptions_.push_back(session_.subscribe(this, &ChatTabs::RecvUserEnter));
+  subscriptions_.push_back(session_.subscribe(this, &ChatTabs::RecvUserLeave));
+  subscriptions_.push_back(session_.subscribe(this, &ChatTabs::RecvUserChange));
 }
 
 ChatTabs::~ChatTabs() = default;

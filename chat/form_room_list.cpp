@@ -16,10 +16,8 @@ constexpr int SerialRole = Qt::UserRole;
 
 TFormRoomList::TFormRoomList(ChatHost& host, LobbySession& session, QWidget* parent)
     : QDialog(parent), host_(host), session_(session) {
-  subscriptions_.push_back(
-      session_.subscribe<GmRoomList>([this](const GmRoomList::Info& info) { RecvRoomList(info); }));
-  subscriptions_.push_back(
-      session_.subscribe<GmRoomUsers>([this](const GmRoomUsers::Info& info) { RecvRoomUsers(info); }));
+  subscriptions_.push_back(session_.subscribe(this, &TFormRoomList::RecvRoomList));
+  subscriptions_.push_back(session_.subscribe(this, &TFormRoomList::RecvRoomUsers));
   setObjectName(QStringLiteral("FormRoomList"));
   setWindowTitle(QStringLiteral("部屋一覧"));
   setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);

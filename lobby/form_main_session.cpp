@@ -24,8 +24,7 @@ void TFormMain::ConnectSession() {
   connect(session_, &LobbySession::pingAnswered, this, &TFormMain::PingAnswered);
   subscriptions_.push_back(
       session_->subscribe<GmUserCount>([this](const GmUserCount::Info& info) { UpdateTitle(info.count); }));
-  subscriptions_.push_back(
-      session_->subscribe<GmACreateRoom>([this](const GmACreateRoom::Info& info) { RecvACreateRoom(info); }));
+  subscriptions_.push_back(session_->subscribe(this, &TFormMain::RecvACreateRoom));
 }
 
 void TFormMain::OpenMenuClick() {

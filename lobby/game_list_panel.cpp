@@ -137,14 +137,11 @@ TGameListPanel::TGameListPanel(LobbySession& session, std::function<GameSetup()>
 
   ApplyControlStates(false);
 
-  subscriptions_.push_back(
-      session_.subscribe<GmStadiumAdd>([this](const GmStadiumAdd::Info& info) { StadiumAddReceived(info); }));
-  subscriptions_.push_back(
-      session_.subscribe<GmStadiumDelete>([this](const GmStadiumDelete::Info& info) { StadiumDeleteReceived(info); }));
-  subscriptions_.push_back(
-      session_.subscribe<GmStadiumState>([this](const GmStadiumState::Info& info) { StadiumStateReceived(info); }));
-  subscriptions_.push_back(
-      session_.subscribe<GmStadiumTeams>([this](const GmStadiumTeams::Info& info) { StadiumTeamsReceived(info); }));
+  subscriptions_.push_back(session_.subscribe(this, &TGameListPanel::StadiumAddReceived));
+  subscriptions_.push_back(session_.subscribe(this, &TGameListPanel::StadiumDeleteReceived));
+  subscriptions_.push_back(session_.subscribe(this, &TGameListPanel::StadiumStateReceived));
+  subscriptions_.push_back(session_.subscribe(this, &TGameListPanel::StadiumTeamsReceived));
+  // The waiting handler keeps a copy of its own.
   subscriptions_.push_back(
       session_.subscribe<GmWaiting>([this](const GmWaiting::Info& info) { WaitingReceived(info); }));
 }

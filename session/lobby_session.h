@@ -10,6 +10,7 @@
 // notice, a socket error) it reports by signal, and the window decides.
 //
 //   auto s = session.subscribe<GmTalk>([this](const GmTalk::Info& talk) { ... });
+//   auto t = session.subscribe(this, &ChatTabs::RecvTalk);  // the kind from the record
 //   session.send(GmLeaveRoom::Info{room});
 //
 // A subscription ends with its handle; a receiver keeps its handles as members,
@@ -84,6 +85,12 @@ class LobbySession : public QObject {
   template <class M>
   [[nodiscard]] Subscription subscribe(std::function<void(const typename M::Info&)> handler) {
     return subscribers_.subscribe<M>(std::move(handler));
+  }
+  // A receiver's handler of one message record: session.subscribe(this, &ChatTabs::RecvTalk).
+  template <class R, class Info>
+  [[nodiscard]] Subscription subscribe(R* receiver, void (R::*handler)(const Info&)) {
+    using M = typename MessageOf<Info>::type;
+    return subscribe<M>([receiver, handler](const Info& info) { (receiver->*handler)(info); });
   }
 
   // The ping cycle: every two seconds a GmPing, unless one is still unanswered.
