@@ -151,6 +151,14 @@ void TFormFormation::CentreOn(QWidget* window) {
   move(target.center() - QPoint(width() / 2, height() / 2));
 }
 
+template <class Info>
+LobbySession::Subscription TFormFormation::SubscribeRoom(void (TFormFormation::*handler)(const Info&)) {
+  using M = typename MessageOf<Info>::type;
+  return session_.subscribe<M>([this, handler](const Info& info) {
+    if (info.room == roomNumber_) (this->*handler)(info);
+  });
+}
+
 void TFormFormation::Open(const std::string& roomName, int16_t roomNumber) {
   roomNumber_ = roomNumber;
   QString caption = ToQString(roomName) + QString::fromUtf8(" - フォーメーション盤");
@@ -162,24 +170,15 @@ void TFormFormation::Open(const std::string& roomName, int16_t roomNumber) {
   CentreOn(centre);
   show();
   // The messages of this room, from the session straight to this window.
-  subscriptions_.push_back(session_.subscribe<GmFormationAOpen>([this](const GmFormationAOpen::Info& info) {
-    if (info.room == roomNumber_) RecvFormationAOpen(info);
-  }));
-  subscriptions_.push_back(session_.subscribe<GmFormationInfo>([this](const GmFormationInfo::Info& info) {
-    if (info.room == roomNumber_) RecvFormationInfo(info);
-  }));
-  subscriptions_.push_back(session_.subscribe<GmFormationFile>([this](const GmFormationFile::Info& info) {
-    if (info.room == roomNumber_) RecvFormationFile(info);
-  }));
+  subscriptions_.push_back(SubscribeRoom(&TFormFormation::RecvFormationAOpen));
+  subscriptions_.push_back(SubscribeRoom(&TFormFormation::RecvFormationInfo));
+  subscriptions_.push_back(SubscribeRoom(&TFormFormation::RecvFormationFile));
   GmFormationOpen::Info info;
   info.room = roomNumber_;
   session_.send(info);
 }
 
-void TFormFormation::RoomLeft() {
-  // Ended one by one: each handle's end is seen by a delivery in progress.
-  for (LobbySession::Subscription& s : subscriptions_) s.reset();
-}
+void TFormFormation::RoomLeft() { subscriptions_.clear(); }
 
 void TFormFormation::closeEvent(QCloseEvent* e) {
   e->accept();

@@ -86,6 +86,9 @@ class TFormFormation final : public QWidget {
   void ButtonLoadClick();
   void ButtonSaveClick();
   void SendFormationFile(uint8_t action);
+  // Subscribes handler to its message, for this window's room only.
+  template <class Info>
+  LobbySession::Subscription SubscribeRoom(void (TFormFormation::*handler)(const Info&));
 
   LobbySession& session_;
   QPointer<QWidget> centre_;

@@ -51,12 +51,15 @@ enum MessageType : uint8_t {
 #undef TURFWING_MESSAGE_ENUM
 };
 
+// True when a peer receiving in `receiving` takes messages that travel `dir`.
+constexpr bool Receives(Direction receiving, Direction dir) { return dir == Direction::Both || dir == receiving; }
+
 // True when a peer receiving in the given direction accepts this type.
 constexpr bool Accepts(Direction receiving, uint8_t type) {
   switch (type) {
 #define TURFWING_MESSAGE_ACCEPT(t, name, dir) \
   case t:                                     \
-    return Direction::dir == Direction::Both || Direction::dir == receiving;
+    return Receives(receiving, Direction::dir);
     TURFWING_MESSAGES(TURFWING_MESSAGE_ACCEPT)
 #undef TURFWING_MESSAGE_ACCEPT
     default:

@@ -23,13 +23,6 @@
 #include "net/message_catalogue.h"
 #include "net/net_messages.h"
 
-namespace NetDef {
-
-// True when a peer receiving in `receiving` takes messages that travel `dir`.
-constexpr bool Receives(Direction receiving, Direction dir) { return dir == Direction::Both || dir == receiving; }
-
-}  // namespace NetDef
-
 // The message whose record is Info: MessageOf<GmTalk::Info>::type is GmTalk.
 template <class Info>
 struct MessageOf;

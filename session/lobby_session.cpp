@@ -34,7 +34,7 @@ QString SocketErrorReason(QAbstractSocket::SocketError error) {
 }  // namespace
 
 LobbySession::LobbySession(QObject* parent)
-    : QObject(parent), frameLoop_(stream_, messages_.packet(), [this] { receive(messages_.packet()); }) {
+    : QObject(parent), frameLoop_(stream_, received_, [this] { receive(received_); }) {
   setObjectName(QStringLiteral("LobbySession"));
   socket_ = new QTcpSocket(this);
   socket_->setObjectName(QStringLiteral("Socket1"));
@@ -55,8 +55,8 @@ LobbySession::LobbySession(QObject* parent)
 
   // The session's own messages; subscribed first, so a trace line comes before
   // what the windows do with the message.
-  own_.push_back(subscribe<GmAReady>([this](const GmAReady::Info& info) { RecvAReady(info); }));
-  own_.push_back(subscribe<GmAConnect>([this](const GmAConnect::Info& info) { RecvAConnect(info); }));
+  own_.push_back(subscribe(this, &LobbySession::RecvAReady));
+  own_.push_back(subscribe(this, &LobbySession::RecvAConnect));
   own_.push_back(subscribe<GmAPing>([this](const GmAPing::Info&) { RecvAPing(); }));
   own_.push_back(subscribe<GmLife>([this](const GmLife::Info&) { trace("life"); }));
   own_.push_back(subscribe<GmClose>([this](const GmClose::Info&) {
@@ -107,26 +107,27 @@ void LobbySession::trace(const char* format, ...) {
   traceSink_(QString::fromLatin1(line));
 }
 
-void LobbySession::SocketConnected() {
-  trace("connect");
-  // Open for the handlers of opened() and for GmReady; the change is told after.
-  const State before = std::exchange(state_, State::Handshaking);
-  // A new connection never reads what was left of the last one.
+template <class Announce>
+void LobbySession::ChangeConnection(State next, Announce announce) {
+  const State before = std::exchange(state_, next);
+  // Neither a new connection nor the end of one reads what the last one left.
   frameLoop_.reset();
   pingSentTime_ = 0;
-  Q_EMIT opened();
-  send(GmReady::Info{});
+  announce();
   if (before != state_) Q_EMIT stateChanged(state_);
+}
+
+void LobbySession::SocketConnected() {
+  trace("connect");
+  ChangeConnection(State::Handshaking, [this] {
+    Q_EMIT opened();
+    send(GmReady::Info{});
+  });
 }
 
 void LobbySession::SocketDisconnected() {
   trace("disconnect");
-  const State before = std::exchange(state_, State::Idle);
-  // Frames still queued belong to the dead connection: never dispatch them.
-  frameLoop_.reset();
-  pingSentTime_ = 0;
-  Q_EMIT closed();
-  if (before != state_) Q_EMIT stateChanged(state_);
+  ChangeConnection(State::Idle, [this] { Q_EMIT closed(); });
 }
 
 void LobbySession::SocketError() {
@@ -179,7 +180,6 @@ void LobbySession::RecvAConnect(const GmAConnect::Info& info) {
     Q_EMIT loginRefused(info.status, info.message);
     return;
   }
-  loginText_ = info.loginText;
   playerName_ = info.PlayerName;
   trace("aconnect ok");
   setState(State::LoggedIn);

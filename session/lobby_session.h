@@ -1,6 +1,6 @@
 #pragma once
-// The connection to the lobby server: the socket, the stream buffer, the frame
-// loop and the message set; the handshake (GmReady, GmAReady) and the login
+// The connection to the lobby server: the socket, the stream buffer and the
+// frame loop; the handshake (GmReady, GmAReady) and the login
 // (GmConnect, GmAConnect), the rooms entered again after a login, the ping
 // cycle, GmClose and the end of the connection.
 //
@@ -69,9 +69,8 @@ class LobbySession : public QObject {
   bool isOpen() const { return state_ == State::Handshaking || state_ == State::LoggedIn; }
   // The client ID of GmAReady; 0 before the first.
   int16_t clientId() const { return clientId_; }
-  // The name and text of the last accepted login (CP932), empty before the first.
+  // The name of the last accepted login (CP932), empty before the first.
   const std::string& playerName() const { return playerName_; }
-  const std::string& loginText() const { return loginText_; }
 
   // Writes one client message at once; nothing while the connection is not open.
   template <class Info>
@@ -136,6 +135,10 @@ class LobbySession : public QObject {
  private:
   void SocketConnected();
   void SocketDisconnected();
+  // A connection begins or ends: the new state holds while `announce` runs and
+  // is told after it.
+  template <class Announce>
+  void ChangeConnection(State next, Announce announce);
   void SocketRead();
   void SocketError();
   void PingTick();
@@ -143,7 +146,7 @@ class LobbySession : public QObject {
   void RecvAConnect(const GmAConnect::Info& info);
   void RecvAPing();
 
-  NetMessageSet messages_;
+  NetPacket received_;
   NetPacket outgoing_;
   StreamBuffer stream_;
   FrameLoop frameLoop_;
@@ -154,7 +157,6 @@ class LobbySession : public QObject {
   Login login_;
   int16_t clientId_ = 0;
   uint32_t pingSentTime_ = 0;
-  std::string loginText_;
   std::string playerName_;
   TraceSink traceSink_;
   Subscriptions own_;
