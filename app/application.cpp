@@ -2,6 +2,7 @@
 
 #include <QFont>
 #include <QFontDatabase>
+#include <QIcon>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QMessageBox>
@@ -28,7 +29,10 @@ TurfwingApplication::TurfwingApplication(int& argc, char** argv) : QApplication(
   // name, because Qt would add it to every caption the window system shows
   // ("エラー — Turfwing") and the captions are fixed texts of their own.
   setApplicationName(QStringLiteral("Turfwing"));
-  setDesktopFileName(QStringLiteral("turfwing"));
+  // The desktop entry's name without ".desktop": what Wayland compositors and
+  // the desktop's task list match the windows against.
+  setDesktopFileName(QStringLiteral(TURFWING_APP_ID));
+  setWindowIcon(ProgramIcon());
   installTranslations();
   InstallJapaneseFont(*this);
 }
@@ -62,6 +66,17 @@ void TurfwingApplication::installTranslations() {
       delete t;
     }
   }
+}
+
+QIcon ProgramIcon() {
+  // The pictures live in this library; a static library's resources must be
+  // pulled in by name.
+  Q_INIT_RESOURCE(turfwing);
+  QIcon icon;
+  for (int size : {16, 24, 32, 48, 64, 128, 256}) {
+    icon.addFile(QStringLiteral(":/icons/turfwing-%1.png").arg(size), QSize(size, size));
+  }
+  return icon;
 }
 
 void InstallJapaneseFont(QApplication& app) {

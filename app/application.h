@@ -3,6 +3,7 @@
 // font at the design size, and exceptions caught where events are delivered.
 
 #include <QApplication>
+#include <QIcon>
 #include <functional>
 
 class TurfwingApplication final : public QApplication {
@@ -20,6 +21,9 @@ class TurfwingApplication final : public QApplication {
  private:
   void installTranslations();
 };
+
+// The program's icon in every size it ships, for every top-level window.
+QIcon ProgramIcon();
 
 // Picks "ＭＳ Ｐゴシック" where installed, else an installed Japanese font, 12 pixels high.
 void InstallJapaneseFont(QApplication& app);

@@ -37,9 +37,16 @@ constexpr int HistoryLimit = 50;
 }  // namespace
 
 TFormMain::TFormMain(std::string accessPath, std::string settingsPath, QWidget* parent)
+    : TFormMain(FilePlaces{.accessPath = std::move(accessPath),
+                           .settingsPath = std::move(settingsPath),
+                           .dataFolder = QCoreApplication::applicationDirPath().toStdString()},
+                parent) {}
+
+TFormMain::TFormMain(const FilePlaces& places, QWidget* parent)
     : QMainWindow(parent),
-      settings_(std::move(accessPath), std::move(settingsPath)),
-      executableFolder_(QCoreApplication::applicationDirPath()),
+      settings_(places.accessPath, places.settingsPath, places.settingsFolder),
+      executableFolder_(QString::fromLocal8Bit(places.dataFolder.c_str())),
+      gameFolder_(QString::fromLocal8Bit(places.gameFolder.c_str())),
       session_(new LobbySession(this)) {
   setObjectName(QStringLiteral("FormMain"));
   CreateMenus();
@@ -99,8 +106,12 @@ FormLayout TFormMain::CurrentLayout() const {
 }
 
 GameSetup TFormMain::CurrentGameSetup() const {
-  return {settings_.Game, settings_.Access.GameExe, settings_.Access.GameExeTest, settings_.Access.GameRunner,
-          executableFolder_};
+  return {settings_.Game,
+          settings_.Access.GameExe,
+          settings_.Access.GameExeTest,
+          settings_.Access.GameRunner,
+          executableFolder_,
+          gameFolder_};
 }
 
 bool TFormMain::SaveSettings() {

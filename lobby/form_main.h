@@ -13,6 +13,7 @@
 #include "lobby/game_launch.h"
 #include "lobby/main_window_rules.h"
 #include "lobby/settings.h"
+#include "platform/file_places.h"
 #include "session/lobby_session.h"
 
 class QAction;
@@ -34,7 +35,9 @@ class TFormRoomList;
 class TFormMain : public QMainWindow, public ChatHost {
   Q_OBJECT
  public:
-  // The two INI files are fixed here and read at once.
+  // The places of the client's files are fixed here and the INI files read at once.
+  explicit TFormMain(const FilePlaces& places, QWidget* parent = nullptr);
+  // A portable client's two INI files, with sound/ beside the running executable.
   TFormMain(std::string accessPath, std::string settingsPath, QWidget* parent = nullptr);
   ~TFormMain() override;
 
@@ -114,6 +117,7 @@ class TFormMain : public QMainWindow, public ChatHost {
 
   Settings settings_;
   QString executableFolder_;
+  QString gameFolder_;
   LobbySession* session_ = nullptr;
   LobbySession::Subscriptions subscriptions_;
   bool autoConnectPending_ = true;

@@ -20,7 +20,7 @@ bool LaunchGame(QWidget* parent, const GameSetup& setup, std::string_view addres
   // The extra is the last value of the text, so appending it to the text built
   // with an empty extra gives the same result without squeezing it into CP932.
   const QString parameters = ToQString(GameParameterText(address, port, playerName, setup.options, {})) + extra;
-  const QString directory = QDir::currentPath();
+  const QString directory = setup.gameFolder.isEmpty() ? QDir::currentPath() : setup.gameFolder;
   const QString program = ResolveGameProgram(ToQString(useTestExe ? setup.exeTest : setup.exe), directory);
   if (Platform::current().startProgram(program, parameters, directory, ToQString(setup.runner))) return true;
   Platform::current().errorBox(parent, ToQString(LaunchFailedText()));

@@ -11,9 +11,13 @@ MainControlStates ComputeControlStates(bool connected, bool inputNotEmpty) {
   return s;
 }
 
+std::string ProgramVersion() {
+  return std::to_string(NetDef::VersionMajor) + "." + std::to_string(NetDef::VersionMinor) + "." +
+         std::to_string(NetDef::VersionBuild);
+}
+
 std::string TitleText(int userCount) {
-  std::string title = "Turfwing ver" + std::to_string(NetDef::VersionMajor) + "." +
-                      std::to_string(NetDef::VersionMinor) + "." + std::to_string(NetDef::VersionBuild);
+  std::string title = "Turfwing ver" + ProgramVersion();
   if (userCount != 0) title += " - " + std::to_string(userCount) + "人";
   return title;
 }

@@ -28,6 +28,9 @@ MainControlStates ComputeControlStates(bool connected, bool inputNotEmpty);
 // other than 0 (UTF-8).
 std::string TitleText(int userCount);
 
+// "2.18.55": the version the client sends in GmReady, as --version and the packages give it.
+std::string ProgramVersion();
+
 // What the user reads when GmAReady refuses the connection (status 2 shows the
 // update notice instead and is not covered here). UTF-8 for fixed texts; the
 // server's message is CP932 and is returned with isServerText set.

@@ -29,12 +29,16 @@ QString PreviewArgument(const QString& fullPath) {
 }
 
 bool PlayPreview(QWidget* parent, const GameSetup& setup) {
-  const QString folder = setup.folder;
-  QDir::setCurrent(folder);
+  // A portable client works from its own folder; an installed one finds its
+  // game from gameFolder and has no business in its program folders, so its
+  // dialog starts in the user's home.
+  const bool portable = setup.gameFolder.isEmpty();
+  const QString folder = portable ? setup.folder : QDir::homePath();
+  if (portable) QDir::setCurrent(folder);
   const QString chosen = Platform::current().openFileName(
       parent, QString(), folder, QtFileFilter(QString::fromUtf8(kPreviewFilter)), QStringLiteral("vdc"));
   // The dialog may have wandered; the game program is found from here.
-  QDir::setCurrent(folder);
+  if (portable) QDir::setCurrent(folder);
   if (chosen.isEmpty()) return false;
   const QString path = QDir::toNativeSeparators(QFileInfo(chosen).absoluteFilePath());
   if (path.contains(QLatin1Char('"'))) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "platform/file_places.h"
 #include "platform/ini_file.h"
 
 const char* const kDefaultRoomName = "\x91\xD2\x8D\x87\x8E\xBA";  // 待合室
@@ -28,8 +29,17 @@ std::string RoomSection(int n) { return "Room" + std::to_string(n); }
 
 }  // namespace
 
-Settings::Settings(std::string accessPath, std::string settingsPath)
-    : accessPath_(std::move(accessPath)), settingsPath_(std::move(settingsPath)) {}
+Settings::Settings(std::string accessPath, std::string settingsPath, std::string settingsFolder)
+    : accessPath_(std::move(accessPath)),
+      settingsPath_(std::move(settingsPath)),
+      settingsFolder_(std::move(settingsFolder)) {}
+
+bool Settings::Store(const IniFile& ini) const {
+  // The user's folder is made on the first save, not at start-up: a client that
+  // is only looked at (--help, a refused option) leaves no trace.
+  if (!settingsFolder_.empty() && !MakeFolderPath(settingsFolder_)) return false;
+  return ini.Save(settingsPath_);
+}
 
 void Settings::LoadSettings(const FormLayout& design) {
   const IniFile access = IniFile::Load(accessPath_);
@@ -120,7 +130,7 @@ bool Settings::SaveSettings(const FormLayout& layout, const std::vector<OpenChat
       ini.WriteInteger(section, "ChatSound", room.ChatSound ? 1 : 0);
     }
   }
-  return ini.Save(settingsPath_);
+  return Store(ini);
 }
 
 bool Settings::SaveLogin() {
@@ -128,5 +138,5 @@ bool Settings::SaveLogin() {
   if (ini.ReadFailed()) return false;
   ini.WriteInteger(kCommon, "UserID", UserID);
   ini.WriteString(kCommon, "Password", Password);
-  return ini.Save(settingsPath_);
+  return Store(ini);
 }

@@ -14,6 +14,8 @@
 #include "lobby/game_options.h"
 #include "lobby/remembered_rooms.h"
 
+class IniFile;
+
 // access.ini, section Common and URL.
 struct AccessSettings {
   std::string IP;  // the lobby server's address
@@ -47,8 +49,9 @@ struct FormLayout {
 
 class Settings {
  public:
-  // accessPath and settingsPath as platform/paths.h gives them.
-  Settings(std::string accessPath, std::string settingsPath);
+  // accessPath and settingsPath as platform/file_places.h gives them;
+  // settingsFolder, when not empty, is created (owner-only) before each save.
+  Settings(std::string accessPath, std::string settingsPath, std::string settingsFolder = {});
 
   const std::string& AccessFilePath() const { return accessPath_; }
   const std::string& SettingsFilePath() const { return settingsPath_; }
@@ -79,8 +82,11 @@ class Settings {
   RememberedRooms Rooms;
 
  private:
+  bool Store(const IniFile& ini) const;
+
   std::string accessPath_;
   std::string settingsPath_;
+  std::string settingsFolder_;
 };
 
 // The name of the room entered when no room is remembered: "待合室" in CP932.

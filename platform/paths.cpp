@@ -10,30 +10,29 @@
 
 namespace {
 
-bool IsSeparator(char c) {
 #ifdef _WIN32
-  return c == '\\' || c == '/' || c == ':';
+constexpr PathStyle kNative = PathStyle::Windows;
 #else
-  return c == '/';
+constexpr PathStyle kNative = PathStyle::Posix;
 #endif
+
+bool IsSeparator(char c, PathStyle style) {
+  if (style == PathStyle::Windows) return c == '\\' || c == '/' || c == ':';
+  return c == '/';
 }
 
-size_t LastSeparator(const std::string& path) {
+size_t LastSeparator(const std::string& path, PathStyle style) {
   for (size_t i = path.size(); i > 0; --i) {
-    if (IsSeparator(path[i - 1])) return i - 1;
+    if (IsSeparator(path[i - 1], style)) return i - 1;
   }
   return std::string::npos;
 }
 
 }  // namespace
 
-char NativeSeparator() {
-#ifdef _WIN32
-  return '\\';
-#else
-  return '/';
-#endif
-}
+char NativeSeparator() { return Separator(kNative); }
+
+char Separator(PathStyle style) { return style == PathStyle::Windows ? '\\' : '/'; }
 
 std::string CurrentExecutablePath() {
 #ifdef _WIN32
@@ -65,21 +64,37 @@ std::string CurrentExecutablePath() {
 #endif
 }
 
-std::string FolderOf(const std::string& path) {
-  const size_t sep = LastSeparator(path);
+std::string FolderOf(const std::string& path) { return FolderOf(path, kNative); }
+
+std::string FolderOf(const std::string& path, PathStyle style) {
+  const size_t sep = LastSeparator(path, style);
   if (sep == std::string::npos) return {};
   if (sep == 0) return path.substr(0, 1);  // the root folder
-#ifdef _WIN32
-  // "C:\": the root folder of a drive ("C:" alone would be drive C's current folder).
-  if (sep == 2 && path[1] == ':' && path[2] != ':') return path.substr(0, 3);
-  // "C:name": drive C's current folder, which the drive letter alone names.
-  if (path[sep] == ':') return path.substr(0, sep + 1);
-#endif
+  if (style == PathStyle::Windows) {
+    // "C:\": the root folder of a drive ("C:" alone would be drive C's current folder).
+    if (sep == 2 && path[1] == ':' && path[2] != ':') return path.substr(0, 3);
+    // "C:name": drive C's current folder, which the drive letter alone names.
+    if (path[sep] == ':') return path.substr(0, sep + 1);
+  }
   return path.substr(0, sep);
 }
 
-std::string ChangeFileExt(const std::string& path, const std::string& ext) {
-  const size_t sep = LastSeparator(path);
+std::string JoinPath(const std::string& folder, const std::string& name, PathStyle style) {
+  if (folder.empty()) return name;                              // a bare name: the current folder
+  if (IsSeparator(folder.back(), style)) return folder + name;  // the root folder
+  return folder + Separator(style) + name;
+}
+
+bool IsAbsolutePath(const std::string& path, PathStyle style) {
+  if (style == PathStyle::Posix) return !path.empty() && path.front() == '/';
+  if (path.size() >= 3 && path[1] == ':' && (path[2] == '\\' || path[2] == '/')) return true;  // C:\...
+  return path.size() >= 2 && (path[0] == '\\' || path[0] == '/') && path[0] == path[1];        // \\server\share
+}
+
+std::string ChangeFileExt(const std::string& path, const std::string& ext) { return ChangeFileExt(path, ext, kNative); }
+
+std::string ChangeFileExt(const std::string& path, const std::string& ext, PathStyle style) {
+  const size_t sep = LastSeparator(path, style);
   const size_t nameStart = sep == std::string::npos ? 0 : sep + 1;
   const size_t dot = path.rfind('.');
   if (dot == std::string::npos || dot <= nameStart) return path + ext;
@@ -87,10 +102,7 @@ std::string ChangeFileExt(const std::string& path, const std::string& ext) {
 }
 
 std::string AccessPath(const std::string& executablePath) {
-  const std::string folder = FolderOf(executablePath);
-  if (folder.empty()) return "access.ini";                       // a bare name: the current folder
-  if (IsSeparator(folder.back())) return folder + "access.ini";  // the root folder
-  return folder + NativeSeparator() + "access.ini";
+  return JoinPath(FolderOf(executablePath), "access.ini", kNative);
 }
 
 std::string SettingsPath(const std::string& executablePath, const std::vector<std::string>& arguments) {

@@ -8,19 +8,32 @@
 #include <string>
 #include <vector>
 
+// Whose path rules: Windows ('\\', '/' and a drive's ':' end a folder) or POSIX.
+enum class PathStyle { Posix, Windows };
+
 // The separator between a folder and a name: '\\' on Windows, '/' elsewhere.
 char NativeSeparator();
+char Separator(PathStyle style);
 
 // The full path of the running executable, or empty when it cannot be found.
 std::string CurrentExecutablePath();
 
 // The folder part of path, without a trailing separator ("" when path has none).
 std::string FolderOf(const std::string& path);
+std::string FolderOf(const std::string& path, PathStyle style);
+
+// folder, a separator unless folder already ends in one, and name; name alone
+// when folder is empty.
+std::string JoinPath(const std::string& folder, const std::string& name, PathStyle style);
+
+// "/..." on POSIX; "C:\..." or a share ("\\server\...") on Windows.
+bool IsAbsolutePath(const std::string& path, PathStyle style);
 
 // The path with the extension of its last component replaced by ext (ext
 // includes the dot); a name without an extension gets ext appended. A leading
 // dot of a name does not start an extension.
 std::string ChangeFileExt(const std::string& path, const std::string& ext);
+std::string ChangeFileExt(const std::string& path, const std::string& ext, PathStyle style);
 
 // <folder of the executable><separator>access.ini
 std::string AccessPath(const std::string& executablePath);

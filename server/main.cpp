@@ -34,6 +34,7 @@
 #include <csignal>
 #include <cstdio>
 
+#include "net/net_def.h"
 #include "server/accounts.h"
 #include "server/lobby_server.h"
 
@@ -69,10 +70,14 @@ int Fail(const QString& message) {
 int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);
   QCoreApplication::setApplicationName(QStringLiteral("turfwing-lobbyd"));
+  // The client version it was built with: the two ship together.
+  QCoreApplication::setApplicationVersion(
+      QStringLiteral("%1.%2.%3").arg(NetDef::VersionMajor).arg(NetDef::VersionMinor).arg(NetDef::VersionBuild));
 
   QCommandLineParser parser;
   parser.setApplicationDescription(QStringLiteral("Development lobby server for the Turfwing client."));
   parser.addHelpOption();
+  parser.addVersionOption();
   const QCommandLineOption listenOpt(QStringLiteral("listen"), QStringLiteral("Address and port (127.0.0.1:9010)."),
                                      QStringLiteral("ADDR:PORT"), QStringLiteral("127.0.0.1:9010"));
   const QCommandLineOption demoOpt(QStringLiteral("demo"), QStringLiteral("Run the demo world."));

@@ -1,6 +1,7 @@
 // The built programs themselves: turfwing-lobbyd ends on SIGTERM after telling
-// every client, and turfwing-game logs how it was started. Both are looked for
-// beside this test program's build folder; a build without them skips.
+// every client, turfwing-game logs how it was started, and the client answers
+// its command line before it needs a display or touches a file. They are
+// looked for beside this test program's build folder; a build without them skips.
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
@@ -85,6 +86,60 @@ TEST(ServerProgramsTest, GameLogsFolderAndQuotedArguments) {
   const QByteArray expected = "cwd=\"" + QDir(dir.path()).canonicalPath().toUtf8() +
                               "\" args=[\"10.1.2.3\",\"5000\",\"two words\",\"\",\"say \\\"hi\\\"\"]\n";
   EXPECT_EQ(log.readAll(), expected + expected);  // one line per start, appended
+}
+
+struct ProgramRun {
+  int exitCode = -1;
+  QByteArray out, err;
+};
+
+// Runs a program in an empty folder, with an empty home and no display.
+ProgramRun RunAlone(const QString& program, const QStringList& args, const QTemporaryDir& dir) {
+  QProcessEnvironment env;
+  env.insert(QStringLiteral("PATH"), qEnvironmentVariable("PATH"));
+  env.insert(QStringLiteral("HOME"), dir.filePath(QStringLiteral("home")));
+  env.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.filePath(QStringLiteral("config")));
+  QProcess p;
+  p.setProcessEnvironment(env);
+  p.setWorkingDirectory(dir.path());
+  p.start(program, args);
+  if (!p.waitForFinished(10000)) return {};
+  return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAllStandardOutput(),
+          p.readAllStandardError()};
+}
+
+TEST(ServerProgramsTest, ClientAnswersItsCommandLineWithoutADisplayOrAFile) {
+  const QString program = Built("../app/turfwing");
+  if (program.isEmpty()) GTEST_SKIP() << "turfwing is not built";
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  const ProgramRun help = RunAlone(program, {QStringLiteral("--help")}, dir);
+  EXPECT_EQ(help.exitCode, 0) << help.err.toStdString();
+  EXPECT_TRUE(help.out.startsWith("Usage: turfwing ")) << help.out.toStdString();
+  const ProgramRun version = RunAlone(program, {QStringLiteral("--version")}, dir);
+  EXPECT_EQ(version.exitCode, 0);
+  EXPECT_EQ(version.out, "turfwing 2.18.55\n");
+  for (const QStringList& args :
+       {QStringList{QStringLiteral("--bogus")}, QStringList{QStringLiteral("my.ini"), QStringLiteral("-x")}}) {
+    const ProgramRun refused = RunAlone(program, args, dir);
+    EXPECT_EQ(refused.exitCode, 2) << args.join(QLatin1Char(' ')).toStdString();
+    EXPECT_TRUE(refused.out.isEmpty());
+    EXPECT_EQ(refused.err.count('\n'), 1) << refused.err.toStdString();
+    EXPECT_TRUE(refused.err.contains(args.last().toUtf8())) << refused.err.toStdString();
+  }
+  // Not a settings file named "--help" in the working folder, nor a user folder.
+  EXPECT_TRUE(QDir(dir.path()).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden))
+      << QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).join(QLatin1Char(' ')).toStdString();
+}
+
+TEST(ServerProgramsTest, LobbydTellsItsVersion) {
+  const QString program = Built("../server/turfwing-lobbyd");
+  if (program.isEmpty()) GTEST_SKIP() << "turfwing-lobbyd is not built";
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  const ProgramRun version = RunAlone(program, {QStringLiteral("--version")}, dir);
+  EXPECT_EQ(version.exitCode, 0);
+  EXPECT_EQ(version.out, "turfwing-lobbyd 2.18.55\n");
 }
 
 }  // namespace
