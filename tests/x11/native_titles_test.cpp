@@ -1,6 +1,6 @@
 // The captions as the X server holds them (_NET_WM_NAME), which is what a
 // taskbar and a title bar show: exactly the program's texts, with nothing
-// added by the toolkit.
+// added by the toolkit; and beside each caption the program's icon.
 #include <QDialog>
 #include <QMessageBox>
 #include <QPushButton>
@@ -18,7 +18,13 @@
 
 namespace {
 
-using NativeTitleTest = X11ClientTest;
+class NativeTitleTest : public X11ClientTest {
+ protected:
+  // The picture a taskbar and a title bar show for the window.
+  bool HasIcon(const QWidget* w) {
+    return !x.Property(static_cast<xcb_window_t>(w->window()->winId()), "_NET_WM_ICON").empty();
+  }
+};
 
 TEST_F(NativeTitleTest, MainWindowShowsTheVersionAndThenTheHeadCount) {
   ASSERT_TRUE(ShowForm());
@@ -33,6 +39,7 @@ TEST_F(NativeTitleTest, MainWindowShowsTheVersionAndThenTheHeadCount) {
   const size_t instanceEnd = wmClass.find('\0');
   ASSERT_NE(instanceEnd, std::string::npos);
   EXPECT_EQ(wmClass.substr(instanceEnd + 1), std::string("Turfwing", 9));
+  EXPECT_TRUE(HasIcon(&form));
 }
 
 TEST_F(NativeTitleTest, DialogsShowTheirOwnCaptionsAlone) {
@@ -55,11 +62,13 @@ TEST_F(NativeTitleTest, DialogsShowTheirOwnCaptionsAlone) {
     ASSERT_NE(dialog, nullptr);
     dialog->show();
     EXPECT_TRUE(Shows(dialog, row.caption));
+    EXPECT_TRUE(HasIcon(dialog));
     dialog->hide();
   }
   TFormBoardName names(&form);
   names.show();
   EXPECT_TRUE(Shows(&names, "選手名設定"));
+  EXPECT_TRUE(HasIcon(&names));
 }
 
 TEST_F(NativeTitleTest, FormationWindowShowsTheRoomNameAsItIs) {
@@ -79,6 +88,7 @@ TEST_F(NativeTitleTest, FormationWindowShowsTheRoomNameAsItIs) {
   frame->ButtonFormation()->click();
   ASSERT_NE(frame->FormationWindow(), nullptr);
   EXPECT_TRUE(Shows(frame->FormationWindow(), "A[*]B - フォーメーション盤"));
+  EXPECT_TRUE(HasIcon(frame->FormationWindow()));
 }
 
 TEST_F(NativeTitleTest, LoginDialogOpenedByTheFirstActivation) {
@@ -97,13 +107,16 @@ TEST_F(NativeTitleTest, LoginDialogOpenedByTheFirstActivation) {
 TEST_F(NativeTitleTest, RealBoxesShowTheirCaptionsAlone) {
   ASSERT_TRUE(ShowForm());
   std::string error;
+  bool boxHasIcon = false;
   WhenModal([&](QWidget* box) {
     WaitUntil([&] { return !x.Title(box).empty(); }, 3000);
     error = x.Title(box);
+    boxHasIcon = HasIcon(box);
     qobject_cast<QMessageBox*>(box)->button(QMessageBox::Ok)->click();
   });
   Platform::real().errorBox(&form, QStringLiteral("テスト"));
   EXPECT_EQ(error, "エラー");
+  EXPECT_TRUE(boxHasIcon);
 
   // The match question, asked by the stadium list as a real box.
   ASSERT_TRUE(LogIn());
