@@ -43,6 +43,8 @@ void TFormMain::Connect() {
   login.port = settings_.Access.Port;
   login.userId = settings_.UserID;
   login.password = settings_.Password;
+  login.secure = settings_.Access.Secure;
+  login.caCertificate = settings_.Access.CACertificate;
   for (const RememberedRoom& room : settings_.Rooms) login.rooms.push_back({room.Name, room.Password, room.TeamID});
   session_->open(std::move(login));
 }

@@ -23,7 +23,7 @@ struct GameSetup {
   // Installed: the folder of the access.ini in use, where a relative game
   // program is found and the game runs. Portable: empty, and both are the
   // current folder.
-  QString gameFolder;
+  QString gameFolder{};
 };
 
 // Starts GameExeTest when useTestExe, else GameExe, with the parameter text of

@@ -5,6 +5,7 @@
 
 #include "platform/file_places.h"
 #include "platform/ini_file.h"
+#include "platform/paths.h"
 
 const char* const kDefaultRoomName = "\x91\xD2\x8D\x87\x8E\xBA";  // 待合室
 
@@ -49,6 +50,13 @@ void Settings::LoadSettings(const FormLayout& design) {
   Access.GameExe = access.ReadString(kCommon, "GameExe", defaults.GameExe);
   Access.GameExeTest = access.ReadString(kCommon, "GameExeTest", defaults.GameExeTest);
   Access.GameRunner = access.ReadString(kCommon, "GameRunner", "");
+  // Anything but 0 asks for TLS: a value mistyped must not fall back to clear text.
+  Access.Secure = access.ReadString(kCommon, "Secure", "0") != "0";
+  Access.CACertificate = access.ReadString(kCommon, "CACertificate", "");
+  if (!Access.CACertificate.empty() && !IsAbsolutePath(Access.CACertificate, kNativePathStyle)) {
+    // Beside the operator's file, wherever the program was started from.
+    Access.CACertificate = JoinPath(FolderOf(accessPath_), Access.CACertificate, kNativePathStyle);
+  }
   Access.UrlHome = access.ReadString(kUrl, "Home", "");
   Access.UrlMember = access.ReadString(kUrl, "Member", "");
   Access.UrlNew = access.ReadString(kUrl, "New", "");

@@ -25,6 +25,11 @@ struct AccessSettings {
   // What starts a Windows game on another system: empty for Wine from the
   // search path, else a runner's name or path (Wine, or a script around it).
   std::string GameRunner;
+  // Secure: connect with TLS, verifying the server against the system's
+  // authorities or the certificates of the CACertificate file (PEM; a relative
+  // path is found beside access.ini).
+  bool Secure = false;
+  std::string CACertificate;
   std::string UrlHome;
   std::string UrlMember;
   std::string UrlNew;       // registration page

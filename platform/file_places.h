@@ -46,17 +46,17 @@ struct PlacesLookup {
 
 struct FilePlaces {
   bool portable = true;
-  std::string accessPath;    // the access.ini to read; may not exist
-  std::string settingsPath;  // empty when no user folder could be found
+  std::string accessPath{};    // the access.ini to read; may not exist
+  std::string settingsPath{};  // empty when no user folder could be found
   // The folder to create (owner-only, with its missing parents) before the
   // settings file is written; empty when there is nothing to create.
-  std::string settingsFolder;
-  std::string dataFolder;  // sound/ lives beneath it
+  std::string settingsFolder{};
+  std::string dataFolder{};  // sound/ lives beneath it
   // The folder relative game programs resolve against and run in; empty for the
   // current folder (portable mode).
-  std::string gameFolder;
+  std::string gameFolder{};
   // What went wrong finding a place, for the user (UTF-8); empty when all is well.
-  std::string problem;
+  std::string problem{};
 };
 
 // Decides the places for an executable at executablePath started with these

@@ -10,11 +10,7 @@
 
 namespace {
 
-#ifdef _WIN32
-constexpr PathStyle kNative = PathStyle::Windows;
-#else
-constexpr PathStyle kNative = PathStyle::Posix;
-#endif
+constexpr PathStyle kNative = kNativePathStyle;
 
 bool IsSeparator(char c, PathStyle style) {
   if (style == PathStyle::Windows) return c == '\\' || c == '/' || c == ':';

@@ -10,6 +10,11 @@
 
 // Whose path rules: Windows ('\\', '/' and a drive's ':' end a folder) or POSIX.
 enum class PathStyle { Posix, Windows };
+#ifdef _WIN32
+inline constexpr PathStyle kNativePathStyle = PathStyle::Windows;
+#else
+inline constexpr PathStyle kNativePathStyle = PathStyle::Posix;
+#endif
 
 // The separator between a folder and a name: '\\' on Windows, '/' elsewhere.
 char NativeSeparator();

@@ -1,6 +1,12 @@
 #include "server/lobby_server.h"
 
+#include <QFile>
 #include <QPointer>
+#include <QSslCertificate>
+#include <QSslConfiguration>
+#include <QSslKey>
+#include <QSslServer>
+#include <QSslSocket>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <cstdio>
@@ -73,8 +79,47 @@ LobbyServer::LobbyServer(ServerOptions options, ServerClock* clock, LobbyWorld::
   log_ = log;
   world_ = std::make_unique<LobbyWorld>(std::move(options), *clock, std::move(log));
   if (demo) demo_ = std::make_unique<DemoWorld>(*world_);
-  server_ = new QTcpServer(this);
-  connect(server_, &QTcpServer::newConnection, this, &LobbyServer::onNewConnection);
+  setServer(new QTcpServer(this));
+}
+
+void LobbyServer::setServer(QTcpServer* server) {
+  delete server_;
+  server_ = server;
+  // A TLS server has a connection to hand out only once its handshake is done;
+  // a plain one reports both at once.
+  connect(server_, &QTcpServer::pendingConnectionAvailable, this, &LobbyServer::onNewConnection);
+}
+
+bool LobbyServer::useTls(const QString& certificateFile, const QString& keyFile, QString& error) {
+  const QList<QSslCertificate> chain = QSslCertificate::fromPath(certificateFile, QSsl::Pem);
+  if (chain.isEmpty()) {
+    error = QStringLiteral("no certificate in %1").arg(certificateFile);
+    return false;
+  }
+  QFile keyText(keyFile);
+  if (!keyText.open(QIODevice::ReadOnly)) {
+    error = QStringLiteral("cannot read %1: %2").arg(keyFile, keyText.errorString());
+    return false;
+  }
+  const QByteArray pem = keyText.readAll();
+  QSslKey key(pem, QSsl::Ec);
+  if (key.isNull()) key = QSslKey(pem, QSsl::Rsa);
+  if (key.isNull()) {
+    error = QStringLiteral("no EC or RSA private key in %1").arg(keyFile);
+    return false;
+  }
+  QSslConfiguration config = QSslConfiguration::defaultConfiguration();
+  config.setLocalCertificateChain(chain);
+  config.setPrivateKey(key);
+  config.setPeerVerifyMode(QSslSocket::VerifyNone);
+  auto* tls = new QSslServer(this);
+  tls->setSslConfiguration(config);
+  connect(tls, &QSslServer::errorOccurred, this, [this](QSslSocket* socket, QAbstractSocket::SocketError) {
+    log_("TLS handshake failed with " + socket->peerAddress().toString().toStdString() + ": " +
+         socket->errorString().toStdString());
+  });
+  setServer(tls);
+  return true;
 }
 
 LobbyServer::~LobbyServer() {

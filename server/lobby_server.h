@@ -30,6 +30,10 @@ class LobbyServer final : public QObject {
                        QObject* parent = nullptr);
   ~LobbyServer() override;
 
+  // Serves TLS with this certificate chain and key (PEM files) from the next
+  // listen() on. False, with the reason in error, when either cannot be read.
+  bool useTls(const QString& certificateFile, const QString& keyFile, QString& error);
+
   // Port 0 picks a free port; port() tells which.
   bool listen(const QHostAddress& address = QHostAddress::LocalHost, quint16 port = 0);
   quint16 port() const;
@@ -47,6 +51,7 @@ class LobbyServer final : public QObject {
 
  private:
   class Connection;
+  void setServer(QTcpServer* server);
   void onNewConnection();
   void onDisconnected(int conn);
 

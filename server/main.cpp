@@ -11,6 +11,8 @@
 //   --min-version X.Y.Z   refuse older clients with GmAReady status 2 (default 0.0.0)
 //   --max-users N         refuse connections past N with status 4 (default 1000)
 //   --life-seconds N      GmLife to every client each N seconds; 0 for none (default 30)
+//   --tls-cert FILE       serve TLS with this certificate (PEM, the chain after it)
+//   --tls-key FILE        and this private key (PEM); the two go together
 //
 // The accounts file is UTF-8 text, one member per line; blank lines and lines
 // starting with # are skipped:
@@ -89,7 +91,11 @@ int main(int argc, char** argv) {
                                        QStringLiteral("N"), QStringLiteral("1000"));
   const QCommandLineOption lifeOpt(QStringLiteral("life-seconds"), QStringLiteral("Keep-alive interval, 0 for none."),
                                    QStringLiteral("N"), QStringLiteral("30"));
-  parser.addOptions({listenOpt, demoOpt, accountsOpt, minVersionOpt, maxUsersOpt, lifeOpt});
+  const QCommandLineOption certOpt(QStringLiteral("tls-cert"), QStringLiteral("Serve TLS with this certificate (PEM)."),
+                                   QStringLiteral("FILE"));
+  const QCommandLineOption keyOpt(QStringLiteral("tls-key"), QStringLiteral("The TLS certificate's private key (PEM)."),
+                                  QStringLiteral("FILE"));
+  parser.addOptions({listenOpt, demoOpt, accountsOpt, minVersionOpt, maxUsersOpt, lifeOpt, certOpt, keyOpt});
   parser.process(app);
 
   ServerOptions options;
@@ -136,11 +142,18 @@ int main(int argc, char** argv) {
   sigaction(SIGTERM, &action, nullptr);
 
   LobbyServer server(std::move(options));
+  if (parser.isSet(certOpt) != parser.isSet(keyOpt))
+    return Fail(QStringLiteral("--tls-cert and --tls-key go together"));
+  if (parser.isSet(certOpt)) {
+    QString error;
+    if (!server.useTls(parser.value(certOpt), parser.value(keyOpt), error)) return Fail(error);
+  }
   if (!server.listen(address, static_cast<quint16>(port))) {
     return Fail(QStringLiteral("cannot listen on %1: %2").arg(listen, server.errorString()));
   }
-  std::fprintf(stderr, "turfwing-lobbyd: listening on %s:%u%s\n", address.toString().toLocal8Bit().constData(),
-               static_cast<unsigned>(server.port()), parser.isSet(demoOpt) ? " (demo)" : "");
+  std::fprintf(stderr, "turfwing-lobbyd: listening on %s:%u%s%s\n", address.toString().toLocal8Bit().constData(),
+               static_cast<unsigned>(server.port()), parser.isSet(demoOpt) ? " (demo)" : "",
+               parser.isSet(certOpt) ? " (TLS)" : "");
   std::fflush(stderr);
 
   QSocketNotifier notifier(signalPipe[0], QSocketNotifier::Read);

@@ -1,12 +1,16 @@
 #include "session/lobby_session.h"
 
 #include <QAbstractSocket>
+#include <QSslConfiguration>
+#include <QSslSocket>
+#include <QStringList>
 #include <QTcpSocket>
 #include <QTimer>
 #include <cstdarg>
 #include <cstdio>
 #include <utility>
 
+#include "platform/keep_alive.h"
 #include "platform/platform.h"
 #include "platform/qt_text.h"
 
@@ -19,6 +23,11 @@ constexpr int kPingIntervalMs = 2000;
 
 QString SocketErrorReason(QAbstractSocket::SocketError error) {
   switch (error) {
+    case QAbstractSocket::SslHandshakeFailedError:
+      return QStringLiteral("サーバの証明書を確認できなかったため、接続を中止しました。");
+    case QAbstractSocket::SslInternalError:
+    case QAbstractSocket::SslInvalidUserDataError:
+      return QStringLiteral("暗号化された接続を確立できませんでした。");
     case QAbstractSocket::ConnectionRefusedError:
       return QStringLiteral("サーバに接続を拒否されました。");
     case QAbstractSocket::HostNotFoundError:
@@ -36,22 +45,11 @@ QString SocketErrorReason(QAbstractSocket::SocketError error) {
 LobbySession::LobbySession(QObject* parent)
     : QObject(parent), frameLoop_(stream_, received_, [this] { receive(received_); }) {
   setObjectName(QStringLiteral("LobbySession"));
-  socket_ = new QTcpSocket(this);
-  socket_->setObjectName(QStringLiteral("Socket1"));
-  socket_->setReadBufferSize(kReadChunkBytes);
+  MakeSocket(false);
   pingTimer_ = new QTimer(this);
   pingTimer_->setObjectName(QStringLiteral("TimerPing"));
   pingTimer_->setInterval(kPingIntervalMs);
   connect(pingTimer_, &QTimer::timeout, this, &LobbySession::PingTick);
-
-  // A slot connected directly to readyRead that opens a modal box would stall
-  // the reads until more bytes come; queued, a frame arriving while a box is
-  // open is handled inside the box's nested loop, in order.
-  connect(socket_, &QTcpSocket::readyRead, this, &LobbySession::SocketRead, Qt::QueuedConnection);
-  connect(socket_, &QTcpSocket::connected, this, &LobbySession::SocketConnected);
-  connect(socket_, &QTcpSocket::disconnected, this, &LobbySession::SocketDisconnected);
-  connect(socket_, &QTcpSocket::errorOccurred, this, &LobbySession::SocketError);
-  connect(socket_, &QTcpSocket::bytesWritten, this, [this] { trace("write"); });
 
   // The session's own messages; subscribed first, so a trace line comes before
   // what the windows do with the message.
@@ -69,12 +67,66 @@ LobbySession::LobbySession(QObject* parent)
 
 LobbySession::~LobbySession() { socket_->disconnect(this); }
 
+void LobbySession::MakeSocket(bool secure) {
+  // A plain connection never loads the TLS library: the socket is a TLS one
+  // only while the operator asks for it.
+  if (socket_ != nullptr) {
+    socket_->disconnect(this);
+    socket_->abort();
+    socket_->deleteLater();
+  }
+  QSslSocket* tls = secure ? new QSslSocket(this) : nullptr;
+  socket_ = tls != nullptr ? tls : new QTcpSocket(this);
+  socket_->setObjectName(QStringLiteral("Socket1"));
+  socket_->setReadBufferSize(kReadChunkBytes);
+  // A slot connected directly to readyRead that opens a modal box would stall
+  // the reads until more bytes come; queued, a frame arriving while a box is
+  // open is handled inside the box's nested loop, in order.
+  connect(socket_, &QTcpSocket::readyRead, this, &LobbySession::SocketRead, Qt::QueuedConnection);
+  connect(socket_, &QTcpSocket::connected, this, &LobbySession::SocketConnected);
+  connect(socket_, &QTcpSocket::disconnected, this, &LobbySession::SocketDisconnected);
+  connect(socket_, &QTcpSocket::errorOccurred, this, &LobbySession::SocketError);
+  connect(socket_, &QTcpSocket::bytesWritten, this, [this] { trace("write"); });
+  if (tls == nullptr) return;
+  connect(tls, &QSslSocket::encrypted, this, &LobbySession::SocketOpened);
+  connect(tls, &QSslSocket::sslErrors, this, [this](const QList<QSslError>& errors) {
+    // Never ignored: the handshake fails and the socket reports it.
+    QStringList texts;
+    for (const QSslError& e : errors) texts << e.errorString();
+    tlsProblems_ = texts.join(QLatin1Char('\n'));
+  });
+}
+
 void LobbySession::open(Login login) {
   login_ = std::move(login);
   socket_->abort();
+  if (login_.secure != (qobject_cast<QSslSocket*>(socket_) != nullptr)) MakeSocket(login_.secure);
+  tlsProblems_.clear();
   setState(State::Connecting);
-  // A failure reported at once, inside the call, already ends the attempt.
-  socket_->connectToHost(ToQString(login_.address), static_cast<quint16>(login_.port));
+  const QString host = ToQString(login_.address);
+  const auto port = static_cast<quint16>(login_.port);
+  if (!login_.secure) {
+    // A failure reported at once, inside the call, already ends the attempt.
+    socket_->connectToHost(host, port);
+    return;
+  }
+  QSslConfiguration config = QSslConfiguration::defaultConfiguration();
+  config.setPeerVerifyMode(QSslSocket::VerifyPeer);
+  config.setProtocol(QSsl::TlsV1_2OrLater);
+  if (!login_.caCertificate.empty()) {
+    const QString file = QString::fromLocal8Bit(login_.caCertificate.c_str());
+    const QList<QSslCertificate> authorities = QSslCertificate::fromPath(file, QSsl::Pem);
+    if (authorities.isEmpty()) {
+      setState(State::Idle);
+      QTimer::singleShot(0, this, [this, file] {
+        Q_EMIT failed(QStringLiteral("サーバの証明書を確認するための CA 証明書を読み込めませんでした。"), file);
+      });
+      return;
+    }
+    config.setCaCertificates(authorities);
+  }
+  static_cast<QSslSocket*>(socket_)->setSslConfiguration(config);
+  static_cast<QSslSocket*>(socket_)->connectToHostEncrypted(host, port);
 }
 
 void LobbySession::close() {
@@ -119,6 +171,15 @@ void LobbySession::ChangeConnection(State next, Announce announce) {
 
 void LobbySession::SocketConnected() {
   trace("connect");
+  // A server that vanishes without closing (a cable pulled, a NAT timing out)
+  // is noticed by the system's keep-alive probes; the protocol has none of its own.
+  if (!SetTcpKeepAlive(static_cast<intptr_t>(socket_->socketDescriptor()), keepAlive_)) trace("keep-alive not set");
+  // A TLS connection opens once its handshake is done.
+  if (!login_.secure) SocketOpened();
+}
+
+void LobbySession::SocketOpened() {
+  if (login_.secure) trace("encrypted");
   ChangeConnection(State::Handshaking, [this] {
     Q_EMIT opened();
     send(GmReady::Info{});
@@ -127,18 +188,29 @@ void LobbySession::SocketConnected() {
 
 void LobbySession::SocketDisconnected() {
   trace("disconnect");
+  // A TLS handshake that failed: the connection never opened, so nothing closes.
+  if (!isOpen()) {
+    setState(State::Idle);
+    return;
+  }
   ChangeConnection(State::Idle, [this] { Q_EMIT closed(); });
 }
 
 void LobbySession::SocketError() {
   trace("error");
+  const bool opening = state_ == State::Connecting;
   // A connection that never opened ends here; an open one ends with its disconnect.
-  if (state_ == State::Connecting) setState(State::Idle);
+  if (opening) setState(State::Idle);
   const QAbstractSocket::SocketError error = socket_->error();
-  // A close by the server is an ordinary disconnect, not an error to show.
-  if (error == QAbstractSocket::RemoteHostClosedError) return;
-  const QString reason = SocketErrorReason(error);
-  const QString detail = socket_->errorString();
+  QString reason = SocketErrorReason(error);
+  QString detail = tlsProblems_.isEmpty() ? socket_->errorString() : tlsProblems_;
+  if (error == QAbstractSocket::RemoteHostClosedError) {
+    // A close by the server is an ordinary disconnect, not an error to show;
+    // but one in the middle of the TLS handshake is a server that speaks none.
+    if (!(opening && login_.secure)) return;
+    reason = QStringLiteral("暗号化された接続を確立できませんでした。");
+    detail = QStringLiteral("サーバが TLS の接続を閉じました。access.ini の Secure を確かめてください。");
+  }
   // A box runs a nested loop; report after the socket has finished reporting.
   QTimer::singleShot(0, this, [this, reason, detail] { Q_EMIT failed(reason, detail); });
 }

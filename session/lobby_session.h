@@ -17,6 +17,7 @@
 // so nothing is delivered to a destroyed receiver.
 
 #include <QObject>
+#include <QString>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -25,6 +26,7 @@
 #include "net/message_dispatch.h"
 #include "net/net_messages.h"
 #include "net/stream_buffer.h"
+#include "platform/keep_alive.h"
 
 class QTcpSocket;
 class QTimer;
@@ -54,6 +56,10 @@ class LobbySession : public QObject {
     int32_t userId = 0;
     std::string password;
     std::vector<Room> rooms;  // entered again, in this order, once the login is accepted
+    // TLS, verified against the system's authorities or, when caCertificate
+    // names a PEM file (a native path), against its certificates alone.
+    bool secure = false;
+    std::string caCertificate;
   };
 
   explicit LobbySession(QObject* parent = nullptr);
@@ -91,6 +97,10 @@ class LobbySession : public QObject {
     using M = typename MessageOf<Info>::type;
     return subscribe<M>([receiver, handler](const Info& info) { (receiver->*handler)(info); });
   }
+
+  // How soon the system gives up on a silent server: probes after this much
+  // quiet, each so long apart, this many unanswered (about two minutes).
+  void setKeepAlive(KeepAlive keepAlive) { keepAlive_ = keepAlive; }
 
   // The ping cycle: every two seconds a GmPing, unless one is still unanswered.
   void startPing();
@@ -133,7 +143,10 @@ class LobbySession : public QObject {
   }
 
  private:
+  void MakeSocket(bool secure);
   void SocketConnected();
+  // The connection is open: at once for a plain one, after the handshake for TLS.
+  void SocketOpened();
   void SocketDisconnected();
   // A connection begins or ends: the new state holds while `announce` runs and
   // is told after it.
@@ -160,4 +173,7 @@ class LobbySession : public QObject {
   std::string playerName_;
   TraceSink traceSink_;
   Subscriptions own_;
+  KeepAlive keepAlive_;
+  // Why the last TLS handshake refused the server's certificate.
+  QString tlsProblems_;
 };

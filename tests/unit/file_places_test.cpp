@@ -13,10 +13,10 @@ namespace {
 // A world of variables, files and folders, for either system's rules.
 struct World {
   bool windows = false;
-  std::map<std::string, std::string> vars;
-  std::set<std::string> files;
-  std::set<std::string> folders;
-  std::string accountHome;
+  std::map<std::string, std::string> vars{};
+  std::set<std::string> files{};
+  std::set<std::string> folders{};
+  std::string accountHome{};
 
   PlacesLookup Lookup() const {
     PlacesLookup l;

@@ -113,6 +113,35 @@ TEST_F(SettingsLoadTest, GameRunnerIsOptionalAndReadAsItStands) {
   EXPECT_EQ(Load("").Access.GameRunner, "");
 }
 
+// TLS is asked for by anything but 0, so that a mistyped value never falls back
+// to clear text; the authority file is found beside access.ini.
+TEST_F(SettingsLoadTest, SecureAndItsAuthorityFile) {
+  const struct {
+    const char* access;
+    bool secure;
+    std::string authority;
+  } rows[] = {
+      {"", false, ""},
+      {"[Common]\r\nSecure=0\r\n", false, ""},
+      {"[Common]\r\nSecure=1\r\n", true, ""},
+      {"[Common]\r\nSecure=yes\r\n", true, ""},
+      {"[Common]\r\nSecure=\r\n", true, ""},
+      {"[Common]\r\nSecure=1\r\nCACertificate=ca.pem\r\n", true, dir_.File("ca.pem")},
+#ifdef _WIN32
+      {"[Common]\r\nCACertificate=C:\\certs\\ca.pem\r\n", false, "C:\\certs\\ca.pem"},
+#else
+      {"[Common]\r\nCACertificate=/etc/ssl/ca.pem\r\n", false, "/etc/ssl/ca.pem"},
+#endif
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.access);
+    Write(AccessIni(), row.access);
+    const Settings s = Load("");
+    EXPECT_EQ(s.Access.Secure, row.secure);
+    EXPECT_EQ(s.Access.CACertificate, row.authority);
+  }
+}
+
 TEST_F(SettingsLoadTest, FlagsAndFlagsOnOne) {
   Settings s = Load(
       "[Form]\r\nRoomVisible=2\r\n"
