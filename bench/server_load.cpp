@@ -7,6 +7,7 @@
 //
 // Prints connections per second, lines per second in and messages per second
 // out. Every phase is bounded by --limit; a run that hits it says so and fails.
+#include <unistd.h>
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QElapsedTimer>
@@ -16,6 +17,7 @@
 #include <QRegularExpression>
 #include <QTcpSocket>
 #include <QThread>
+
 #include <cstdio>
 #include <cstring>
 #include <functional>
@@ -144,10 +146,29 @@ class LoadClient final : public QObject {
   bool gone_ = false;
 };
 
-double RssMb(qint64 pid) {
+// CPU time (user and system) a process has used so far, in seconds.
+double CpuSeconds(qint64 pid) {
+  QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+  if (!stat.open(QIODevice::ReadOnly)) return -1;
+  // The fields after the command name, which may hold blanks, are after its ')'.
+  const QByteArray text = stat.readAll();
+  const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
+  if (fields.size() < 13) return -1;
+  return (fields[11].toDouble() + fields[12].toDouble()) / static_cast<double>(sysconf(_SC_CLK_TCK));
+}
+
+// Where a phase's time went: the server's own work, and this program's clients.
+struct Cpu {
+  double server = 0, clients = 0;
+  static Cpu Now(qint64 serverPid) { return {CpuSeconds(serverPid), CpuSeconds(QCoreApplication::applicationPid())}; }
+  Cpu operator-(const Cpu& o) const { return {server - o.server, clients - o.clients}; }
+};
+
+// Resident memory now (VmRSS), or the most it ever was (VmHWM).
+double RssMb(qint64 pid, const char* field = "VmRSS") {
   QFile status(QStringLiteral("/proc/%1/status").arg(pid));
   if (!status.open(QIODevice::ReadOnly)) return -1;
-  const QRegularExpression rss(QStringLiteral("VmRSS:\\s+(\\d+) kB"));
+  const QRegularExpression rss(QString::fromLatin1(field) + QStringLiteral(":\\s+(\\d+) kB"));
   const auto m = rss.match(QString::fromLatin1(status.readAll()));
   return m.hasMatch() ? m.captured(1).toDouble() / 1024.0 : -1;
 }
@@ -191,6 +212,7 @@ int main(int argc, char** argv) {
   // Phase 1: connect, log in, enter the lobby; at most 64 handshakes in flight.
   QElapsedTimer timer;
   timer.start();
+  Cpu cpu = Cpu::Now(pid);
   int started = 0;
   ok &= RunUntil(
       [&] {
@@ -199,6 +221,8 @@ int main(int argc, char** argv) {
       },
       limit);
   const double loginSeconds = timer.nsecsElapsed() / 1e9;
+  const Cpu loginCpu = Cpu::Now(pid) - cpu;
+  cpu = Cpu::Now(pid);
 
   // Phase 2: every client talks; done when each has heard every load line.
   const long long framesBefore = totals.talkFrames;
@@ -206,8 +230,9 @@ int main(int argc, char** argv) {
   for (auto& c : pool) c->talk(lines);
   ok &= RunUntil([&] { return totals.linesComplete + totals.failures >= clients; }, limit);
   const double talkSeconds = timer.nsecsElapsed() / 1e9;
+  const Cpu talkCpu = Cpu::Now(pid) - cpu;
   const long long delivered = totals.talkFrames - framesBefore;
-  const double rssPeak = RssMb(pid);
+  const double rssPeak = RssMb(pid, "VmHWM");
 
   // Phase 3: leave and disconnect.
   timer.restart();
@@ -222,9 +247,13 @@ int main(int argc, char** argv) {
   server.waitForFinished(5000);
 
   std::printf("bench_server_load: %d clients, %d lines each\n", clients, lines);
-  std::printf("  connect + login + enter lobby: %.2f s, %.0f connections/s\n", loginSeconds, clients / loginSeconds);
-  std::printf("  talk: %d lines in, %lld messages out in %.2f s: %.0f lines/s in, %.0f messages/s out\n", expected,
-              delivered, talkSeconds, expected / talkSeconds, delivered / talkSeconds);
+  std::printf("  connect + login + enter lobby: %.2f s, %.0f connections/s (cpu: server %.2f s, clients %.2f s)\n",
+              loginSeconds, clients / loginSeconds, loginCpu.server, loginCpu.clients);
+  std::printf(
+      "  talk: %d lines in, %lld messages out in %.2f s: %.0f lines/s in, %.0f messages/s out"
+      " (cpu: server %.2f s, clients %.2f s)\n",
+      expected, delivered, talkSeconds, expected / talkSeconds, delivered / talkSeconds, talkCpu.server,
+      talkCpu.clients);
   std::printf("  leave + disconnect: %.2f s\n", leaveSeconds);
   std::printf("  server resident memory: %.1f MB before, %.1f MB at the peak, %.1f MB after\n", rssStart, rssPeak,
               rssAfter);

@@ -9,6 +9,8 @@
 #include <QSslSocket>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTimer>
+#include <algorithm>
 #include <cstdio>
 #if defined(__GLIBC__)
 #include <malloc.h>
@@ -19,7 +21,7 @@
 
 class LobbyServer::Connection final : public SessionLink {
  public:
-  Connection(QTcpSocket* socket, LobbyWorld::LogFn log) : socket_(socket), log_(std::move(log)) {}
+  Connection(LobbyServer& server, QTcpSocket* socket) : server_(server), socket_(socket) {}
   ~Connection() override {
     if (socket_ != nullptr) socket_->deleteLater();
   }
@@ -27,13 +29,22 @@ class LobbyServer::Connection final : public SessionLink {
   void sendFrame(const uint8_t* bytes, int n) override {
     QTcpSocket* socket = socket_.data();
     if (socket == nullptr || dropping_ || socket->state() != QAbstractSocket::ConnectedState) return;
-    if (socket->bytesToWrite() > MaxPendingBytes) {
-      dropping_ = true;
-      if (log_) log_("dropping #" + std::to_string(conn) + ": it does not read what it is sent");
-      requestClose(false);
+    if (socket->bytesToWrite() > server_.limits_.connectionOutput) {
+      drop("it does not read what it is sent");
       return;
     }
-    socket->write(reinterpret_cast<const char*>(bytes), n);
+    const qint64 written = socket->write(reinterpret_cast<const char*>(bytes), n);
+    if (written > 0) {
+      queued += written;
+      server_.queued(written);
+    }
+  }
+
+  void drop(const char* why) {
+    if (dropping_) return;
+    dropping_ = true;
+    if (server_.log_) server_.log_("dropping #" + std::to_string(conn) + ": " + why);
+    requestClose(false);
   }
 
   void requestClose(bool graceful) override {
@@ -56,10 +67,11 @@ class LobbyServer::Connection final : public SessionLink {
 
   QTcpSocket* socket() const { return socket_; }
   int conn = 0;
+  qint64 queued = 0;  // this connection's part of the server's queued output
 
  private:
+  LobbyServer& server_;
   QPointer<QTcpSocket> socket_;
-  LobbyWorld::LogFn log_;
   bool dropping_ = false;
 };
 
@@ -80,11 +92,18 @@ LobbyServer::LobbyServer(ServerOptions options, ServerClock* clock, LobbyWorld::
   world_ = std::make_unique<LobbyWorld>(std::move(options), *clock, std::move(log));
   if (demo) demo_ = std::make_unique<DemoWorld>(*world_);
   setServer(new QTcpServer(this));
+  stallTimer_ = new QTimer(this);
+  stallTimer_->setSingleShot(true);
+  connect(stallTimer_, &QTimer::timeout, this, &LobbyServer::dropStalled);
 }
 
 void LobbyServer::setServer(QTcpServer* server) {
   delete server_;
   server_ = server;
+  // Qt's default queue of 50 half-open connections overflows when a crowd logs
+  // in at once, and a dropped SYN costs its client a second before it tries
+  // again: that second was most of a 500-client login.
+  server_->setListenBacklogSize(1024);
   // A TLS server has a connection to hand out only once its handshake is done;
   // a plain one reports both at once.
   connect(server_, &QTcpServer::pendingConnectionAvailable, this, &LobbyServer::onNewConnection);
@@ -149,28 +168,84 @@ void LobbyServer::onNewConnection() {
       continue;
     }
     socket->setParent(this);
-    auto link = std::make_unique<Connection>(socket, log_);
+    // Qt reads no further ahead than this; while input is paused the rest
+    // stays with the system, whose window then holds the sender back.
+    socket->setReadBufferSize(limits_.inputBuffer);
+    auto link = std::make_unique<Connection>(*this, socket);
     const std::string peer = socket->peerAddress().toString().toStdString() + ":" + std::to_string(socket->peerPort());
     const int conn = world_->open(link.get(), peer);
     link->conn = conn;
     connections_[conn] = std::move(link);
-    connect(socket, &QTcpSocket::readyRead, this, [this, socket, conn] {
-      // One read at a time: the world may ask to close while it works on it.
-      while (socket->bytesAvailable() > 0 && connections_.count(conn) != 0) {
-        char chunk[16384];
-        const qint64 n = socket->read(chunk, sizeof chunk);
-        if (n <= 0) break;
-        world_->receive(conn, reinterpret_cast<const uint8_t*>(chunk), static_cast<int>(n));
-      }
+    connect(socket, &QTcpSocket::readyRead, this, [this, conn] { readFrom(conn); });
+    connect(socket, &QTcpSocket::bytesWritten, this, [this, conn](qint64 n) {
+      const auto it = connections_.find(conn);
+      if (it == connections_.end()) return;
+      it->second->queued -= n;
+      drained(n);
     });
     connect(
         socket, &QTcpSocket::disconnected, this, [this, conn] { onDisconnected(conn); }, Qt::QueuedConnection);
   }
 }
 
+void LobbyServer::readFrom(int conn) {
+  // One read at a time: the world may ask to close while it works on it, and
+  // a read may fill the output past the budget.
+  while (!inputPaused_) {
+    const auto it = connections_.find(conn);
+    if (it == connections_.end()) return;
+    QTcpSocket* socket = it->second->socket();
+    if (socket == nullptr || socket->bytesAvailable() <= 0) return;
+    char chunk[16384];
+    const qint64 n = socket->read(chunk, sizeof chunk);
+    if (n <= 0) return;
+    world_->receive(conn, reinterpret_cast<const uint8_t*>(chunk), static_cast<int>(n));
+  }
+}
+
+void LobbyServer::queued(qint64 bytes) {
+  queued_ += bytes;
+  peakQueued_ = std::max(peakQueued_, queued_);
+  if (inputPaused_ || queued_ <= limits_.outputBudget) return;
+  inputPaused_ = true;
+  stallTimer_->start(limits_.stallMs);
+}
+
+void LobbyServer::drained(qint64 bytes) {
+  queued_ -= bytes;
+  if (inputPaused_ && queued_ <= limits_.outputBudget / 2) resumeInput();
+}
+
+void LobbyServer::resumeInput() {
+  inputPaused_ = false;
+  stallTimer_->stop();
+  // What arrived meanwhile waits in the sockets, and no new readyRead comes
+  // for it: read it from the event loop, one connection after the other.
+  for (const auto& [conn, link] : connections_) {
+    QTcpSocket* socket = link->socket();
+    if (socket != nullptr && socket->bytesAvailable() > 0) {
+      QMetaObject::invokeMethod(
+          this, [this, id = conn] { readFrom(id); }, Qt::QueuedConnection);
+    }
+  }
+}
+
+void LobbyServer::dropStalled() {
+  if (!inputPaused_) return;
+  // A reading client takes its output well within the stall time; those that
+  // still hold a pile do not read, and the others should not wait for them.
+  for (const auto& [conn, link] : connections_) {
+    QTcpSocket* socket = link->socket();
+    if (socket != nullptr && socket->bytesToWrite() > limits_.stalledBytes) link->drop("it stopped reading");
+  }
+  stallTimer_->start(limits_.stallMs);
+}
+
 void LobbyServer::onDisconnected(int conn) {
   auto it = connections_.find(conn);
   if (it == connections_.end()) return;
+  // What was never sent is gone with the connection.
+  drained(it->second->queued);
   world_->closed(conn);
   connections_.erase(it);
 #if defined(__GLIBC__)

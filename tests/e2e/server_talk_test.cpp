@@ -2,13 +2,18 @@
 // level and ignore commands and their notices.
 #include <gtest/gtest.h>
 
+#include <QTcpSocket>
+#include <algorithm>
+#include <cstdlib>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/cp932.h"
 #include "server/lobby_server.h"
 #include "server/probe_client.h"
 #include "server/server_clock.h"
+#include "wait.h"
 
 namespace {
 
@@ -266,6 +271,80 @@ TEST_F(ServerTalkTest, DemoMembersChatInTheLobby) {
   EXPECT_EQ(line.kind, 0);
   EXPECT_STRNE(line.name, "");
   EXPECT_NE(line.sender, a->clientId());
+}
+
+}  // namespace
+
+namespace {
+
+// A client that logs in and enters a room, and then never reads a byte: the
+// system's buffers on both sides fill, and the rest piles up in the server.
+struct DeafClient {
+  explicit DeafClient(quint16 port, int16_t room) {
+    socket.setReadBufferSize(1);
+    socket.connectToHost(QHostAddress::LocalHost, port);
+    socket.waitForConnected(5000);
+    socket.setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, 4096);
+    GmConnect::Info login;
+    login.userId = 4242;
+    CopyText(login.password, "pw");
+    GmEnterRoom::Info enter;
+    enter.room = room;
+    Send<GmReady>(GmReady::Info{});
+    Send<GmConnect>(login);
+    Send<GmEnterRoom>(enter);
+  }
+  template <class M>
+  void Send(const typename M::Info& info) {
+    NetPacket p;
+    ASSERT_TRUE(M::encode(p, info));
+    socket.write(reinterpret_cast<const char*>(p.frame_bytes()), p.wire_length());
+    socket.flush();
+  }
+  QTcpSocket socket;
+};
+
+// The server pushes back instead of holding everything: past its output budget
+// it stops reading, a client that does not read is dropped once the pause has
+// lasted, and every line still reaches the clients that do read, in order.
+TEST_F(ServerTalkTest, AClientThatNeverReadsIsDroppedAndTheOutputStaysWithinItsBudget) {
+  server.reset();
+  ServerOptions o;
+  o.demo = true;
+  o.lifeSeconds = 0;
+  std::vector<std::string> log;
+  server =
+      std::make_unique<LobbyServer>(std::move(o), &clock, [&log](const std::string& line) { log.push_back(line); });
+  FlowLimits limits;
+  limits.outputBudget = 256 * 1024;
+  limits.stallMs = 300;
+  limits.stalledBytes = 64 * 1024;
+  server->setFlowLimits(limits);
+  ASSERT_TRUE(server->listen());
+  room = server->world().addRoom("talkroom", "", 0);
+  auto reader = inRoom(11, room);
+  auto talker = inRoom(12, room);
+  DeafClient deaf(server->port(), room);
+  ASSERT_TRUE(WaitUntil([&] { return server->world().userCount() >= 3; }));
+  Settle({reader.get(), talker.get()});
+
+  // Far more than the system buffers of the deaf client can hold.
+  constexpr int kLines = 40000;
+  const std::string filler(120, 'x');
+  for (int i = 0; i < kLines; ++i) Say(*talker, room, std::to_string(i) + " " + filler);
+  ASSERT_TRUE(WaitUntil([&] { return reader->count(GmTalk::Type) >= kLines; }, 60000))
+      << reader->count(GmTalk::Type) << " of " << kLines << " lines";
+  for (int i = 0; i < kLines; ++i) {
+    GmTalk::Info t;
+    ASSERT_TRUE(reader->next<GmTalk>(t, 0));
+    ASSERT_EQ(std::strtol(t.text, nullptr, 10), i) << "out of order";
+  }
+  // (The deaf client itself cannot tell: it does not read, not even the close.)
+  EXPECT_TRUE(WaitUntil([&] { return server->connectionCount() == 2; }, 5000)) << "the deaf client is still served";
+  EXPECT_LE(server->peakQueuedBytes(), limits.outputBudget + 64 * 1024) << "the budget plus one read's worth";
+  EXPECT_TRUE(std::any_of(log.begin(), log.end(),
+                          [](const std::string& l) { return l.find("it stopped reading") != std::string::npos; }));
+  EXPECT_FALSE(server->inputPaused());
 }
 
 }  // namespace
