@@ -72,8 +72,12 @@ QIcon ProgramIcon() {
   // The pictures live in this library; a static library's resources must be
   // pulled in by name.
   Q_INIT_RESOURCE(turfwing);
+  // Up to 64 pixels: every size is decoded and kept for the window system's
+  // _NET_WM_ICON, and the two large ones alone would hold a third of a
+  // megabyte; the desktop's menus take the large pictures from the installed
+  // icon theme instead.
   QIcon icon;
-  for (int size : {16, 24, 32, 48, 64, 128, 256}) {
+  for (int size : {16, 24, 32, 48, 64}) {
     icon.addFile(QStringLiteral(":/icons/turfwing-%1.png").arg(size), QSize(size, size));
   }
   return icon;

@@ -243,6 +243,7 @@ Sample RunClient(const QString& client, const QTemporaryDir& dir) {
   QProcess p;
   if (StartToDialog(p, exe, {QStringLiteral("--trace")}, dir.path(), s)) {
     RunUntil([] { return false; }, 300);  // the dialog takes the keyboard
+    PrintWhere("client at its login dialog", p.processId());
     PressReturn();
     if (RunUntil([&] { return lobby.done(); }, 10000)) {
       RunUntil([] { return false; }, kSettleMs);
