@@ -83,7 +83,7 @@ void PrintWhere(const char* who, qint64 pid) {
   }
   std::sort(parts.begin(), parts.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
   std::fprintf(stderr, "%s:\n", who);
-  for (size_t i = 0; i < parts.size() && i < 16; ++i) {
+  for (size_t i = 0; i < parts.size() && i < 40; ++i) {
     std::fprintf(stderr, "  %6.2f MB  %s\n", parts[i].first, parts[i].second.toLocal8Bit().constData());
   }
 }
