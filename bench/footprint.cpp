@@ -108,6 +108,7 @@ class ScriptedLobby : public QObject {
   }
   quint16 port() const { return server_.serverPort(); }
   bool done() const { return rooms_ == kRooms; }
+  bool connected() const { return socket_ != nullptr; }
 
  private:
   template <class M>
@@ -244,7 +245,12 @@ Sample RunClient(const QString& client, const QTemporaryDir& dir) {
   if (StartToDialog(p, exe, {QStringLiteral("--trace")}, dir.path(), s)) {
     RunUntil([] { return false; }, 300);  // the dialog takes the keyboard
     PrintWhere("client at its login dialog", p.processId());
-    PressReturn();
+    // Return until the dialog has taken one: it may get the keyboard a moment
+    // after it says it opened.
+    for (int tries = 0; tries < 20 && !lobby.connected(); ++tries) {
+      PressReturn();
+      RunUntil([&] { return lobby.connected(); }, 250);
+    }
     if (RunUntil([&] { return lobby.done(); }, 10000)) {
       RunUntil([] { return false; }, kSettleMs);
       s.pssMb = PssMb(p.processId());

@@ -14,8 +14,7 @@ class QWidget;
 void SetDialogBorder(QDialog* dialog);
 
 // Fixes the window's size at the design size, grown where the layout needs more
-// room for the font in use so that nothing is clipped; done when the window is
-// first polished (just before it first shows), not while it is being built.
+// room for the font in use so that nothing is clipped.
 void FixToDesignSize(QWidget* window, QSize design);
 
 // Masks the field's characters as "*".
