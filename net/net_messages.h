@@ -250,7 +250,7 @@ struct GmRoomUsers : Codec<GmRoomUsers> {
 struct GmCreateRoom : Codec<GmCreateRoom> {
   static constexpr uint8_t Type = NetDef::GmCreateRoom;
   struct Info {
-    uint8_t kind = 2;
+    uint8_t kind = NetDef::ChatRoomKind;
     char name[NetDef::NameBytes + 1] = {};
     char password[NetDef::PasswordBytes + 1] = {};
     uint32_t teamId = 0;
