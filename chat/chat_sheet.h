@@ -58,8 +58,8 @@ class TChatSheet : public QWidget {
   bool RecvTalkCommand(const char* text);
   void talkSound(const char* text);
 
-  // The frame's member commands: 0 user page, 1 private talk, 2 operator
-  // rights, 3 ignore; nIndex is the member's row.
+  // The frame's member commands (nCommand a MemberCommand); nIndex is the
+  // member's row.
   void UserCommand(int nCommand, int nIndex);
   void RoomListClick();
 

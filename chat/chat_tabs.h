@@ -24,6 +24,7 @@
 #include "chat/chat_line.h"
 #include "net/net_messages.h"
 #include "session/lobby_session.h"
+#include "session/remembered_room.h"
 
 class ChatHost;
 class QTabWidget;
@@ -67,15 +68,8 @@ class ChatTabs : public QObject {
   // Destroys every tab (the connection closed).
   void DestroyAll();
 
-  struct OpenRoom {
-    int16_t room = 0;
-    std::string name;
-    std::string password;
-    int32_t teamId = 0;
-    bool chatSound = true;
-  };
   // Every open tab in tab order, for remembering the rooms at exit.
-  std::vector<OpenRoom> OpenRooms() const;
+  std::vector<RememberedRoom> OpenRooms() const;
 
   // The clock of every tab's time prefix (tests set a fixed one).
   void SetClock(std::function<ClockTime()> clock);

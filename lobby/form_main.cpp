@@ -105,11 +105,7 @@ GameSetup TFormMain::CurrentGameSetup() const {
 
 bool TFormMain::SaveSettings() {
   settingsSaved_ = true;
-  std::vector<OpenChatTab> tabs;
-  for (const ChatTabs::OpenRoom& room : chatTabs_->OpenRooms()) {
-    tabs.push_back({room.room, room.name, room.password, room.teamId, room.chatSound});
-  }
-  return settings_.SaveSettings(CurrentLayout(), tabs);
+  return settings_.SaveSettings(CurrentLayout(), chatTabs_->OpenRooms());
 }
 
 void TFormMain::CreateMenus() {

@@ -98,7 +98,7 @@ class TFormMain : public QMainWindow, public ChatHost {
   void LoggedIn();
   void PingAnswered(int milliseconds);
   void RecvACreateRoom(const GmACreateRoom::Info& info);
-  void ShowRefusal(const RefusalText& refusal);
+  void ShowRefusal(const std::string& refusal);
 
   // Chat input.
   void EditInputChatChange();

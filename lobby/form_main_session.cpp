@@ -12,6 +12,7 @@
 #include "lobby/game_list_panel.h"
 #include "platform/platform.h"
 #include "platform/qt_text.h"
+#include "session/answer_texts.h"
 
 void TFormMain::ConnectSession() {
   connect(session_, &LobbySession::stateChanged, this, &TFormMain::UpdateControlStates);
@@ -43,7 +44,7 @@ void TFormMain::Connect() {
   login.port = settings_.Access.Port;
   login.userId = settings_.UserID;
   login.password = settings_.Password;
-  for (const RememberedRoom& room : settings_.Rooms) login.rooms.push_back({room.Name, room.Password, room.TeamID});
+  login.rooms.assign(settings_.Rooms.begin(), settings_.Rooms.end());
   session_->open(std::move(login));
 }
 
@@ -101,8 +102,4 @@ void TFormMain::RecvACreateRoom(const GmACreateRoom::Info& info) {
   if (const auto refusal = ACreateRoomRefusal(info.status, info.message)) ShowRefusal(*refusal);
 }
 
-void TFormMain::ShowRefusal(const RefusalText& refusal) {
-  // Fixed texts are UTF-8 literals; the server's own text is CP932.
-  Platform::current().errorBox(this,
-                               refusal.isServerText ? ToQString(refusal.text) : QString::fromStdString(refusal.text));
-}
+void TFormMain::ShowRefusal(const std::string& refusal) { Platform::current().errorBox(this, ToQString(refusal)); }

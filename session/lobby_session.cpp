@@ -9,6 +9,7 @@
 
 #include "platform/platform.h"
 #include "platform/qt_text.h"
+#include "session/answer_texts.h"
 
 namespace {
 // A flood of talk must not hold the window: the socket takes at most this much
@@ -17,18 +18,18 @@ namespace {
 constexpr qint64 kReadChunkBytes = qint64{64} * 1024;
 constexpr int kPingIntervalMs = 2000;
 
-QString SocketErrorReason(QAbstractSocket::SocketError error) {
+SocketFault FaultOf(QAbstractSocket::SocketError error) {
   switch (error) {
     case QAbstractSocket::ConnectionRefusedError:
-      return QStringLiteral("サーバに接続を拒否されました。");
+      return SocketFault::Refused;
     case QAbstractSocket::HostNotFoundError:
-      return QStringLiteral("サーバが見つかりません。");
+      return SocketFault::HostNotFound;
     case QAbstractSocket::SocketTimeoutError:
-      return QStringLiteral("サーバからの応答がありません。");
+      return SocketFault::Timeout;
     case QAbstractSocket::NetworkError:
-      return QStringLiteral("ネットワークに接続できません。");
+      return SocketFault::Network;
     default:
-      return QStringLiteral("通信エラーが発生しました。");
+      return SocketFault::Other;
   }
 }
 }  // namespace
@@ -137,7 +138,7 @@ void LobbySession::SocketError() {
   const QAbstractSocket::SocketError error = socket_->error();
   // A close by the server is an ordinary disconnect, not an error to show.
   if (error == QAbstractSocket::RemoteHostClosedError) return;
-  const QString reason = SocketErrorReason(error);
+  const QString reason = ToQString(SocketFaultText(FaultOf(error)));
   const QString detail = socket_->errorString();
   // A box runs a nested loop; report after the socket has finished reporting.
   QTimer::singleShot(0, this, [this, reason, detail] { Q_EMIT failed(reason, detail); });
@@ -184,12 +185,12 @@ void LobbySession::RecvAConnect(const GmAConnect::Info& info) {
   trace("aconnect ok");
   setState(State::LoggedIn);
   // Enter again the rooms that were open at the last exit, in their order.
-  for (const Room& room : login_.rooms) {
+  for (const RememberedRoom& room : login_.rooms) {
     GmEnterRoom::Info enter;
-    enter.room = 0;
-    CopyText(enter.name, room.name.c_str());
-    CopyText(enter.password, room.password.c_str());
-    enter.teamId = static_cast<uint32_t>(room.teamId);
+    enter.room = 0;  // by name: a number of the last run means nothing now
+    CopyText(enter.name, room.Name.c_str());
+    CopyText(enter.password, room.Password.c_str());
+    enter.teamId = static_cast<uint32_t>(room.TeamID);
     send(enter);
   }
   Q_EMIT loggedIn();

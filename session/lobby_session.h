@@ -25,6 +25,7 @@
 #include "net/message_dispatch.h"
 #include "net/net_messages.h"
 #include "net/stream_buffer.h"
+#include "session/remembered_room.h"
 
 class QTcpSocket;
 class QTimer;
@@ -43,17 +44,12 @@ class LobbySession : public QObject {
   using Subscription = MessageSubscribers<NetDef::Direction::ToClient>::Subscription;
   using Subscriptions = std::vector<Subscription>;
 
-  struct Room {
-    std::string name;  // CP932
-    std::string password;
-    int32_t teamId = 0;
-  };
   struct Login {
     std::string address;  // host name or address, CP932 as access.ini holds it
     int port = 0;
     int32_t userId = 0;
     std::string password;
-    std::vector<Room> rooms;  // entered again, in this order, once the login is accepted
+    std::vector<RememberedRoom> rooms;  // entered again, in this order, once the login is accepted
   };
 
   explicit LobbySession(QObject* parent = nullptr);

@@ -212,14 +212,14 @@ TEST(ChatTabsCommandTest, OpenRoomsInTabOrderWithTheirSoundFlags) {
   w.OpenPrivate();
   const auto rooms = w.tabs->OpenRooms();
   ASSERT_EQ(rooms.size(), 3u);
-  EXPECT_EQ(rooms[0].room, 2);
-  EXPECT_EQ(rooms[0].name, "club");
-  EXPECT_EQ(rooms[0].password, "pw");
-  EXPECT_EQ(rooms[0].teamId, 77);
-  EXPECT_TRUE(rooms[0].chatSound);
-  EXPECT_EQ(rooms[1].name, "lobby");
-  EXPECT_FALSE(rooms[1].chatSound);
-  EXPECT_EQ(rooms[2].room, 9999);
-  EXPECT_EQ(rooms[2].name, Sjis("【個別 チャット】"));
-  EXPECT_FALSE(rooms[2].chatSound);
+  EXPECT_EQ(rooms[0].Room, 2);
+  EXPECT_EQ(rooms[0].Name, "club");
+  EXPECT_EQ(rooms[0].Password, "pw");
+  EXPECT_EQ(rooms[0].TeamID, 77);
+  EXPECT_TRUE(rooms[0].ChatSound);
+  EXPECT_EQ(rooms[1].Name, "lobby");
+  EXPECT_FALSE(rooms[1].ChatSound);
+  EXPECT_EQ(rooms[2].Room, 9999);
+  EXPECT_EQ(rooms[2].Name, Sjis("【個別 チャット】"));
+  EXPECT_FALSE(rooms[2].ChatSound);
 }

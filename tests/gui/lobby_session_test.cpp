@@ -36,7 +36,7 @@ class LobbySessionTest : public ::testing::Test {
     login.port = port;
     login.userId = 1234;
     login.password = "PASS1";
-    login.rooms = {{"lobby", "", 0}, {"club", "pw", 77}};
+    login.rooms = {{0, "lobby", "", 0}, {0, "club", "pw", 77}};
     return login;
   }
   // Connected and past GmReady.

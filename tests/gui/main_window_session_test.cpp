@@ -237,9 +237,9 @@ TEST_F(SessionTest, RefusedLoginShowsItsTextAndUnknownStatusesShowNothing) {
 
 TEST_F(SessionTest, LoginRejoinsTheRememberedRoomsInOrderAndSavesTheLogin) {
   form.settings().Rooms.Clear();
-  form.settings().Rooms.Append({"b", "", 0, true});
-  form.settings().Rooms.Append({"a", "PW", 7, false});
-  form.settings().Rooms.Append({"b", "", 0, true});
+  form.settings().Rooms.Append({0, "b", "", 0, true});
+  form.settings().Rooms.Append({0, "a", "PW", 7, false});
+  form.settings().Rooms.Append({0, "b", "", 0, true});
   Login();
   ASSERT_EQ(server.frames().size(), 5u);
   const char* names[] = {"b", "a", "b"};
