@@ -33,7 +33,6 @@ constexpr int kMessages = 1000;
 void BM_StadiumStateWithRepaint(benchmark::State& state) {
   SessionDouble session;
   TGameListPanel panel(session, [] { return GameSetup{}; });
-  QObject::connect(&panel, &TGameListPanel::ControlsChanged, [&panel] { panel.ApplyControlStates(true); });
   panel.resize(631, 560);
   panel.LeaveWaitingState();
 

@@ -28,6 +28,8 @@ ChatTabs::ChatTabs(ChatHost& host, LobbySession& session, const RoomListModel& r
   pageControl_->setElideMode(Qt::ElideNone);
   pageControl_->setIconSize(QSize(16, 16));
   connect(pageControl_, &QTabWidget::currentChanged, this, &ChatTabs::PageControl1Change);
+  // Every tab goes with the connection, the private talk tab too.
+  connect(&session_, &LobbySession::closed, this, &ChatTabs::DestroyAll);
   subscriptions_.push_back(session_.subscribe(this, &ChatTabs::RecvAEnterRoom));
   subscriptions_.push_back(session_.subscribe(this, &ChatTabs::RecvTalk));
   subscriptions_.push_back(session_.subscribe(this, &ChatTabs::RecvUserEnter));

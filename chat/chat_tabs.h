@@ -65,8 +65,6 @@ class ChatTabs : public QObject {
   // its title mark.
   void MenuPrev();
   void MenuNext();
-  // Destroys every tab (the connection closed).
-  void DestroyAll();
 
   // Every open tab in tab order, for remembering the rooms at exit.
   std::vector<RememberedRoom> OpenRooms() const;
@@ -75,6 +73,8 @@ class ChatTabs : public QObject {
   void SetClock(std::function<ClockTime()> clock);
 
  private:
+  // Destroys every tab (the connection closed).
+  void DestroyAll();
   TChatSheet* CreateSheet(int16_t room, const std::string& name, const std::string& password, int32_t teamId);
   void DestroyTab(TChatSheet* sheet);
   void PageControl1Change();

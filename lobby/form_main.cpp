@@ -45,7 +45,8 @@ TFormMain::TFormMain(std::string accessPath, std::string settingsPath, QWidget* 
   CreateMenus();
   CreateLayout();
   resize(DesignClientWidth, DesignClientHeight + menuBar()->sizeHint().height());
-  ResetSession();
+  UpdateTitle(0);
+  UpdateControlStates();
   CreateDialogs();
   ConnectSession();
   LoadSettings();
@@ -68,8 +69,7 @@ void TFormMain::CreateDialogs() {
   FormGameOption = new TFormGameOption(this);
   FormPing = new TFormPing(this);
   DebugForm = new TDebugForm(this);
-  FormRoomList = new TFormRoomList(*this, *session_, this);
-  chatTabs_ = new ChatTabs(*this, *session_, FormRoomList->Model(), PageControl1);
+  FormRoomList = new TFormRoomList(*this, *session_, roomRows_, this);
 }
 
 void TFormMain::LoadSettings() {
@@ -176,10 +176,12 @@ void TFormMain::CreateLayout() {
   Splitter1->setChildrenCollapsible(false);
   PanelGameList = new TGameListPanel(
       *session_, [this] { return CurrentGameSetup(); }, Splitter1);
-  connect(PanelGameList, &TGameListPanel::ControlsChanged, this, &TFormMain::UpdateControlStates);
   PanelGameList->setObjectName(QStringLiteral("PanelGameList"));
   PageControl1 = new QTabWidget(Splitter1);
   PageControl1->setObjectName(QStringLiteral("PageControl1"));
+  // The parts follow the session in the order a disconnect empties them: the
+  // stadium list, the chat tabs, then the room list (CreateDialogs).
+  chatTabs_ = new ChatTabs(*this, *session_, roomRows_, PageControl1);
   Splitter1->setStretchFactor(0, 0);
   Splitter1->setStretchFactor(1, 1);
   Splitter1->setSizes({DesignGameListHeight, DesignClientHeight - DesignGameListHeight});
@@ -253,13 +255,14 @@ void TFormMain::UpdateControlStates() {
   MenuPing->setEnabled(s.MenuPing);
   PanelInput->setEnabled(s.PanelInput);
   ButtonSendChat->setEnabled(s.ButtonSendChat);
-  if (PanelGameList != nullptr) PanelGameList->ApplyControlStates(open);
 }
 
 void TFormMain::UpdateTitle(int count) { setWindowTitle(QString::fromStdString(TitleText(count))); }
 
 void TFormMain::EditInputChatChange() {
-  ButtonSendChat->setEnabled(session_->isOpen() && !EditInputChat->currentText().isEmpty());
+  // Only the send button follows the input; the ping window keeps its menu command off.
+  ButtonSendChat->setEnabled(
+      ComputeControlStates(session_->isOpen(), !EditInputChat->currentText().isEmpty()).ButtonSendChat);
 }
 
 void TFormMain::ButtonSendChatClick() {

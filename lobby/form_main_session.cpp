@@ -16,8 +16,8 @@
 
 void TFormMain::ConnectSession() {
   connect(session_, &LobbySession::stateChanged, this, &TFormMain::UpdateControlStates);
-  connect(session_, &LobbySession::opened, this, &TFormMain::SessionOpened);
-  connect(session_, &LobbySession::closed, this, &TFormMain::SessionClosed);
+  connect(session_, &LobbySession::opened, this, &TFormMain::ConnectionChanged);
+  connect(session_, &LobbySession::closed, this, &TFormMain::ConnectionChanged);
   connect(session_, &LobbySession::failed, this, &TFormMain::SessionFailed);
   connect(session_, &LobbySession::handshakeRefused, this, &TFormMain::HandshakeRefused);
   connect(session_, &LobbySession::loginRefused, this, &TFormMain::LoginRefused);
@@ -50,22 +50,11 @@ void TFormMain::Connect() {
 
 void TFormMain::CloseMenuClick() { session_->close(); }
 
-void TFormMain::ResetSession() {
+// The stadium list, the chat tabs and the room list follow the session
+// themselves; the window's own part is the title and its commands.
+void TFormMain::ConnectionChanged() {
   UpdateTitle(0);
-  PanelGameList->LeaveWaitingState();
   UpdateControlStates();
-}
-
-void TFormMain::SessionOpened() {
-  PanelGameList->ClearStadiums();
-  ResetSession();
-}
-
-void TFormMain::SessionClosed() {
-  PanelGameList->ClearStadiums();
-  chatTabs_->DestroyAll();
-  FormRoomList->Clear();
-  ResetSession();
 }
 
 void TFormMain::SessionFailed(const QString& reason, const QString& detail) {

@@ -6,7 +6,7 @@ MainControlStates ComputeControlStates(bool connected, bool inputNotEmpty) {
   MainControlStates s;
   s.OpenMenu = !connected;
   s.CloseMenu = s.CreateMenu = s.MenuNext = s.MenuPrev = s.MenuRoomList = s.RetireMenu = s.MenuPing = connected;
-  s.PanelInput = s.GameList2 = connected;
+  s.PanelInput = connected;
   s.ButtonSendChat = connected && inputNotEmpty;
   return s;
 }

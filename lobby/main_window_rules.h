@@ -15,7 +15,6 @@ struct MainControlStates {
   bool RetireMenu = false;
   bool MenuPing = false;
   bool PanelInput = false;
-  bool GameList2 = false;
   bool ButtonSendChat = false;
 };
 

@@ -128,6 +128,10 @@ void LobbySession::SocketConnected() {
 
 void LobbySession::SocketDisconnected() {
   trace("disconnect");
+  endConnection();
+}
+
+void LobbySession::endConnection() {
   ChangeConnection(State::Idle, [this] { Q_EMIT closed(); });
 }
 

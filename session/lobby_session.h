@@ -123,6 +123,9 @@ class LobbySession : public QObject {
   void receive(const NetPacket& packet) { subscribers_.deliver(packet); }
   // A test double stands for a session in any state without a socket.
   void setState(State state);
+  // The connection has ended: closed() while the state is already Idle, then
+  // stateChanged. The disconnect event ends here, and so does a test double.
+  void endConnection();
   void setIdentity(int16_t clientId, std::string playerName) {
     clientId_ = clientId;
     playerName_ = std::move(playerName);

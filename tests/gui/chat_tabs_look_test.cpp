@@ -70,7 +70,8 @@ TEST(ChatTabsLookTest, TabCaptionsAreDrawnInFull) {
 TEST(ChatTabsLookTest, RoomListCellsFitTheirColumns) {
   RecordingPlatform platform;
   RecordingChatHost host;
-  TFormRoomList form(host, host.session);
+  RoomListModel rows;
+  TFormRoomList form(host, host.session, rows);
   form.RecvRoomList(Rooms());
   GmRoomUsers::Info counts;
   const std::pair<int16_t, int16_t> n[] = {{1, 12}, {2, 3}, {3, 120}, {4, 0}};

@@ -142,7 +142,7 @@ TEST(ChatTabsMembersTest, DisconnectDestroysEveryTab) {
   QPointer<TChatSheet> a(w.Open(1));
   w.tabs->RecvTalk(Talk(9999, 3, "p", "x", 3));
   QPointer<TChatSheet> p(w.tabs->ChatTabOf(9999));
-  w.tabs->DestroyAll();
+  w.host.session.drop();
   EXPECT_EQ(w.tabs->PageCount(), 0);
   EXPECT_EQ(w.tabs->ActiveChatTab(), nullptr);
   DeleteDeferred();

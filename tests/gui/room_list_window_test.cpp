@@ -64,7 +64,8 @@ void Select(TFormRoomList& form, int row) {
 struct World {
   RecordingPlatform platform;
   RecordingChatHost host;
-  TFormRoomList form{host, host.session, &host.window};
+  RoomListModel rows;
+  TFormRoomList form{host, host.session, rows, &host.window};
 };
 
 }  // namespace
@@ -238,7 +239,7 @@ TEST(RoomListWindowTest, DisconnectWhileShownEmptiesTheListAndKeepsItOpen) {
   bool open = false, enterEnabled = true;
   RunShown(w.form, [&] {
     Select(w.form, 0);
-    w.form.Clear();
+    w.host.session.drop();
     QCoreApplication::processEvents();
     rowsAfter = w.form.RoomList2()->topLevelItemCount();
     open = w.form.isVisible();
