@@ -43,7 +43,7 @@ void BM_StadiumStateWithRepaint(benchmark::State& state) {
     CopyText(e.name, cp932::FromUtf8("競技場" + std::to_string(100 + i)).c_str());
     e.playable = 1;
   }
-  panel.StadiumAddReceived(*add);
+  session.deliver<GmStadiumAdd>(*add);
   panel.show();
   QCoreApplication::processEvents();
 

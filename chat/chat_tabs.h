@@ -49,12 +49,6 @@ class ChatTabs : public QObject {
   // The active page, or nullptr when no page is open.
   TChatSheet* ActiveChatTab() const;
 
-  void RecvAEnterRoom(const GmAEnterRoom::Info& info);
-  void RecvTalk(const GmTalk::Info& info);
-  void RecvUserEnter(const GmUserEnter::Info& info);
-  void RecvUserLeave(const GmUserLeave::Info& info);
-  void RecvUserChange(const GmUserChange::Info& info);
-
   // GmTalk (kind 0) with the CP932 text to the room of the active tab; nothing
   // when no page is open.
   void SendTalk(const std::string& text);
@@ -73,6 +67,12 @@ class ChatTabs : public QObject {
   void SetClock(std::function<ClockTime()> clock);
 
  private:
+  // The room, member and talk messages of the session.
+  void RecvAEnterRoom(const GmAEnterRoom::Info& info);
+  void RecvTalk(const GmTalk::Info& info);
+  void RecvUserEnter(const GmUserEnter::Info& info);
+  void RecvUserLeave(const GmUserLeave::Info& info);
+  void RecvUserChange(const GmUserChange::Info& info);
   // Destroys every tab (the connection closed).
   void DestroyAll();
   TChatSheet* CreateSheet(int16_t room, const std::string& name, const std::string& password, int32_t teamId);

@@ -29,9 +29,6 @@ class TFormRoomList final : public QDialog {
   // Disables "入室(&E)", clears the selection and runs the window modally.
   int ShowModalList();
 
-  void RecvRoomList(const GmRoomList::Info& info);
-  void RecvRoomUsers(const GmRoomUsers::Info& info);
-
   // Name of the first row with this room number, or an empty text (CP932).
   std::string RoomNameOf(int16_t room) const { return model_.RoomNameOf(room); }
 
@@ -40,6 +37,9 @@ class TFormRoomList final : public QDialog {
   QPushButton* ButtonClose() const { return ButtonClose_; }
 
  private:
+  // The room list messages of the session.
+  void RecvRoomList(const GmRoomList::Info& info);
+  void RecvRoomUsers(const GmRoomUsers::Info& info);
   // Deletes every row (the connection closed); the window stays open if it is shown.
   void Clear();
   void SyncRows();

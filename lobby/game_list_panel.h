@@ -31,13 +31,6 @@ class TGameListPanel final : public QWidget {
   TGameListPanel(LobbySession& session, std::function<GameSetup()> setup, QWidget* parent = nullptr);
   ~TGameListPanel() override;
 
-  void StadiumAddReceived(const GmStadiumAdd::Info& info);
-  void StadiumDeleteReceived(const GmStadiumDelete::Info& info);
-  void StadiumStateReceived(const GmStadiumState::Info& info);
-  void StadiumTeamsReceived(const GmStadiumTeams::Info& info);
-  // Takes its own copy: boxes opened here let further messages arrive.
-  void WaitingReceived(GmWaiting::Info info);
-
   void ButtonReserveClick();
   void ButtonGameClick();
   void EnterWaitingState(const StadiumRow* row);
@@ -65,6 +58,13 @@ class TGameListPanel final : public QWidget {
   QLabel* LabelReserve() const { return labelReserve_; }
 
  private:
+  // The stadium and waiting messages of the session. The waiting handler takes
+  // its own copy: boxes opened here let further messages arrive.
+  void StadiumAddReceived(const GmStadiumAdd::Info& info);
+  void StadiumDeleteReceived(const GmStadiumDelete::Info& info);
+  void StadiumStateReceived(const GmStadiumState::Info& info);
+  void StadiumTeamsReceived(const GmStadiumTeams::Info& info);
+  void WaitingReceived(GmWaiting::Info info);
   // The enabling rules of the list and the two buttons.
   void UpdateControls();
   // A connection opened or closed: no stadium and no wait are left of it.

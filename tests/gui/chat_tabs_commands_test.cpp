@@ -23,11 +23,11 @@ struct World {
   ChatTabs* tabs = new ChatTabs(host, host.session, rooms, new QTabWidget(&host.window));
 
   TChatSheet* Open(int16_t room, const char* password = "", uint32_t team = 0) {
-    tabs->RecvAEnterRoom(Entered(room, password, team));
+    EXPECT_TRUE(host.session.deliver<GmAEnterRoom>(Entered(room, password, team)));
     return tabs->ChatTabOf(room);
   }
   TChatSheet* OpenPrivate() {
-    tabs->RecvTalk(Talk(9999, 3, "p", "x", 5));
+    EXPECT_TRUE(host.session.deliver<GmTalk>(Talk(9999, 3, "p", "x", 5)));
     return tabs->ChatTabOf(9999);
   }
   QTabWidget* Pages() const { return tabs->PageControl1(); }
@@ -78,7 +78,7 @@ TEST(ChatTabsLeaveTest, RoomTabSendsLeaveAndStaysUntilTheServerAnswers) {
   ASSERT_EQ(sent.size(), 1u);
   EXPECT_EQ(sent[0].room, 1);
   EXPECT_EQ(w.tabs->PageCount(), 1);
-  w.tabs->RecvUserLeave(Leave({{1, 42}}));
+  EXPECT_TRUE(w.host.session.deliver<GmUserLeave>(Leave({{1, 42}})));
   EXPECT_EQ(w.tabs->PageCount(), 0);
 }
 
@@ -106,7 +106,7 @@ TEST(ChatTabsSwitchTest, NextAndPreviousWrapAndClearTheMark) {
   TChatSheet* a = w.Open(1);
   TChatSheet* b = w.Open(2);
   TChatSheet* c = w.Open(3);
-  w.tabs->RecvTalk(Talk(1, 9, "x", "to a", 0));
+  EXPECT_TRUE(w.host.session.deliver<GmTalk>(Talk(1, 9, "x", "to a", 0)));
   ASSERT_EQ(a->ImageIndex(), TChatSheet::ImageNewTalk);
   w.tabs->MenuNext();  // from the last page to the first
   EXPECT_EQ(w.tabs->ActiveChatTab(), a);
@@ -149,7 +149,8 @@ TEST(ChatTabsCommandTest, MemberCommands) {
   w.Open(1);
   w.Open(2);
   TChatSheet* sheet = w.tabs->ChatTabOf(2);
-  w.tabs->RecvUserEnter(Enter(2, {{5, 1234, "taro", 0}, {6, 4294967295u, Sjis("花子").c_str(), 0}}));
+  EXPECT_TRUE(
+      w.host.session.deliver<GmUserEnter>(Enter(2, {{5, 1234, "taro", 0}, {6, 4294967295u, Sjis("花子").c_str(), 0}})));
 
   sheet->UserCommand(0, 0);
   sheet->UserCommand(0, 1);
@@ -183,7 +184,7 @@ TEST(ChatTabsCommandTest, UserPagePrefixIsTakenWhenTheTabIsCreated) {
   World w;
   TChatSheet* sheet = w.Open(1);
   w.host.userInfo = "http://changed.example/";
-  w.tabs->RecvUserEnter(Enter(1, {{5, 7, "taro", 0}}));
+  EXPECT_TRUE(w.host.session.deliver<GmUserEnter>(Enter(1, {{5, 7, "taro", 0}})));
   sheet->UserCommand(0, 0);
   EXPECT_EQ(w.platform.openedUrls, QStringList{QStringLiteral("http://members.example/user?no=7")});
 }
