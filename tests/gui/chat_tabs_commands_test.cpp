@@ -16,22 +16,7 @@ using namespace chattest;
 
 namespace {
 
-struct World {
-  RecordingPlatform platform;
-  RecordingChatHost host;
-  RoomListModel rooms;
-  ChatTabs* tabs = new ChatTabs(host, host.session, rooms, new QTabWidget(&host.window));
-
-  TChatSheet* Open(int16_t room, const char* password = "", uint32_t team = 0) {
-    EXPECT_TRUE(host.session.deliver<GmAEnterRoom>(Entered(room, password, team)));
-    return tabs->ChatTabOf(room);
-  }
-  TChatSheet* OpenPrivate() {
-    EXPECT_TRUE(host.session.deliver<GmTalk>(Talk(9999, 3, "p", "x", 5)));
-    return tabs->ChatTabOf(9999);
-  }
-  QTabWidget* Pages() const { return tabs->PageControl1(); }
-};
+using World = TabsWorld;
 
 }  // namespace
 

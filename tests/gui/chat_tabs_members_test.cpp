@@ -18,17 +18,7 @@ using namespace chattest;
 
 namespace {
 
-struct World {
-  RecordingPlatform platform;
-  RecordingChatHost host;
-  RoomListModel rooms;
-  ChatTabs* tabs = new ChatTabs(host, host.session, rooms, new QTabWidget(&host.window));
-
-  TChatSheet* Open(int16_t room) {
-    EXPECT_TRUE(host.session.deliver<GmAEnterRoom>(Entered(room)));
-    return tabs->ChatTabOf(room);
-  }
-};
+using World = TabsWorld;
 
 // Every entry of the table matches the frame's row at the same index.
 void ExpectInStep(const TChatSheet* sheet) {

@@ -19,12 +19,8 @@ namespace {
 
 const QColor kBlack(0, 0, 0), kRed(255, 0, 0), kGreen(0, 128, 0), kBlue(0, 0, 255);
 
-struct World {
-  RecordingPlatform platform;
-  RecordingChatHost host;
-  RoomListModel rooms;
-  ChatTabs* tabs;
-
+// Tabs whose rooms have names in the room rows, and a fixed clock.
+struct World : TabsWorld {
   World() {
     GmRoomList::Info list;
     const std::pair<int16_t, std::string> named[] = {{1, "lobby"}, {2, "club"}, {3, "A&B"}, {4, Sjis("待合室")}};
@@ -34,14 +30,8 @@ struct World {
       CopyText(e.name, name.c_str());
     }
     rooms.ApplyRoomList(list);
-    tabs = new ChatTabs(host, host.session, rooms, new QTabWidget(&host.window));
     tabs->SetClock([] { return ClockTime{12, 34, 56}; });
   }
-  TChatSheet* Open(int16_t room) {
-    EXPECT_TRUE(host.session.deliver<GmAEnterRoom>(Entered(room)));
-    return tabs->ChatTabOf(room);
-  }
-  QTabWidget* Pages() const { return tabs->PageControl1(); }
 };
 
 }  // namespace
