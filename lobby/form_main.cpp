@@ -40,7 +40,7 @@ TFormMain::TFormMain(std::string accessPath, std::string settingsPath, QWidget* 
     : QMainWindow(parent),
       settings_(std::move(accessPath), std::move(settingsPath)),
       executableFolder_(QCoreApplication::applicationDirPath()),
-      session_(new LobbySession(this)) {
+      session_(new LobbySession(this, [] { return Platform::current().tick(); })) {
   setObjectName(QStringLiteral("FormMain"));
   CreateMenus();
   CreateLayout();

@@ -3,12 +3,12 @@
 #include <QAbstractSocket>
 #include <QTcpSocket>
 #include <QTimer>
+#include <chrono>
 #include <cstdarg>
 #include <cstdio>
 #include <utility>
 
-#include "platform/platform.h"
-#include "platform/qt_text.h"
+#include "platform/cp932.h"
 #include "session/answer_texts.h"
 
 namespace {
@@ -17,6 +17,9 @@ namespace {
 // waits in the system's buffer until the window has painted and read its input.
 constexpr qint64 kReadChunkBytes = qint64{64} * 1024;
 constexpr int kPingIntervalMs = 2000;
+
+// Code page 932 bytes as Qt's text (the widgets' ToQString is not for the session).
+QString TextOf(std::string_view cp932Bytes) { return QString::fromStdU16String(cp932::ToUtf16(cp932Bytes)); }
 
 SocketFault FaultOf(QAbstractSocket::SocketError error) {
   switch (error) {
@@ -34,8 +37,14 @@ SocketFault FaultOf(QAbstractSocket::SocketError error) {
 }
 }  // namespace
 
-LobbySession::LobbySession(QObject* parent)
-    : QObject(parent), frameLoop_(stream_, received_, [this] { receive(received_); }) {
+LobbySession::LobbySession(QObject* parent, Tick tick)
+    : QObject(parent), frameLoop_(stream_, received_, [this] { receive(received_); }), tick_(std::move(tick)) {
+  if (!tick_) {
+    tick_ = [] {
+      const auto now = std::chrono::steady_clock::now().time_since_epoch();
+      return static_cast<uint32_t>(std::chrono::duration_cast<std::chrono::milliseconds>(now).count());
+    };
+  }
   setObjectName(QStringLiteral("LobbySession"));
   socket_ = new QTcpSocket(this);
   socket_->setObjectName(QStringLiteral("Socket1"));
@@ -75,7 +84,7 @@ void LobbySession::open(Login login) {
   socket_->abort();
   setState(State::Connecting);
   // A failure reported at once, inside the call, already ends the attempt.
-  socket_->connectToHost(ToQString(login_.address), static_cast<quint16>(login_.port));
+  socket_->connectToHost(TextOf(login_.address), static_cast<quint16>(login_.port));
 }
 
 void LobbySession::close() {
@@ -142,7 +151,7 @@ void LobbySession::SocketError() {
   const QAbstractSocket::SocketError error = socket_->error();
   // A close by the server is an ordinary disconnect, not an error to show.
   if (error == QAbstractSocket::RemoteHostClosedError) return;
-  const QString reason = ToQString(SocketFaultText(FaultOf(error)));
+  const QString reason = TextOf(SocketFaultText(FaultOf(error)));
   const QString detail = socket_->errorString();
   // A box runs a nested loop; report after the socket has finished reporting.
   QTimer::singleShot(0, this, [this, reason, detail] { Q_EMIT failed(reason, detail); });
@@ -204,13 +213,13 @@ void LobbySession::PingTick() {
   if (pingSentTime_ != 0) return;  // one ping at a time, with no time-out
   send(GmPing::Info{});
   // 0 means "none outstanding": a tick of exactly 0 is taken as 1.
-  const uint32_t now = Platform::current().tick();
+  const uint32_t now = tick_();
   pingSentTime_ = now != 0 ? now : 1;
 }
 
 void LobbySession::RecvAPing() {
   // An answer without a ping of ours outstanding has no round trip to show.
-  const int roundTrip = pingSentTime_ != 0 ? static_cast<int32_t>(Platform::current().tick() - pingSentTime_) : -1;
+  const int roundTrip = pingSentTime_ != 0 ? static_cast<int32_t>(tick_() - pingSentTime_) : -1;
   pingSentTime_ = 0;
   Q_EMIT pingAnswered(roundTrip);
 }

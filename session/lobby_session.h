@@ -52,7 +52,12 @@ class LobbySession : public QObject {
     std::vector<RememberedRoom> rooms;  // entered again, in this order, once the login is accepted
   };
 
-  explicit LobbySession(QObject* parent = nullptr);
+  // The millisecond tick the pings are timed with; the session has no clock of
+  // its own, so the window hands it the platform's and a test its own.
+  using Tick = std::function<uint32_t()>;
+
+  // Without a tick, a steady clock's milliseconds.
+  explicit LobbySession(QObject* parent = nullptr, Tick tick = {});
   ~LobbySession() override;
 
   // Drops any connection (reporting its end first), then connects.
@@ -155,6 +160,7 @@ class LobbySession : public QObject {
   State state_ = State::Idle;
   Login login_;
   int16_t clientId_ = 0;
+  Tick tick_;
   uint32_t pingSentTime_ = 0;
   std::string playerName_;
   TraceSink traceSink_;
