@@ -170,17 +170,15 @@ void TChatSheet::UserCommand(int nCommand, int nIndex) {
       Platform::current().openUrl(ToQString(userInfoPrefix_ + std::to_string(user.userNumber)));
       break;
     case MemberCommand::PrivateTalk:
-      if (OnUserSetTalk) OnUserSetTalk(this, "/t " + std::string(user.name) + " ", false);
+      Q_EMIT OnUserSetTalk(this, "/t " + std::string(user.name) + " ", false);
       break;
     case MemberCommand::OperatorRights:
-      if (OnUserSetTalk) OnUserSetTalk(this, "/o " + std::string(user.name), true);
+      Q_EMIT OnUserSetTalk(this, "/o " + std::string(user.name), true);
       break;
     case MemberCommand::Ignore:
-      if (OnUserSetTalk) OnUserSetTalk(this, "/i " + std::string(user.name), true);
+      Q_EMIT OnUserSetTalk(this, "/i " + std::string(user.name), true);
       break;
   }
 }
 
-void TChatSheet::RoomListClick() {
-  if (OnRoomListClick) OnRoomListClick(this);
-}
+void TChatSheet::RoomListClick() { Q_EMIT OnRoomListClick(this); }

@@ -72,11 +72,12 @@ class TChatSheet : public QWidget {
   // The clock of the time prefix; the local time unless a test sets another.
   void SetClock(std::function<ClockTime()> clock) { clock_ = std::move(clock); }
 
-  // Raised when the frame's room list button is pressed.
-  std::function<void(TChatSheet* sender)> OnRoomListClick;
-  // Raised by member commands that produce chat text: sent at once when bEnter
-  // is true, put into the chat input otherwise.
-  std::function<void(TChatSheet* sender, const std::string& talkMsg, bool bEnter)> OnUserSetTalk;
+ Q_SIGNALS:
+  // The frame's room list button was pressed.
+  void OnRoomListClick(TChatSheet* sender);
+  // A member command produced chat text: sent at once when bEnter is true, put
+  // into the chat input otherwise.
+  void OnUserSetTalk(TChatSheet* sender, const std::string& talkMsg, bool bEnter);
 
  private:
   QTabWidget* PageControl() const;

@@ -70,21 +70,14 @@ TChatSheet* ChatTabs::CreateSheet(int16_t room, const std::string& name, const s
   // The room list is modal: open it from the event loop, not from inside the
   // tab's button handler, so a departure handled while it is open can delete
   // the tab without pulling it out from under a running handler.
-  // The pages may outlive this controller while the page control is torn down,
-  // so their events reach it through a guard.
-  const QPointer<ChatTabs> self(this);
-  sheet->OnRoomListClick = [self](TChatSheet*) {
-    if (self.isNull()) return;
+  // The pages may outlive this controller while the page control is torn down;
+  // connected with this as the context, their events end with it.
+  connect(sheet, &TChatSheet::OnRoomListClick, this, [this] {
     QMetaObject::invokeMethod(
-        self.data(),
-        [self] {
-          if (ChatTabs* tabs = self.data()) tabs->host_.ShowRoomList();
-        },
-        Qt::QueuedConnection);
-  };
-  sheet->OnUserSetTalk = [self](TChatSheet*, const std::string& talkMsg, bool bEnter) {
-    if (!self.isNull()) self->UserSetTalk(talkMsg, bEnter);
-  };
+        this, [this] { host_.ShowRoomList(); }, Qt::QueuedConnection);
+  });
+  connect(sheet, &TChatSheet::OnUserSetTalk, this,
+          [this](TChatSheet*, const std::string& talkMsg, bool bEnter) { UserSetTalk(talkMsg, bEnter); });
   // Appending keeps the current page (the private talk tab arrives in the
   // background) unless this is the first page. No tool tip with the name: a
   // tool tip would render a name that looks like markup as markup.
@@ -97,8 +90,7 @@ void ChatTabs::DestroyTab(TChatSheet* sheet) {
   if (index < 0) return;
   pageControl_->removeTab(index);
   sheet->Frame()->RoomLeft();
-  sheet->OnRoomListClick = nullptr;
-  sheet->OnUserSetTalk = nullptr;
+  sheet->disconnect(this);
   sheet->hide();
   sheet->deleteLater();
 }

@@ -15,7 +15,6 @@
 // member command whose sending ended the connection) finishes on a live object.
 
 #include <QObject>
-#include <QPointer>
 #include <cstdint>
 #include <functional>
 #include <string>
