@@ -26,8 +26,6 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
-#include <QTcpServer>
-#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QThread>
 #include <cstdio>
@@ -35,21 +33,16 @@
 #include <vector>
 
 #include "bench/lobbyd_process.h"
+#include "messages.h"
 #include "net/net_messages.h"
 #include "platform/cp932.h"
+#include "scripted_server.h"
 
 namespace {
 
 constexpr int16_t Room = 1;
 constexpr int16_t OwnId = 10;
 constexpr int16_t Senders[] = {11, 12, 13};
-
-template <class M>
-QByteArray FrameOf(const typename M::Info& info) {
-  NetPacket p;
-  if (!M::encode(p, info)) return {};
-  return QByteArray(reinterpret_cast<const char*>(p.frame_bytes()), p.wire_length());
-}
 
 long ResidentKb(qint64 pid) {
   QFile f(QStringLiteral("/proc/%1/status").arg(pid));
@@ -60,64 +53,30 @@ long ResidentKb(qint64 pid) {
   return 0;
 }
 
-// The lobby's side of the session: the handshake, one room, then whatever the
-// benchmark sends.
-class FloodServer : public QObject {
- public:
-  FloodServer() {
-    server_.listen(QHostAddress::LocalHost, 0);
-    QObject::connect(&server_, &QTcpServer::newConnection, this, [this] {
-      client_ = server_.nextPendingConnection();
-      QObject::connect(client_, &QTcpSocket::readyRead, this, [this] { Read(); });
-    });
-  }
-  quint16 Port() const { return server_.serverPort(); }
-  bool LoggedIn() const { return loggedIn_; }
-  void Send(const QByteArray& bytes) { client_->write(bytes); }
-  qint64 Unsent() const { return client_ != nullptr ? client_->bytesToWrite() : 0; }
-
- private:
-  void Read() {
-    buffer_ += client_->readAll();
-    while (buffer_.size() >= 3) {
-      const int length = (static_cast<uint8_t>(buffer_[0]) << 8) | static_cast<uint8_t>(buffer_[1]);
-      if (length < 3 || buffer_.size() < length) break;
-      const auto type = static_cast<uint8_t>(buffer_[2]);
-      buffer_.remove(0, length);
-      if (type == NetDef::GmReady) {
-        GmAReady::Info ready;
-        ready.clientId = OwnId;
-        Send(FrameOf<GmAReady>(ready));
-      } else if (type == NetDef::GmConnect) {
-        GmAConnect::Info ok;
-        CopyText(ok.PlayerName, "flood");
-        QByteArray s = FrameOf<GmAConnect>(ok);
-        s += FrameOf<GmUserCount>({4});
-        GmAEnterRoom::Info entered;
-        entered.room = Room;
-        s += FrameOf<GmAEnterRoom>(entered);
-        GmUserEnter::Info members;
-        members.room = Room;
-        const char* names[] = {"flood", "taro", "hanako", "jiro"};
-        for (int i = 0; i < 4; ++i) {
-          auto& e = members.entries[members.count++];
-          e.clientId = i == 0 ? OwnId : Senders[i - 1];
-          e.userNumber = static_cast<uint32_t>(1000 + i);
-          CopyText(e.name, names[i]);
-        }
-        s += FrameOf<GmUserEnter>(members);
-        s += FrameOf<GmLife>({});
-        Send(s);
-        loggedIn_ = true;
-      }
+// The lobby's side of the session: the scripted server answers the handshake and
+// the login with one room of four members, then sends whatever the benchmark sends.
+void AnswerTheLogin(ScriptedServer& server, bool& loggedIn) {
+  QObject::connect(&server, &ScriptedServer::frameReceived, &server, [&server, &loggedIn](int type) {
+    if (type == NetDef::GmReady) {
+      GmAReady::Info ready;
+      ready.clientId = OwnId;
+      server.send<GmAReady>(ready);
+    } else if (type == NetDef::GmConnect) {
+      GmAConnect::Info ok;
+      CopyText(ok.PlayerName, "flood");
+      QByteArray s = FrameOf<GmAConnect>(ok);
+      s += FrameOf<GmUserCount>({4});
+      s += FrameOf<GmAEnterRoom>(Entered(Room));
+      s += FrameOf<GmUserEnter>(Enter(Room, {{OwnId, 1000, "flood", 0},
+                                             {Senders[0], 1001, "taro", 0},
+                                             {Senders[1], 1002, "hanako", 0},
+                                             {Senders[2], 1003, "jiro", 0}}));
+      s += FrameOf<GmLife>({});
+      server.sendRaw(s);
+      loggedIn = true;
     }
-  }
-
-  QTcpServer server_;
-  QTcpSocket* client_ = nullptr;
-  QByteArray buffer_;
-  bool loggedIn_ = false;
-};
+  });
+}
 
 // The client's stderr, cut into lines with the time each was read.
 // CPU time of the client's main (GUI) thread in ns; the wall clock on a shared
@@ -199,7 +158,9 @@ int main(int argc, char** argv) {
     QThread::msleep(500);
   }
 
-  FloodServer server;
+  ScriptedServer server;
+  bool loggedIn = false;
+  AnswerTheLogin(server, loggedIn);
   QTemporaryDir dir;
   // The client reads access.ini beside its executable: give it a folder of its own.
   const QString exe = dir.filePath(QStringLiteral("turfwing"));
@@ -209,7 +170,7 @@ int main(int argc, char** argv) {
   }
   QFile access(dir.filePath(QStringLiteral("access.ini")));
   access.open(QIODevice::WriteOnly);
-  access.write(QStringLiteral("[Common]\r\nIP=127.0.0.1\r\nPort=%1\r\n").arg(server.Port()).toLatin1());
+  access.write(QStringLiteral("[Common]\r\nIP=127.0.0.1\r\nPort=%1\r\n").arg(server.port()).toLatin1());
   access.close();
   QFile settings(dir.filePath(QStringLiteral("turfwing.INI")));
   settings.open(QIODevice::WriteOnly);
@@ -246,10 +207,10 @@ int main(int argc, char** argv) {
         Xdotool(find + QStringList{wm ? QStringLiteral("windowactivate") : QStringLiteral("windowfocus"),
                                    QStringLiteral("--sync")});
         Xdotool({QStringLiteral("key"), QStringLiteral("Return")});
-        return RunUntil([&] { return server.LoggedIn(); }, 2);
+        return RunUntil([&] { return loggedIn; }, 2);
       },
       20);
-  if (!server.LoggedIn()) return stop("the client never logged in");
+  if (!loggedIn) return stop("the client never logged in");
   if (!RunUntil([&] { return !trace.lifeUs.empty(); }, 20)) return stop("the room never opened");
   // Let the window settle before the first look at its memory.
   RunUntil([] { return false; }, 2);
@@ -274,7 +235,7 @@ int main(int argc, char** argv) {
   trace.pid = p.processId();
   const qint64 cpu0 = MainThreadCpuNs(trace.pid);
   const qint64 t0 = clock.nsecsElapsed() / 1000;
-  server.Send(flood);
+  server.sendRaw(flood);
   const size_t marks = static_cast<size_t>(lines / tenth);
   if (!RunUntil([&] { return trace.lifeUs.size() >= lifeBefore + marks; }, 600)) return stop("the flood never ended");
   const qint64 t1 = trace.lifeUs.back();
@@ -327,7 +288,7 @@ int main(int argc, char** argv) {
       CopyText(talk.text, cp932::FromUtf8(japanese[i]).c_str());
       s += FrameOf<GmTalk>(talk);
     }
-    server.Send(s);
+    server.sendRaw(s);
     RunUntil([] { return false; }, 1);
     QDir().mkpath(shots);
     QProcess::execute(QStringLiteral("import"),

@@ -75,7 +75,7 @@ void BM_RoomOf900Members(benchmark::State& state) {
 
   for (auto _ : state) {
     state.PauseTiming();
-    tabs.RecvAEnterRoom(entered);
+    session.deliver<GmAEnterRoom>(entered);
     QCoreApplication::processEvents();
     state.ResumeTiming();
 
@@ -84,7 +84,7 @@ void BM_RoomOf900Members(benchmark::State& state) {
 
     state.PauseTiming();
     listed = tabs.ChatTabOf(kRoom)->Frame()->UserRowCount();
-    tabs.RecvUserLeave(leave);
+    session.deliver<GmUserLeave>(leave);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QCoreApplication::processEvents();
     state.ResumeTiming();

@@ -33,7 +33,6 @@ constexpr int kMessages = 1000;
 void BM_StadiumStateWithRepaint(benchmark::State& state) {
   SessionDouble session;
   TGameListPanel panel(session, [] { return GameSetup{}; });
-  QObject::connect(&panel, &TGameListPanel::ControlsChanged, [&panel] { panel.ApplyControlStates(true); });
   panel.resize(631, 560);
   panel.LeaveWaitingState();
 
@@ -44,7 +43,7 @@ void BM_StadiumStateWithRepaint(benchmark::State& state) {
     CopyText(e.name, cp932::FromUtf8("競技場" + std::to_string(100 + i)).c_str());
     e.playable = 1;
   }
-  panel.StadiumAddReceived(*add);
+  session.deliver<GmStadiumAdd>(*add);
   panel.show();
   QCoreApplication::processEvents();
 

@@ -164,24 +164,21 @@ void TChatSheet::UserCommand(int nCommand, int nIndex) {
   // The row comes from the view; check it against the table before using it.
   if (!users_.ValidIndex(nIndex)) return;
   const ChatUser& user = users_.At(nIndex);
-  switch (nCommand) {
-    case 0:
+  // A number from outside the menus does nothing.
+  switch (static_cast<MemberCommand>(nCommand)) {
+    case MemberCommand::UserPage:
       Platform::current().openUrl(ToQString(userInfoPrefix_ + std::to_string(user.userNumber)));
       break;
-    case 1:
-      if (OnUserSetTalk) OnUserSetTalk(this, "/t " + std::string(user.name) + " ", false);
+    case MemberCommand::PrivateTalk:
+      Q_EMIT OnUserSetTalk(this, "/t " + std::string(user.name) + " ", false);
       break;
-    case 2:
-      if (OnUserSetTalk) OnUserSetTalk(this, "/o " + std::string(user.name), true);
+    case MemberCommand::OperatorRights:
+      Q_EMIT OnUserSetTalk(this, "/o " + std::string(user.name), true);
       break;
-    case 3:
-      if (OnUserSetTalk) OnUserSetTalk(this, "/i " + std::string(user.name), true);
-      break;
-    default:
+    case MemberCommand::Ignore:
+      Q_EMIT OnUserSetTalk(this, "/i " + std::string(user.name), true);
       break;
   }
 }
 
-void TChatSheet::RoomListClick() {
-  if (OnRoomListClick) OnRoomListClick(this);
-}
+void TChatSheet::RoomListClick() { Q_EMIT OnRoomListClick(this); }

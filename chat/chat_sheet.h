@@ -58,8 +58,8 @@ class TChatSheet : public QWidget {
   bool RecvTalkCommand(const char* text);
   void talkSound(const char* text);
 
-  // The frame's member commands: 0 user page, 1 private talk, 2 operator
-  // rights, 3 ignore; nIndex is the member's row.
+  // The frame's member commands (nCommand a MemberCommand); nIndex is the
+  // member's row.
   void UserCommand(int nCommand, int nIndex);
   void RoomListClick();
 
@@ -72,11 +72,12 @@ class TChatSheet : public QWidget {
   // The clock of the time prefix; the local time unless a test sets another.
   void SetClock(std::function<ClockTime()> clock) { clock_ = std::move(clock); }
 
-  // Raised when the frame's room list button is pressed.
-  std::function<void(TChatSheet* sender)> OnRoomListClick;
-  // Raised by member commands that produce chat text: sent at once when bEnter
-  // is true, put into the chat input otherwise.
-  std::function<void(TChatSheet* sender, const std::string& talkMsg, bool bEnter)> OnUserSetTalk;
+ Q_SIGNALS:
+  // The frame's room list button was pressed.
+  void OnRoomListClick(TChatSheet* sender);
+  // A member command produced chat text: sent at once when bEnter is true, put
+  // into the chat input otherwise.
+  void OnUserSetTalk(TChatSheet* sender, const std::string& talkMsg, bool bEnter);
 
  private:
   QTabWidget* PageControl() const;

@@ -8,9 +8,11 @@
 #include "chat/chat_sheet.h"
 #include "chat/frame_chat_room.h"
 #include "chat/room_list_model.h"
+#include "chat/talk_route.h"
 #include "platform/cp932.h"
 #include "platform/platform.h"
 #include "platform/qt_text.h"
+#include "session/answer_texts.h"
 
 namespace {
 const std::string& PrivateTalkCaption() {
@@ -26,6 +28,8 @@ ChatTabs::ChatTabs(ChatHost& host, LobbySession& session, const RoomListModel& r
   pageControl_->setElideMode(Qt::ElideNone);
   pageControl_->setIconSize(QSize(16, 16));
   connect(pageControl_, &QTabWidget::currentChanged, this, &ChatTabs::PageControl1Change);
+  // Every tab goes with the connection, the private talk tab too.
+  connect(&session_, &LobbySession::closed, this, &ChatTabs::DestroyAll);
   subscriptions_.push_back(session_.subscribe(this, &ChatTabs::RecvAEnterRoom));
   subscriptions_.push_back(session_.subscribe(this, &ChatTabs::RecvTalk));
   subscriptions_.push_back(session_.subscribe(this, &ChatTabs::RecvUserEnter));
@@ -66,21 +70,14 @@ TChatSheet* ChatTabs::CreateSheet(int16_t room, const std::string& name, const s
   // The room list is modal: open it from the event loop, not from inside the
   // tab's button handler, so a departure handled while it is open can delete
   // the tab without pulling it out from under a running handler.
-  // The pages may outlive this controller while the page control is torn down,
-  // so their events reach it through a guard.
-  const QPointer<ChatTabs> self(this);
-  sheet->OnRoomListClick = [self](TChatSheet*) {
-    if (self.isNull()) return;
+  // The pages may outlive this controller while the page control is torn down;
+  // connected with this as the context, their events end with it.
+  connect(sheet, &TChatSheet::OnRoomListClick, this, [this] {
     QMetaObject::invokeMethod(
-        self.data(),
-        [self] {
-          if (ChatTabs* tabs = self.data()) tabs->host_.ShowRoomList();
-        },
-        Qt::QueuedConnection);
-  };
-  sheet->OnUserSetTalk = [self](TChatSheet*, const std::string& talkMsg, bool bEnter) {
-    if (!self.isNull()) self->UserSetTalk(talkMsg, bEnter);
-  };
+        this, [this] { host_.ShowRoomList(); }, Qt::QueuedConnection);
+  });
+  connect(sheet, &TChatSheet::OnUserSetTalk, this,
+          [this](TChatSheet*, const std::string& talkMsg, bool bEnter) { UserSetTalk(talkMsg, bEnter); });
   // Appending keeps the current page (the private talk tab arrives in the
   // background) unless this is the first page. No tool tip with the name: a
   // tool tip would render a name that looks like markup as markup.
@@ -93,89 +90,67 @@ void ChatTabs::DestroyTab(TChatSheet* sheet) {
   if (index < 0) return;
   pageControl_->removeTab(index);
   sheet->Frame()->RoomLeft();
-  sheet->OnRoomListClick = nullptr;
-  sheet->OnUserSetTalk = nullptr;
+  sheet->disconnect(this);
   sheet->hide();
   sheet->deleteLater();
 }
 
 void ChatTabs::RecvAEnterRoom(const GmAEnterRoom::Info& info) {
-  QString error;
-  switch (info.status) {
-    case NetDef::StatusOk: {
-      if (ChatTabOf(info.room) != nullptr) return;
-      const std::string name = rooms_.RoomNameOf(info.room);
-      const std::string password = info.password;
-      const int32_t teamId = static_cast<int32_t>(info.teamId);
-      TChatSheet* sheet = CreateSheet(info.room, name, password, teamId);
-      pageControl_->setCurrentWidget(sheet);
-      PageControl1Change();
-      if (const std::optional<bool> sound = host_.RememberRoom(name, password, teamId)) {
-        sheet->SetRoomCheckSound(*sound);
-      }
-      host_.FocusChatInput();
-      return;
+  if (info.status != NetDef::StatusOk) {
+    if (const auto refusal = AEnterRoomRefusal(info.status, info.message)) {
+      Platform::current().errorBox(host_.MainWindow(), ToQString(*refusal));
     }
-    case NetDef::StatusServerText:
-      error = ToQString(info.message);
-      break;
-    case NetDef::EnterRoomAlreadyIn:
-      error = QStringLiteral("既に部屋に入室しています");
-      break;
-    case NetDef::EnterRoomWrongPassword:
-      error = QStringLiteral("パスワードが違います");
-      break;
-    case NetDef::EnterRoomFull:
-      error = QStringLiteral("満員で入室できません");
-      break;
-    case NetDef::EnterRoomNoPermission:
-      error = QStringLiteral("入室権限がありません");
-      break;
-    default:
-      return;
+    return;
   }
-  Platform::current().errorBox(host_.MainWindow(), error);
+  if (ChatTabOf(info.room) != nullptr) return;
+  const std::string name = rooms_.RoomNameOf(info.room);
+  const std::string password = info.password;
+  const int32_t teamId = static_cast<int32_t>(info.teamId);
+  TChatSheet* sheet = CreateSheet(info.room, name, password, teamId);
+  pageControl_->setCurrentWidget(sheet);
+  PageControl1Change();
+  if (const std::optional<bool> sound = host_.RememberRoom(name, password, teamId)) sheet->SetRoomCheckSound(*sound);
+  host_.FocusChatInput();
 }
 
 void ChatTabs::RecvTalk(const GmTalk::Info& info) {
+  TChatSheet* active = ActiveChatTab();
+  const TalkRoute route =
+      RouteTalk(info.room, info.kind, active != nullptr ? std::optional(active->GetRoomNumber()) : std::nullopt);
   GmTalk::Info talk = info;
-  const bool showTime = host_.ChatTime();
   TChatSheet* target = nullptr;
-  if (talk.room == NetDef::PrivateTalkRoom) {
-    if (talk.kind == NetDef::TalkPrivate || talk.kind == NetDef::TalkPrivateEcho) {
+  switch (route.tab) {
+    case TalkTab::Room:
+      target = ChatTabOf(talk.room);
+      break;
+    case TalkTab::PrivateTalk:
       target = ChatTabOf(NetDef::PrivateTalkRoom);
       if (target == nullptr) {
         target = CreateSheet(NetDef::PrivateTalkRoom, PrivateTalkCaption(), std::string(), 0);
         target->SetRoomCheckSound(false);
       }
-      target->RecvTalkCommand(talk.text);
-      target->AddLog(talk, showTime);
-      if (talk.kind == NetDef::TalkPrivate) {
-        TChatSheet* active = ActiveChatTab();
-        if (active != nullptr && active->GetRoomNumber() != NetDef::PrivateTalkRoom) {
-          GmTalk::Info notice = talk;
-          notice.room = active->GetRoomNumber();
-          notice.sender = 0;
-          notice.name[0] = '\0';
-          notice.kind = NetDef::TalkNotice2;
-          CopyText(notice.text, PrivateTalkNotice(talk.name).c_str());
-          active->AddLog(notice, showTime);
-        }
-        QWidget* window = host_.MainWindow();
-        if (window != nullptr && !window->isActiveWindow()) Platform::current().alert(window);
-      }
-    } else {
-      target = ActiveChatTab();
-      if (target == nullptr) return;
-      talk.room = target->GetRoomNumber();
-      target->RecvTalkCommand(talk.text);
-      target->AddLog(talk, showTime);
-    }
-  } else {
-    target = ChatTabOf(talk.room);
-    if (target == nullptr) return;
-    target->RecvTalkCommand(talk.text);
-    target->AddLog(talk, showTime);
+      break;
+    case TalkTab::Active:
+      target = active;
+      if (target != nullptr) talk.room = target->GetRoomNumber();
+      break;
+  }
+  if (target == nullptr) return;
+  const bool showTime = host_.ChatTime();
+  target->RecvTalkCommand(talk.text);
+  target->AddLog(talk, showTime);
+  if (route.noticeInActive) {
+    GmTalk::Info notice = talk;
+    notice.room = active->GetRoomNumber();
+    notice.sender = 0;
+    notice.name[0] = '\0';
+    notice.kind = NetDef::TalkNotice2;
+    CopyText(notice.text, PrivateTalkNotice(talk.name).c_str());
+    active->AddLog(notice, showTime);
+  }
+  if (route.alert) {
+    QWidget* window = host_.MainWindow();
+    if (window != nullptr && !window->isActiveWindow()) Platform::current().alert(window);
   }
   if (!IsActive(target)) target->SetTitleMark(true);
 }
@@ -262,11 +237,11 @@ void ChatTabs::DestroyAll() {
   }
 }
 
-std::vector<ChatTabs::OpenRoom> ChatTabs::OpenRooms() const {
-  std::vector<OpenRoom> rooms;
+std::vector<RememberedRoom> ChatTabs::OpenRooms() const {
+  std::vector<RememberedRoom> rooms;
   for (int i = 0; i < PageCount(); ++i) {
     const TChatSheet* sheet = Page(i);
-    if (sheet == nullptr || sheet->GetRoomNumber() == -1) continue;
+    if (sheet == nullptr) continue;
     rooms.push_back({sheet->GetRoomNumber(), sheet->GetRoomName(), sheet->GetRoomPassword(), sheet->GetRoomTeamID(),
                      sheet->GetRoomCheckSound()});
   }

@@ -15,7 +15,6 @@
 // member command whose sending ended the connection) finishes on a live object.
 
 #include <QObject>
-#include <QPointer>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -24,6 +23,7 @@
 #include "chat/chat_line.h"
 #include "net/net_messages.h"
 #include "session/lobby_session.h"
+#include "session/remembered_room.h"
 
 class ChatHost;
 class QTabWidget;
@@ -48,12 +48,6 @@ class ChatTabs : public QObject {
   // The active page, or nullptr when no page is open.
   TChatSheet* ActiveChatTab() const;
 
-  void RecvAEnterRoom(const GmAEnterRoom::Info& info);
-  void RecvTalk(const GmTalk::Info& info);
-  void RecvUserEnter(const GmUserEnter::Info& info);
-  void RecvUserLeave(const GmUserLeave::Info& info);
-  void RecvUserChange(const GmUserChange::Info& info);
-
   // GmTalk (kind 0) with the CP932 text to the room of the active tab; nothing
   // when no page is open.
   void SendTalk(const std::string& text);
@@ -64,23 +58,22 @@ class ChatTabs : public QObject {
   // its title mark.
   void MenuPrev();
   void MenuNext();
-  // Destroys every tab (the connection closed).
-  void DestroyAll();
 
-  struct OpenRoom {
-    int16_t room = 0;
-    std::string name;
-    std::string password;
-    int32_t teamId = 0;
-    bool chatSound = true;
-  };
   // Every open tab in tab order, for remembering the rooms at exit.
-  std::vector<OpenRoom> OpenRooms() const;
+  std::vector<RememberedRoom> OpenRooms() const;
 
   // The clock of every tab's time prefix (tests set a fixed one).
   void SetClock(std::function<ClockTime()> clock);
 
  private:
+  // The room, member and talk messages of the session.
+  void RecvAEnterRoom(const GmAEnterRoom::Info& info);
+  void RecvTalk(const GmTalk::Info& info);
+  void RecvUserEnter(const GmUserEnter::Info& info);
+  void RecvUserLeave(const GmUserLeave::Info& info);
+  void RecvUserChange(const GmUserChange::Info& info);
+  // Destroys every tab (the connection closed).
+  void DestroyAll();
   TChatSheet* CreateSheet(int16_t room, const std::string& name, const std::string& password, int32_t teamId);
   void DestroyTab(TChatSheet* sheet);
   void PageControl1Change();

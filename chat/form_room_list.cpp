@@ -14,10 +14,11 @@ namespace {
 constexpr int SerialRole = Qt::UserRole;
 }
 
-TFormRoomList::TFormRoomList(ChatHost& host, LobbySession& session, QWidget* parent)
-    : QDialog(parent), host_(host), session_(session) {
+TFormRoomList::TFormRoomList(ChatHost& host, LobbySession& session, RoomListModel& rows, QWidget* parent)
+    : QDialog(parent), host_(host), session_(session), model_(rows) {
   subscriptions_.push_back(session_.subscribe(this, &TFormRoomList::RecvRoomList));
   subscriptions_.push_back(session_.subscribe(this, &TFormRoomList::RecvRoomUsers));
+  connect(&session_, &LobbySession::closed, this, &TFormRoomList::Clear);
   setObjectName(QStringLiteral("FormRoomList"));
   setWindowTitle(QStringLiteral("部屋一覧"));
   setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);

@@ -6,7 +6,8 @@
 //
 // The main window's ShowRoomList sends GmRoomListRequest and then calls
 // ShowModalList(); the window subscribes to the session's GmRoomList and
-// GmRoomUsers itself; the disconnect handling calls Clear().
+// GmRoomUsers itself and empties its rows when the connection closes. The rows
+// are the main window's, which the chat tabs read their captions from.
 
 #include <QDialog>
 #include <cstdint>
@@ -22,26 +23,25 @@ class QTreeWidget;
 class TFormRoomList final : public QDialog {
   Q_OBJECT
  public:
-  // host and session must outlive the window.
-  TFormRoomList(ChatHost& host, LobbySession& session, QWidget* parent = nullptr);
+  // host, session and rows must outlive the window.
+  TFormRoomList(ChatHost& host, LobbySession& session, RoomListModel& rows, QWidget* parent = nullptr);
 
   // Disables "入室(&E)", clears the selection and runs the window modally.
   int ShowModalList();
 
-  void RecvRoomList(const GmRoomList::Info& info);
-  void RecvRoomUsers(const GmRoomUsers::Info& info);
-  // Deletes every row; the window stays open if it is shown.
-  void Clear();
-
   // Name of the first row with this room number, or an empty text (CP932).
   std::string RoomNameOf(int16_t room) const { return model_.RoomNameOf(room); }
-  const RoomListModel& Model() const { return model_; }
 
   QTreeWidget* RoomList2() const { return RoomList2_; }
   QPushButton* ButtonEnter() const { return ButtonEnter_; }
   QPushButton* ButtonClose() const { return ButtonClose_; }
 
  private:
+  // The room list messages of the session.
+  void RecvRoomList(const GmRoomList::Info& info);
+  void RecvRoomUsers(const GmRoomUsers::Info& info);
+  // Deletes every row (the connection closed); the window stays open if it is shown.
+  void Clear();
   void SyncRows();
   void RoomList2Change();
   void ButtonEnterClick();
@@ -49,7 +49,7 @@ class TFormRoomList final : public QDialog {
 
   ChatHost& host_;
   LobbySession& session_;
-  RoomListModel model_;
+  RoomListModel& model_;
   QTreeWidget* RoomList2_ = nullptr;
   QPushButton* ButtonEnter_ = nullptr;
   QPushButton* ButtonClose_ = nullptr;

@@ -241,16 +241,16 @@ void TFrameChatRoom::FormationClosed() {
 
 void TFrameChatRoom::ButtonListClick() { Q_EMIT RoomListClick(); }
 
-void TFrameChatRoom::RaiseCommandOnSelection(int nCommand) {
+void TFrameChatRoom::RaiseCommandOnSelection(MemberCommand command) {
   const int row = SelectedUserRow();
-  if (row >= 0) Q_EMIT UserCommand(nCommand, row);
+  if (row >= 0) Q_EMIT UserCommand(static_cast<int>(command), row);
 }
 
-void TFrameChatRoom::PrvTalkMenuClick() { RaiseCommandOnSelection(1); }
-void TFrameChatRoom::OpMenuClick() { RaiseCommandOnSelection(2); }
-void TFrameChatRoom::InvMenuClick() { RaiseCommandOnSelection(3); }
-void TFrameChatRoom::UserPageMenuClick() { RaiseCommandOnSelection(0); }
-void TFrameChatRoom::ListUserDblClick() { RaiseCommandOnSelection(0); }
+void TFrameChatRoom::PrvTalkMenuClick() { RaiseCommandOnSelection(MemberCommand::PrivateTalk); }
+void TFrameChatRoom::OpMenuClick() { RaiseCommandOnSelection(MemberCommand::OperatorRights); }
+void TFrameChatRoom::InvMenuClick() { RaiseCommandOnSelection(MemberCommand::Ignore); }
+void TFrameChatRoom::UserPageMenuClick() { RaiseCommandOnSelection(MemberCommand::UserPage); }
+void TFrameChatRoom::ListUserDblClick() { RaiseCommandOnSelection(MemberCommand::UserPage); }
 
 void TFrameChatRoom::PopupMenuUserPopup() {
   // Only the member list's own menu follows the selection; the two-item menu of a

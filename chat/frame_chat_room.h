@@ -35,6 +35,9 @@ class QTreeWidget;
 class TFormFormation;
 class TRichEditEx;
 
+// The commands of the member menus, as UserCommand numbers them.
+enum class MemberCommand : int { UserPage = 0, PrivateTalk = 1, OperatorRights = 2, Ignore = 3 };
+
 class TFrameChatRoom : public QFrame {
   Q_OBJECT
  public:
@@ -98,8 +101,7 @@ class TFrameChatRoom : public QFrame {
   QSplitter* Splitter1() const { return Splitter1_; }
 
  Q_SIGNALS:
-  // A command on the member in row nIndex: 0 user page, 1 private talk,
-  // 2 operator rights, 3 ignore / show.
+  // A command on the member in row nIndex; nCommand is a MemberCommand.
   void UserCommand(int nCommand, int nIndex);
   // The room list button was pressed.
   void RoomListClick();
@@ -119,7 +121,7 @@ class TFrameChatRoom : public QFrame {
   void ButtonFormationClick();
   void FormationClosed();
   void ButtonListClick();
-  void RaiseCommandOnSelection(int nCommand);
+  void RaiseCommandOnSelection(MemberCommand command);
   void PrvTalkMenuClick();
   void OpMenuClick();
   void InvMenuClick();

@@ -105,6 +105,19 @@ QTextLayout* TRichEditEx::LayoutOf(int line) const {
 
 // ---- appending and the frame --------------------------------------------------
 
+template <class Visit>
+void TRichEditEx::ForEachVisibleLine(Visit visit, int bottom) const {
+  if (bottom < 0) bottom = viewport()->height();
+  const int n = LineCount();
+  int y = -topOffset_;
+  for (int i = topLine_; i < n && y < bottom; ++i) {
+    QTextLayout* layout = LayoutOf(i);
+    const int h = heights_.Height(i);
+    if (!visit(i, y, h, layout)) return;
+    y += h;
+  }
+}
+
 void TRichEditEx::AppendLine(std::string_view received, const QColor& color) {
   const int line = store_.Append(received, color, autoUrlDetect_);
   heights_.Push(EstimateHeight(line));
@@ -146,11 +159,7 @@ void TRichEditEx::Frame() {
   const int n = LineCount();
   if (topLine_ >= n) topLine_ = std::max(0, n - 1), topOffset_ = 0;
   // Lay out what is on screen first, so the scroll bar counts its true heights.
-  int y = -topOffset_;
-  for (int i = topLine_; i < n && y < viewport()->height(); ++i) {
-    LayoutOf(i);
-    y += heights_.Height(i);
-  }
+  ForEachVisibleLine([](int, int, int, QTextLayout*) { return true; });
   heightsChanged_ = false;
   if (n > 0) topOffset_ = std::min(topOffset_, heights_.Height(topLine_) - 1);
   SyncScrollBar();
@@ -222,12 +231,13 @@ void TRichEditEx::ScrollToEnd() {
 
 void TRichEditEx::EnsureLineVisible(int line) {
   if (line < 0 || line >= LineCount()) return;
-  if (line >= topLine_) {
-    int y = -topOffset_;
-    for (int i = topLine_; i < line && y < viewport()->height(); ++i) y += heights_.Height(i);
-    LayoutOf(line);
-    if (y >= 0 && y + heights_.Height(line) <= viewport()->height()) return;
-  }
+  bool whole = false;
+  ForEachVisibleLine([&](int i, int top, int h, QTextLayout*) {
+    if (i < line) return true;
+    whole = i == line && top >= 0 && top + h <= viewport()->height();
+    return false;
+  });
+  if (whole) return;
   // A third of the way down, so that what comes after it shows too.
   SetAnchorFromScrollValue(
       static_cast<int>(std::clamp<int64_t>(heights_.Above(line) - viewport()->height() / 3, 0, INT_MAX)));
@@ -309,7 +319,6 @@ void TRichEditEx::paintEvent(QPaintEvent* e) {
   QPainter p(viewport());
   const QRect area = e->rect();
   p.fillRect(area, palette().base());
-  const int n = LineCount();
   const auto [selFrom, selTo] = std::minmax(selAnchor_, selCursor_);
   QTextCharFormat selected;
   selected.setBackground(palette().highlight());
@@ -319,10 +328,7 @@ void TRichEditEx::paintEvent(QPaintEvent* e) {
   QTextCharFormat current;
   current.setBackground(QColor(255, 150, 50));
 
-  int y = -topOffset_;
-  for (int i = topLine_; i < n && y < viewport()->height(); ++i) {
-    QTextLayout* layout = LayoutOf(i);
-    const int h = heights_.Height(i);
+  ForEachVisibleLine([&](int i, int y, int h, QTextLayout* layout) {
     if (y + h > area.top() && y <= area.bottom()) {
       QList<QTextLayout::FormatRange> marks;
       if (!findText_.isEmpty()) {
@@ -338,8 +344,8 @@ void TRichEditEx::paintEvent(QPaintEvent* e) {
       }
       layout->draw(&p, QPointF(Margin, y), marks);
     }
-    y += h;
-  }
+    return true;
+  });
   // Lines laid out only now may have other heights than their estimates: the
   // scroll bar learns them at the next frame.
   if (heightsChanged_) {
@@ -354,19 +360,21 @@ TRichEditEx::Hit TRichEditEx::HitAt(const QPoint& pos) const {
   Hit hit;
   const int n = LineCount();
   if (n == 0) return hit;
-  int y = -topOffset_;
-  int i = topLine_;
-  for (; i < n; ++i) {
-    LayoutOf(i);
-    const int h = heights_.Height(i);
-    if (pos.y() < y + h) break;
-    y += h;
-  }
-  if (i >= n) {
+  // A point below the view (a selection dragged out of it) walks on to its line.
+  int i = -1;
+  int y = 0;
+  const QTextLayout* layout = nullptr;
+  ForEachVisibleLine(
+      [&](int line, int top, int h, QTextLayout* l) {
+        if (pos.y() >= top + h) return true;
+        i = line, y = top, layout = l;
+        return false;
+      },
+      std::max(viewport()->height(), pos.y() == INT_MAX ? INT_MAX : pos.y() + 1));
+  if (layout == nullptr) {
     hit.pos = {n - 1, store_.Length(n - 1)};
     return hit;
   }
-  const QTextLayout* layout = LayoutOf(i);
   const qreal ly = pos.y() - y;
   const qreal x = pos.x() - Margin;
   QTextLine tl = layout->lineAt(0);
@@ -412,14 +420,14 @@ std::string TRichEditEx::LinkAt(const QPoint& viewportPos) const {
 }
 
 QRect TRichEditEx::CharRect(int line, int column) const {
-  if (line < topLine_ || line >= LineCount()) return {};
-  int y = -topOffset_;
-  for (int i = topLine_; i < line; ++i) {
-    LayoutOf(i);
-    y += heights_.Height(i);
-    if (y >= viewport()->height()) return {};
-  }
-  const QTextLayout* layout = LayoutOf(line);
+  int y = 0;
+  const QTextLayout* layout = nullptr;
+  ForEachVisibleLine([&](int i, int top, int, QTextLayout* l) {
+    if (i < line) return true;
+    if (i == line) y = top, layout = l;
+    return false;
+  });
+  if (layout == nullptr) return {};
   const QTextLine tl = layout->lineForTextPosition(column);
   if (!tl.isValid()) return {};
   const qreal x1 = tl.cursorToX(column);

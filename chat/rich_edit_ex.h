@@ -140,6 +140,12 @@ class TRichEditEx : public QAbstractScrollArea {
   int TextWidth() const;
 
   QTextLayout* LayoutOf(int line) const;  // laid out and cached; corrects the height
+  // The one walk over the lines on screen: from the anchor line down, each laid
+  // out, visit(line, top, height, layout) until it returns false or the lines
+  // reach `bottom` (the viewport's height when -1). Painting, hit-testing and
+  // character boxes all take their lines from it, so they agree on where a line is.
+  template <class Visit>
+  void ForEachVisibleLine(Visit visit, int bottom = -1) const;
   void InvalidateLayouts();
 
   void UpdateMetrics();

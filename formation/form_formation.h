@@ -55,15 +55,6 @@ class TFormFormation final : public QWidget {
   void Open(const std::string& roomName, int16_t roomNumber);
   int16_t RoomNumber() const { return roomNumber_; }
 
-  // The server's answer to GmFormationOpen; a non-zero result shows
-  // "フォーメーション盤を開くことができません" and closes the window.
-  void RecvFormationAOpen(const GmFormationAOpen::Info& info);
-  // Changes relayed from the members of the room (the own ones included);
-  // entries naming no slot of the formation are skipped.
-  void RecvFormationInfo(const GmFormationInfo::Info& info);
-  // The answer to a load or save request: at most a message box.
-  void RecvFormationFile(const GmFormationFile::Info& info);
-
   // The room was left: the window takes no more of the room's messages and
   // goes with its frame.
   void RoomLeft();
@@ -78,6 +69,15 @@ class TFormFormation final : public QWidget {
   void closeEvent(QCloseEvent* e) override;
 
  private:
+  // The server's answer to GmFormationOpen; a non-zero result shows
+  // "フォーメーション盤を開くことができません" and closes the window.
+  void RecvFormationAOpen(const GmFormationAOpen::Info& info);
+  // Changes relayed from the members of the room (the own ones included);
+  // entries naming no slot of the formation are skipped.
+  void RecvFormationInfo(const GmFormationInfo::Info& info);
+  // The answer to a load or save request: at most a message box.
+  void RecvFormationFile(const GmFormationFile::Info& info);
+
   void BuildLayout();
   void CentreOn(QWidget* window);
   void BoardMouseMove(QObject* Sender, Qt::KeyboardModifiers Shift, int X, int Y);

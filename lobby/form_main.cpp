@@ -47,12 +47,13 @@ TFormMain::TFormMain(const FilePlaces& places, QWidget* parent)
       settings_(places.accessPath, places.settingsPath, places.settingsFolder),
       executableFolder_(QString::fromLocal8Bit(places.dataFolder.c_str())),
       gameFolder_(QString::fromLocal8Bit(places.gameFolder.c_str())),
-      session_(new LobbySession(this)) {
+      session_(new LobbySession(this, [] { return Platform::current().tick(); })) {
   setObjectName(QStringLiteral("FormMain"));
   CreateMenus();
   CreateLayout();
   resize(DesignClientWidth, DesignClientHeight + menuBar()->sizeHint().height());
-  ResetSession();
+  UpdateTitle(0);
+  UpdateControlStates();
   CreateDialogs();
   ConnectSession();
   LoadSettings();
@@ -75,8 +76,7 @@ void TFormMain::CreateDialogs() {
   FormGameOption = new TFormGameOption(this);
   FormPing = new TFormPing(this);
   DebugForm = new TDebugForm(this);
-  FormRoomList = new TFormRoomList(*this, *session_, this);
-  chatTabs_ = new ChatTabs(*this, *session_, FormRoomList->Model(), PageControl1);
+  FormRoomList = new TFormRoomList(*this, *session_, roomRows_, this);
 }
 
 void TFormMain::LoadSettings() {
@@ -116,11 +116,7 @@ GameSetup TFormMain::CurrentGameSetup() const {
 
 bool TFormMain::SaveSettings() {
   settingsSaved_ = true;
-  std::vector<OpenChatTab> tabs;
-  for (const ChatTabs::OpenRoom& room : chatTabs_->OpenRooms()) {
-    tabs.push_back({room.room, room.name, room.password, room.teamId, room.chatSound});
-  }
-  return settings_.SaveSettings(CurrentLayout(), tabs);
+  return settings_.SaveSettings(CurrentLayout(), chatTabs_->OpenRooms());
 }
 
 void TFormMain::CreateMenus() {
@@ -191,10 +187,12 @@ void TFormMain::CreateLayout() {
   Splitter1->setChildrenCollapsible(false);
   PanelGameList = new TGameListPanel(
       *session_, [this] { return CurrentGameSetup(); }, Splitter1);
-  connect(PanelGameList, &TGameListPanel::ControlsChanged, this, &TFormMain::UpdateControlStates);
   PanelGameList->setObjectName(QStringLiteral("PanelGameList"));
   PageControl1 = new QTabWidget(Splitter1);
   PageControl1->setObjectName(QStringLiteral("PageControl1"));
+  // The parts follow the session in the order a disconnect empties them: the
+  // stadium list, the chat tabs, then the room list (CreateDialogs).
+  chatTabs_ = new ChatTabs(*this, *session_, roomRows_, PageControl1);
   Splitter1->setStretchFactor(0, 0);
   Splitter1->setStretchFactor(1, 1);
   Splitter1->setSizes({DesignGameListHeight, DesignClientHeight - DesignGameListHeight});
@@ -268,13 +266,14 @@ void TFormMain::UpdateControlStates() {
   MenuPing->setEnabled(s.MenuPing);
   PanelInput->setEnabled(s.PanelInput);
   ButtonSendChat->setEnabled(s.ButtonSendChat);
-  if (PanelGameList != nullptr) PanelGameList->ApplyControlStates(open);
 }
 
 void TFormMain::UpdateTitle(int count) { setWindowTitle(QString::fromStdString(TitleText(count))); }
 
 void TFormMain::EditInputChatChange() {
-  ButtonSendChat->setEnabled(session_->isOpen() && !EditInputChat->currentText().isEmpty());
+  // Only the send button follows the input; the ping window keeps its menu command off.
+  ButtonSendChat->setEnabled(
+      ComputeControlStates(session_->isOpen(), !EditInputChat->currentText().isEmpty()).ButtonSendChat);
 }
 
 void TFormMain::ButtonSendChatClick() {

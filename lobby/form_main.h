@@ -10,6 +10,7 @@
 #include <string>
 
 #include "chat/chat_host.h"
+#include "chat/room_list_model.h"
 #include "lobby/game_launch.h"
 #include "lobby/main_window_rules.h"
 #include "lobby/settings.h"
@@ -90,18 +91,16 @@ class TFormMain : public QMainWindow, public ChatHost {
   void FormActivate();
   void UpdateControlStates();
   void UpdateTitle(int count);
-  void ResetSession();
 
   // What the session reports (form_main_session.cpp).
-  void SessionOpened();
-  void SessionClosed();
+  void ConnectionChanged();
   void SessionFailed(const QString& reason, const QString& detail);
   void HandshakeRefused(int status, const std::string& text);
   void LoginRefused(int status, const std::string& text);
   void LoggedIn();
   void PingAnswered(int milliseconds);
   void RecvACreateRoom(const GmACreateRoom::Info& info);
-  void ShowRefusal(const RefusalText& refusal);
+  void ShowRefusal(const std::string& refusal);
 
   // Chat input.
   void EditInputChatChange();
@@ -119,6 +118,7 @@ class TFormMain : public QMainWindow, public ChatHost {
   QString executableFolder_;
   QString gameFolder_;
   LobbySession* session_ = nullptr;
+  RoomListModel roomRows_;  // the room list window's rows; the chat tabs' captions
   LobbySession::Subscriptions subscriptions_;
   bool autoConnectPending_ = true;
   bool settingsSaved_ = false;

@@ -22,7 +22,7 @@ void TFormMain::CreateMenuClick() {
   int32_t teamId = 0;
   if (!FormCreateRoom->CreateRoomExecute(name, password, teamId)) return;
   GmCreateRoom::Info info;
-  info.kind = 2;
+  info.kind = NetDef::ChatRoomKind;
   CopyText(info.name, name.c_str());
   CopyText(info.password, password.c_str());
   info.teamId = static_cast<uint32_t>(teamId);

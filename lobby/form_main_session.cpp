@@ -12,11 +12,12 @@
 #include "lobby/game_list_panel.h"
 #include "platform/platform.h"
 #include "platform/qt_text.h"
+#include "session/answer_texts.h"
 
 void TFormMain::ConnectSession() {
   connect(session_, &LobbySession::stateChanged, this, &TFormMain::UpdateControlStates);
-  connect(session_, &LobbySession::opened, this, &TFormMain::SessionOpened);
-  connect(session_, &LobbySession::closed, this, &TFormMain::SessionClosed);
+  connect(session_, &LobbySession::opened, this, &TFormMain::ConnectionChanged);
+  connect(session_, &LobbySession::closed, this, &TFormMain::ConnectionChanged);
   connect(session_, &LobbySession::failed, this, &TFormMain::SessionFailed);
   connect(session_, &LobbySession::handshakeRefused, this, &TFormMain::HandshakeRefused);
   connect(session_, &LobbySession::loginRefused, this, &TFormMain::LoginRefused);
@@ -45,28 +46,17 @@ void TFormMain::Connect() {
   login.password = settings_.Password;
   login.secure = settings_.Access.Secure;
   login.caCertificate = settings_.Access.CACertificate;
-  for (const RememberedRoom& room : settings_.Rooms) login.rooms.push_back({room.Name, room.Password, room.TeamID});
+  login.rooms.assign(settings_.Rooms.begin(), settings_.Rooms.end());
   session_->open(std::move(login));
 }
 
 void TFormMain::CloseMenuClick() { session_->close(); }
 
-void TFormMain::ResetSession() {
+// The stadium list, the chat tabs and the room list follow the session
+// themselves; the window's own part is the title and its commands.
+void TFormMain::ConnectionChanged() {
   UpdateTitle(0);
-  PanelGameList->LeaveWaitingState();
   UpdateControlStates();
-}
-
-void TFormMain::SessionOpened() {
-  PanelGameList->ClearStadiums();
-  ResetSession();
-}
-
-void TFormMain::SessionClosed() {
-  PanelGameList->ClearStadiums();
-  chatTabs_->DestroyAll();
-  FormRoomList->Clear();
-  ResetSession();
 }
 
 void TFormMain::SessionFailed(const QString& reason, const QString& detail) {
@@ -103,8 +93,4 @@ void TFormMain::RecvACreateRoom(const GmACreateRoom::Info& info) {
   if (const auto refusal = ACreateRoomRefusal(info.status, info.message)) ShowRefusal(*refusal);
 }
 
-void TFormMain::ShowRefusal(const RefusalText& refusal) {
-  // Fixed texts are UTF-8 literals; the server's own text is CP932.
-  Platform::current().errorBox(this,
-                               refusal.isServerText ? ToQString(refusal.text) : QString::fromStdString(refusal.text));
-}
+void TFormMain::ShowRefusal(const std::string& refusal) { Platform::current().errorBox(this, ToQString(refusal)); }

@@ -133,9 +133,12 @@ TGameListPanel::TGameListPanel(LobbySession& session, std::function<GameSetup()>
 
   connect(buttonReserve_, &QPushButton::clicked, this, &TGameListPanel::ButtonReserveClick);
   connect(buttonGame_, &QPushButton::clicked, this, &TGameListPanel::ButtonGameClick);
-  connect(list_->selectionModel(), &QItemSelectionModel::selectionChanged, this, &TGameListPanel::ControlsChanged);
+  connect(list_->selectionModel(), &QItemSelectionModel::selectionChanged, this, &TGameListPanel::UpdateControls);
+  connect(&session_, &LobbySession::stateChanged, this, &TGameListPanel::UpdateControls);
+  connect(&session_, &LobbySession::opened, this, &TGameListPanel::ConnectionChanged);
+  connect(&session_, &LobbySession::closed, this, &TGameListPanel::ConnectionChanged);
 
-  ApplyControlStates(false);
+  UpdateControls();
 
   subscriptions_.push_back(session_.subscribe(this, &TGameListPanel::StadiumAddReceived));
   subscriptions_.push_back(session_.subscribe(this, &TGameListPanel::StadiumDeleteReceived));
@@ -154,7 +157,7 @@ int TGameListPanel::DesignColumnWidth(int column) { return StadiumTableModel::De
 
 void TGameListPanel::StadiumAddReceived(const GmStadiumAdd::Info& info) {
   model_->list().ApplyAdd(info);
-  Q_EMIT ControlsChanged();
+  UpdateControls();
 }
 
 void TGameListPanel::StadiumDeleteReceived(const GmStadiumDelete::Info& info) {
@@ -168,7 +171,7 @@ void TGameListPanel::StadiumDeleteReceived(const GmStadiumDelete::Info& info) {
   // deleted choice must leave nothing chosen, or a click would enter a stadium
   // the user never picked.
   if (selectedKey && !stadiums().IndexOfKey(*selectedKey)) list_->selectionModel()->clear();
-  Q_EMIT ControlsChanged();
+  UpdateControls();
 }
 
 void TGameListPanel::StadiumStateReceived(const GmStadiumState::Info& info) { model_->list().ApplyState(info); }
@@ -253,23 +256,28 @@ void TGameListPanel::EnterWaitingState(const StadiumRow* row) {
   buttonReserve_->setText(ToQString(ReserveButtonCaption(true)));
   labelReserve_->setText(ToQString(WaitingLabelText(row)));
   waiting_ = true;
-  Q_EMIT ControlsChanged();
+  UpdateControls();
 }
 
 void TGameListPanel::LeaveWaitingState() {
   buttonReserve_->setText(ToQString(ReserveButtonCaption(false)));
   labelReserve_->setText(ToQString(IdleLabelText(session_.isOpen())));
   waiting_ = false;
-  Q_EMIT ControlsChanged();
+  UpdateControls();
 }
 
 void TGameListPanel::ClearStadiums() {
   model_->list().Clear();
-  Q_EMIT ControlsChanged();
+  UpdateControls();
 }
 
-void TGameListPanel::ApplyControlStates(bool socketOpen) {
-  const StadiumControlStates s = StadiumControlRules(socketOpen, waiting_, SelectedIndex().has_value());
+void TGameListPanel::ConnectionChanged() {
+  ClearStadiums();
+  LeaveWaitingState();
+}
+
+void TGameListPanel::UpdateControls() {
+  const StadiumControlStates s = StadiumControlRules(session_.isOpen(), waiting_, SelectedIndex().has_value());
   list_->setEnabled(s.listEnabled);
   buttonGame_->setEnabled(s.gameEnabled);
   buttonReserve_->setEnabled(s.reserveEnabled);

@@ -2,8 +2,9 @@
 // The stadium list pane of the main window (PanelGameList): the group box with
 // the list GameList2 and, under it, Panel1 with the wait and enter buttons and
 // the waiting label. It subscribes to the stadium and waiting messages of the
-// session, sends the waits and starts the game; the main window embeds it and
-// asks it to apply the enabling rules.
+// session, sends the waits and starts the game, and follows the session's state
+// itself: the list is emptied and the wait ends when a connection opens or
+// closes, and its enabling rules apply whenever the state or the list changes.
 
 #include <QWidget>
 #include <array>
@@ -30,13 +31,6 @@ class TGameListPanel final : public QWidget {
   TGameListPanel(LobbySession& session, std::function<GameSetup()> setup, QWidget* parent = nullptr);
   ~TGameListPanel() override;
 
-  void StadiumAddReceived(const GmStadiumAdd::Info& info);
-  void StadiumDeleteReceived(const GmStadiumDelete::Info& info);
-  void StadiumStateReceived(const GmStadiumState::Info& info);
-  void StadiumTeamsReceived(const GmStadiumTeams::Info& info);
-  // Takes its own copy: boxes opened here let further messages arrive.
-  void WaitingReceived(GmWaiting::Info info);
-
   void ButtonReserveClick();
   void ButtonGameClick();
   void EnterWaitingState(const StadiumRow* row);
@@ -44,9 +38,6 @@ class TGameListPanel final : public QWidget {
 
   // Empties the list (the connection opened or closed).
   void ClearStadiums();
-  // The enabling rules of the list and the two buttons, for the main window's
-  // UpdateControlStates.
-  void ApplyControlStates(bool socketOpen);
 
   bool waiting() const { return waiting_; }
   const StadiumList& stadiums() const;
@@ -66,12 +57,18 @@ class TGameListPanel final : public QWidget {
   QPushButton* ButtonGame() const { return buttonGame_; }
   QLabel* LabelReserve() const { return labelReserve_; }
 
- Q_SIGNALS:
-  // The list, its selection or the waiting state changed: the enabling rules
-  // are due again.
-  void ControlsChanged();
-
  private:
+  // The stadium and waiting messages of the session. The waiting handler takes
+  // its own copy: boxes opened here let further messages arrive.
+  void StadiumAddReceived(const GmStadiumAdd::Info& info);
+  void StadiumDeleteReceived(const GmStadiumDelete::Info& info);
+  void StadiumStateReceived(const GmStadiumState::Info& info);
+  void StadiumTeamsReceived(const GmStadiumTeams::Info& info);
+  void WaitingReceived(GmWaiting::Info info);
+  // The enabling rules of the list and the two buttons.
+  void UpdateControls();
+  // A connection opened or closed: no stadium and no wait are left of it.
+  void ConnectionChanged();
   void PlayGoGameSound();
 
   LobbySession& session_;

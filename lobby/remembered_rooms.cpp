@@ -6,7 +6,7 @@ int RememberedRooms::AddRoom(std::string_view name, std::string_view password, i
   if (count_ >= Capacity) return -1;
   const int found = FindRoom(name);
   if (found >= 0) return found;
-  return Append(RememberedRoom{std::string(name), std::string(password), teamId, chatSound});
+  return Append(RememberedRoom{0, std::string(name), std::string(password), teamId, chatSound});
 }
 
 int RememberedRooms::Append(const RememberedRoom& room) {
@@ -27,10 +27,9 @@ const RememberedRoom& RememberedRooms::At(int index) const {
   return entries_[static_cast<size_t>(index)];
 }
 
-void CollectOpenRooms(const std::vector<OpenChatTab>& tabs, RememberedRooms& rooms) {
+void CollectOpenRooms(const std::vector<RememberedRoom>& tabs, RememberedRooms& rooms) {
   rooms.Clear();
-  for (const OpenChatTab& tab : tabs) {
-    if (tab.RoomNumber == -1) continue;
-    rooms.AddRoom(tab.Name, tab.Password, tab.TeamID, tab.ChatSound);
+  for (const RememberedRoom& tab : tabs) {
+    if (IsRemembered(tab)) rooms.AddRoom(tab.Name, tab.Password, tab.TeamID, tab.ChatSound);
   }
 }

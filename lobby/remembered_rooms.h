@@ -10,12 +10,7 @@
 #include <string_view>
 #include <vector>
 
-struct RememberedRoom {
-  std::string Name;  // CP932 bytes
-  std::string Password;
-  int32_t TeamID = 0;
-  bool ChatSound = true;
-};
+#include "session/remembered_room.h"
 
 class RememberedRooms {
  public:
@@ -44,16 +39,7 @@ class RememberedRooms {
   int count_ = 0;
 };
 
-// One page of the main window's chat tab control, as the settings need it.
-struct OpenChatTab {
-  int RoomNumber = -1;  // -1: not (yet) a room; such a page is not remembered
-  std::string Name;
-  std::string Password;
-  int32_t TeamID = 0;
-  bool ChatSound = false;
-};
-
 // Rebuilds rooms from the open tabs, in tab order: the first tab of a name wins;
-// a page without a room number is skipped; the private-talk tab counts like any
-// room.
-void CollectOpenRooms(const std::vector<OpenChatTab>& tabs, RememberedRooms& rooms);
+// a page that is not remembered (IsRemembered) is skipped; the private-talk tab
+// counts like any room.
+void CollectOpenRooms(const std::vector<RememberedRoom>& tabs, RememberedRooms& rooms);

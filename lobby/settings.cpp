@@ -102,7 +102,7 @@ void Settings::LoadSettings(const FormLayout& design) {
   if (Rooms.Empty()) Rooms.AddRoom(kDefaultRoomName, "", 0, false);
 }
 
-bool Settings::SaveSettings(const FormLayout& layout, const std::vector<OpenChatTab>& openTabs) {
+bool Settings::SaveSettings(const FormLayout& layout, const std::vector<RememberedRoom>& openTabs) {
   // Re-read the file so that whatever else it holds (the login saved since
   // start-up, comments, keys of other versions) is kept.
   IniFile ini = IniFile::Load(settingsPath_);

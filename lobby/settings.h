@@ -72,7 +72,7 @@ class Settings {
   // the open chat tabs (tab order) and writes them when there are any; an empty
   // list leaves the rooms of the file as they are. Never writes the login.
   // False when the file could not be written (the old file is then intact).
-  bool SaveSettings(const FormLayout& layout, const std::vector<OpenChatTab>& openTabs);
+  bool SaveSettings(const FormLayout& layout, const std::vector<RememberedRoom>& openTabs);
 
   // Writes UserID and Password of section Common, nothing else.
   bool SaveLogin();

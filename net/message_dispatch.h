@@ -104,7 +104,7 @@ class MessageSubscribers {
         table->dirty = true;
       }
       id_ = 0;
-      if (table->depth == 0) Compact(*table);
+      if (table->depth == 0) compact(*table);
     }
 
    private:
@@ -118,7 +118,7 @@ class MessageSubscribers {
 
   template <class M>
   [[nodiscard]] Subscription subscribe(std::function<void(const typename M::Info&)> handler) {
-    static_assert(NetDef::Receives(Receiving, DirectionOf<M>()), "this peer never receives that message");
+    static_assert(NetDef::Receives(Receiving, direction_of<M>()), "this peer never receives that message");
     auto erased = std::make_shared<std::function<void(const void*)>>(
         [h = std::move(handler)](const void* info) { h(*static_cast<const typename M::Info*>(info)); });
     const uint64_t id = table_->nextId++;
@@ -141,7 +141,7 @@ class MessageSubscribers {
         const std::shared_ptr<std::function<void(const void*)>> handler = table->byType[M::Type][i].handler;
         if (handler) (*handler)(&info);
       }
-      if (--table->depth == 0 && table->dirty) Compact(*table);
+      if (--table->depth == 0 && table->dirty) compact(*table);
     });
   }
 
@@ -155,7 +155,7 @@ class MessageSubscribers {
 
  private:
   template <class M>
-  static constexpr NetDef::Direction DirectionOf() {
+  static constexpr NetDef::Direction direction_of() {
     NetDef::Direction d = NetDef::Direction::Both;
 #define TURFWING_DIRECTION_OF(t, name, dir) \
   if constexpr (std::is_same_v<M, name>) d = NetDef::Direction::dir;
@@ -164,7 +164,7 @@ class MessageSubscribers {
     return d;
   }
 
-  static void Compact(Table& table) {
+  static void compact(Table& table) {
     for (std::vector<Entry>& entries : table.byType) {
       std::erase_if(entries, [](const Entry& e) { return !e.handler; });
     }

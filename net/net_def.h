@@ -14,6 +14,10 @@ inline constexpr uint8_t MachineKind = 1;
 // The private talk tab lives only on the client; the server addresses it as this room.
 inline constexpr int16_t PrivateTalkRoom = 9999;
 
+// The room kind of GmCreateRoom and GmRoomList: the lobby is kind 1, every other room kind 2.
+inline constexpr uint8_t LobbyRoomKind = 1;
+inline constexpr uint8_t ChatRoomKind = 2;
+
 // A member's level; 0 is an ordinary member.
 using UserLevel = uint8_t;
 

@@ -218,12 +218,12 @@ struct GmRoomList : Codec<GmRoomList> {
   };
   template <class Io, class I>
   static void fields(Io& io, I& i) {
-    io.list16(i.count, i.entries, [](auto& e_io, auto& e) {
-      e_io.number(e.room);
-      e_io.u8(e.kind);
-      e_io.text(e.name);
-      e_io.u8(e.passwordFlag);
-      e_io.u32(e.teamId);
+    io.list16(i.count, i.entries, [](auto& entryIo, auto& e) {
+      entryIo.number(e.room);
+      entryIo.u8(e.kind);
+      entryIo.text(e.name);
+      entryIo.u8(e.passwordFlag);
+      entryIo.u32(e.teamId);
     });
   }
 };
@@ -240,9 +240,9 @@ struct GmRoomUsers : Codec<GmRoomUsers> {
   };
   template <class Io, class I>
   static void fields(Io& io, I& i) {
-    io.list16(i.count, i.entries, [](auto& e_io, auto& e) {
-      e_io.number(e.room);
-      e_io.i16(e.userCount);
+    io.list16(i.count, i.entries, [](auto& entryIo, auto& e) {
+      entryIo.number(e.room);
+      entryIo.i16(e.userCount);
     });
   }
 };
@@ -250,7 +250,7 @@ struct GmRoomUsers : Codec<GmRoomUsers> {
 struct GmCreateRoom : Codec<GmCreateRoom> {
   static constexpr uint8_t Type = NetDef::GmCreateRoom;
   struct Info {
-    uint8_t kind = 2;
+    uint8_t kind = NetDef::ChatRoomKind;
     char name[NetDef::NameBytes + 1] = {};
     char password[NetDef::PasswordBytes + 1] = {};
     uint32_t teamId = 0;
@@ -341,11 +341,11 @@ struct GmUserEnter : Codec<GmUserEnter> {
   template <class Io, class I>
   static void fields(Io& io, I& i) {
     io.number(i.room);
-    io.list16(i.count, i.entries, [](auto& e_io, auto& e) {
-      e_io.i16(e.clientId);
-      e_io.u32(e.userNumber);
-      e_io.text(e.name);
-      e_io.u8(e.level);
+    io.list16(i.count, i.entries, [](auto& entryIo, auto& e) {
+      entryIo.i16(e.clientId);
+      entryIo.u32(e.userNumber);
+      entryIo.text(e.name);
+      entryIo.u8(e.level);
     });
   }
 };
@@ -362,9 +362,9 @@ struct GmUserLeave : Codec<GmUserLeave> {
   };
   template <class Io, class I>
   static void fields(Io& io, I& i) {
-    io.list16(i.count, i.entries, [](auto& e_io, auto& e) {
-      e_io.number(e.room);
-      e_io.i16(e.clientId);
+    io.list16(i.count, i.entries, [](auto& entryIo, auto& e) {
+      entryIo.number(e.room);
+      entryIo.i16(e.clientId);
     });
   }
 };
@@ -422,13 +422,13 @@ struct GmStadiumAdd : Codec<GmStadiumAdd> {
   };
   template <class Io, class I>
   static void fields(Io& io, I& i) {
-    io.list8(i.count, i.entries, [](auto& e_io, auto& e) {
-      e_io.u32(e.id);
-      e_io.text(e.name);
-      e_io.u8x4(e.address);
-      e_io.u16(e.port);
-      e_io.u8(e.spare);
-      e_io.u8(e.playable);
+    io.list8(i.count, i.entries, [](auto& entryIo, auto& e) {
+      entryIo.u32(e.id);
+      entryIo.text(e.name);
+      entryIo.u8x4(e.address);
+      entryIo.u16(e.port);
+      entryIo.u8(e.spare);
+      entryIo.u8(e.playable);
     });
   }
 };
@@ -441,7 +441,7 @@ struct GmStadiumDelete : Codec<GmStadiumDelete> {
   };
   template <class Io, class I>
   static void fields(Io& io, I& i) {
-    io.list8(i.count, i.ids, [](auto& e_io, auto& id) { e_io.u32(id); });
+    io.list8(i.count, i.ids, [](auto& entryIo, auto& id) { entryIo.u32(id); });
   }
 };
 
@@ -464,16 +464,16 @@ struct GmStadiumState : Codec<GmStadiumState> {
   };
   template <class Io, class I>
   static void fields(Io& io, I& i) {
-    io.list8(i.count, i.entries, [](auto& e_io, auto& e) {
-      e_io.u32(e.id);
-      e_io.u8(e.count1);
-      e_io.u8(e.count2);
-      e_io.u8(e.count3);
-      e_io.u8(e.waitingCount);
-      e_io.u8(e.homeScore);
-      e_io.u8(e.awayScore);
-      e_io.u8(e.state);
-      e_io.i16(e.clock);
+    io.list8(i.count, i.entries, [](auto& entryIo, auto& e) {
+      entryIo.u32(e.id);
+      entryIo.u8(e.count1);
+      entryIo.u8(e.count2);
+      entryIo.u8(e.count3);
+      entryIo.u8(e.waitingCount);
+      entryIo.u8(e.homeScore);
+      entryIo.u8(e.awayScore);
+      entryIo.u8(e.state);
+      entryIo.i16(e.clock);
     });
   }
 };
@@ -493,12 +493,12 @@ struct GmStadiumTeams : Codec<GmStadiumTeams> {
   };
   template <class Io, class I>
   static void fields(Io& io, I& i) {
-    io.list8(i.count, i.entries, [](auto& e_io, auto& e) {
-      e_io.u32(e.id);
-      e_io.u32(e.homeTeamId);
-      e_io.text(e.homeTeamName);
-      e_io.u32(e.awayTeamId);
-      e_io.text(e.awayTeamName);
+    io.list8(i.count, i.entries, [](auto& entryIo, auto& e) {
+      entryIo.u32(e.id);
+      entryIo.u32(e.homeTeamId);
+      entryIo.text(e.homeTeamName);
+      entryIo.u32(e.awayTeamId);
+      entryIo.text(e.awayTeamName);
     });
   }
 };
@@ -585,14 +585,14 @@ struct GmFormationInfo : Codec<GmFormationInfo> {
     io.number(i.room);
     io.u8(i.flags);
     const uint8_t flags = i.flags;
-    io.list8(i.count, i.entries, [flags](auto& e_io, auto& e) {
-      e_io.u8(e.index);
+    io.list8(i.count, i.entries, [flags](auto& entryIo, auto& e) {
+      entryIo.u8(e.index);
       if (flags & HasPosition) {
-        e_io.i16(e.x);
-        e_io.i16(e.y);
+        entryIo.i16(e.x);
+        entryIo.i16(e.y);
       }
-      if (flags & HasPosType) e_io.u8(e.posType);
-      if (flags & HasName) e_io.text(e.name);
+      if (flags & HasPosType) entryIo.u8(e.posType);
+      if (flags & HasName) entryIo.text(e.name);
     });
   }
 };

@@ -26,7 +26,7 @@
 
 namespace {
 
-constexpr size_t npos = std::string::npos;
+constexpr size_t kNotFound = std::string::npos;
 constexpr std::string_view kBom = "\xEF\xBB\xBF";
 // No settings file comes near this; a path naming a device or a huge file is
 // refused instead of read without end.
@@ -83,7 +83,7 @@ bool ParseHeader(std::string_view text, size_t lineIndex, std::string_view& name
   if (at >= text.size() || text[at] != '[') return false;
   const size_t begin = SkipBlanks(text, at + 1);
   size_t close = text.find(']', begin);
-  if (close == npos) close = text.size();
+  if (close == kNotFound) close = text.size();
   name = text.substr(begin, TrimEnd(text, begin, close) - begin);
   return true;
 }
@@ -100,7 +100,7 @@ bool ParseKey(std::string_view text, size_t lineIndex, KeyLine& out) {
   const size_t at = ContentStart(text, lineIndex);
   if (at >= text.size() || text[at] == ';' || text[at] == '[') return false;
   const size_t eq = text.find('=', at);
-  if (eq == npos) return false;
+  if (eq == kNotFound) return false;
   out.key = text.substr(at, TrimEnd(text, at, eq) - at);
   out.valueBegin = SkipBlanks(text, eq + 1);
   out.valueEnd = TrimEnd(text, out.valueBegin, text.size());
@@ -129,7 +129,7 @@ IniFile IniFile::FromBytes(std::string_view bytes) {
   while (pos < bytes.size()) {
     const size_t lf = bytes.find('\n', pos);
     Line line;
-    if (lf == npos) {
+    if (lf == kNotFound) {
       line.text.assign(bytes.substr(pos));
       pos = bytes.size();
     } else {
@@ -180,7 +180,7 @@ size_t IniFile::FindSection(std::string_view section) const {
     std::string_view name;
     if (ParseHeader(lines_[i].text, i, name) && NamesEqual(name, section)) return i;
   }
-  return npos;
+  return kNotFound;
 }
 
 size_t IniFile::SectionEnd(size_t header) const {
@@ -193,7 +193,7 @@ size_t IniFile::SectionEnd(size_t header) const {
 
 bool IniFile::FindKey(std::string_view section, std::string_view key, KeyPos& pos) const {
   const size_t header = FindSection(section);
-  if (header == npos) return false;
+  if (header == kNotFound) return false;
   const size_t end = SectionEnd(header);
   for (size_t i = header + 1; i < end; ++i) {
     KeyLine k;
@@ -260,7 +260,7 @@ void IniFile::WriteString(std::string_view section, std::string_view key, std::s
   line.append(key).append("=").append(stored);
 
   const size_t header = FindSection(section);
-  if (header == npos) {
+  if (header == kNotFound) {
     InsertLine(lines_.size(), "[" + std::string(section) + "]");
     InsertLine(lines_.size(), std::move(line));
     return;
@@ -419,8 +419,8 @@ bool IniFile::Save(const std::string& path) const {
     if (::realpath(path.c_str(), resolved) != nullptr) target = resolved;
   }
   const size_t slash = target.rfind('/');
-  const std::string folder = slash == npos ? std::string(".") : target.substr(0, slash + 1);
-  const std::string base = slash == npos ? target : target.substr(slash + 1);
+  const std::string folder = slash == kNotFound ? std::string(".") : target.substr(0, slash + 1);
+  const std::string base = slash == kNotFound ? target : target.substr(slash + 1);
 
   std::string pattern = folder;
   if (pattern.back() != '/') pattern.push_back('/');

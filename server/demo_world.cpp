@@ -4,11 +4,11 @@
 #include <string>
 
 #include "net/net_def.h"
-#include "platform/cp932.h"
+#include "server/world_text.h"
+
+using world_text::J;
 
 namespace {
-
-std::string J(const char* utf8) { return cp932::FromUtf8(utf8); }
 
 constexpr const char* TeamNames[] = {"ターフFC",         "港北ユナイテッド", "北風シティ",
                                      "南海ローヴァーズ", "山手アスレチック", "青葉SC"};

@@ -16,7 +16,7 @@ using world_text::StartsWith;
 
 LobbyWorld::LobbyWorld(ServerOptions options, ServerClock& clock, LogFn log)
     : options_(std::move(options)), clock_(clock), log_(std::move(log)) {
-  addRoom(J("待合室"), "", 0, 1, options_.lobbyCapacity);
+  addRoom(J("待合室"), "", 0, NetDef::LobbyRoomKind, options_.lobbyCapacity);
   // Half a second is fine enough for "a few seconds later" and cheap.
   tickTimer_ = clock_.every(500, [this] { tick(); });
   if (options_.lifeSeconds > 0) {
@@ -119,7 +119,7 @@ void LobbyWorld::pushUserCount() {
   lastUserCount_ = count;
   GmUserCount::Info info;
   info.count = static_cast<int16_t>(std::min(count, 32767));
-  broadcast<GmUserCount>(info, [](const Session&) { return true; });
+  broadcast<GmUserCount>(info);
 }
 
 LobbyWorld::Session* LobbyWorld::byConn(int conn) {

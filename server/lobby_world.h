@@ -18,6 +18,7 @@
 //   level 1 in the room; "/i NAME" stops (and resumes) that member's lines and
 //   private talk for the one who asked.
 
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -80,7 +81,8 @@ class LobbyWorld {
   void shutdown();        // GmClose to every connection, then close them
 
   // ---- building the world (demo and tests); texts in code page 932
-  int16_t addRoom(const std::string& name, const std::string& password, uint32_t teamId, uint8_t kind = 2,
+  int16_t addRoom(const std::string& name, const std::string& password, uint32_t teamId,
+                  uint8_t kind = NetDef::ChatRoomKind,
                   int capacity = 0);  // permanent; 0 = the created-room capacity; returns 0 when full
   // A member without connection; autoReply, when not empty, answers private talk.
   int16_t addBot(const std::string& name, uint32_t userNumber, uint8_t level = 0, const std::string& autoReply = {});
@@ -127,7 +129,7 @@ class LobbyWorld {
   };
   struct Room {
     int16_t number = 0;
-    uint8_t kind = 2;
+    uint8_t kind = NetDef::ChatRoomKind;
     std::string name;
     std::string password;
     uint32_t teamId = 0;
@@ -170,6 +172,10 @@ class LobbyWorld {
   // rooms
   void enter(Session& s, Room& room, uint8_t level, const std::string& passwordEcho);
   void leave(Session& s, int16_t roomNumber);
+  // The one way a room comes to be: a free number, the name cut to whole characters
+  // within its field; null when the server holds its most rooms.
+  Room* createRoom(const std::string& name, const std::string& password, uint32_t teamId, uint8_t kind, int capacity,
+                   uint32_t creator);
   void removeRoom(int16_t number);
   void sendRoomRows(Session& s);
   void sendRoomCounts(Session& s);
@@ -206,11 +212,49 @@ class LobbyWorld {
   void send(Session& s, const typename M::Info& info) {
     if (build<M>(info)) sendBuilt(s);
   }
+  // To every member of a room that pred accepts (the demo's members take nothing).
+  template <class M, class Pred>
+  void sendToRoom(const Room& room, const typename M::Info& info, Pred pred) {
+    if (!build<M>(info)) return;
+    for (const int16_t id : room.members) {
+      Session* m = byClient(id);
+      if (m != nullptr && pred(*m)) sendBuilt(*m);
+    }
+  }
+  template <class M>
+  void sendToRoom(const Room& room, const typename M::Info& info) {
+    sendToRoom<M>(room, info, [](const Session&) { return true; });
+  }
+  static auto boardOpen(int16_t room) {
+    return [room](const Session& m) { return m.boards.count(room) != 0; };
+  }
+  // Sends `total` entries to one connection in as few frames as hold them: each
+  // frame takes up to the list clamp, fewer while the frame would be too long.
+  // fill(info, first, n) puts entries first..first+n-1 into info.entries[0..n-1].
+  template <class M, class Fill>
+  void sendInFrames(Session& s, size_t total, Fill fill) {
+    for (size_t at = 0; at < total;) {
+      typename M::Info info;
+      int n = static_cast<int>(std::min<size_t>(NetDef::MaxList16, total - at));
+      fill(info, at, n);
+      for (; n > 0; --n) {
+        info.count = static_cast<decltype(info.count)>(n);
+        if (build<M>(info)) break;
+      }
+      if (n == 0) return;
+      sendBuilt(s);
+      at += static_cast<size_t>(n);
+    }
+  }
   template <class M, class Pred>
   void broadcast(const typename M::Info& info, Pred pred) {
     if (!build<M>(info)) return;
     for (auto& [key, s] : sessions_)
       if (s->link != nullptr && s->phase == Phase::LoggedIn && pred(*s)) sendBuilt(*s);
+  }
+  template <class M>
+  void broadcast(const typename M::Info& info) {
+    broadcast<M>(info, [](const Session&) { return true; });
   }
   void log(const std::string& line) const {
     if (log_) log_(line);

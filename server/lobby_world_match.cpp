@@ -70,15 +70,15 @@ void LobbyWorld::putStadium(const StadiumSetup& setup) {
   GmStadiumAdd::Info add;
   add.count = 1;
   add.entries[0] = s.info;
-  broadcast<GmStadiumAdd>(add, [](const Session&) { return true; });
+  broadcast<GmStadiumAdd>(add);
   GmStadiumState::Info state;
   state.count = 1;
   state.entries[0] = s.state;
-  broadcast<GmStadiumState>(state, [](const Session&) { return true; });
+  broadcast<GmStadiumState>(state);
   GmStadiumTeams::Info teams;
   teams.count = 1;
   teams.entries[0] = s.teams;
-  broadcast<GmStadiumTeams>(teams, [](const Session&) { return true; });
+  broadcast<GmStadiumTeams>(teams);
 }
 
 void LobbyWorld::removeStadium(uint32_t id) {
@@ -89,7 +89,7 @@ void LobbyWorld::removeStadium(uint32_t id) {
   GmStadiumDelete::Info info;
   info.count = 1;
   info.ids[0] = id;
-  broadcast<GmStadiumDelete>(info, [](const Session&) { return true; });
+  broadcast<GmStadiumDelete>(info);
   // Whoever waited for it would wait for ever.
   GmWaiting::Info failed;
   failed.stadiumId = id;
@@ -112,11 +112,11 @@ void LobbyWorld::setStadiumStates(const std::vector<GmStadiumState::Entry>& stat
     checkReady(*st);
     info.entries[info.count++] = st->setup.state;
     if (info.count == NetDef::MaxStadiumList) {
-      broadcast<GmStadiumState>(info, [](const Session&) { return true; });
+      broadcast<GmStadiumState>(info);
       info.count = 0;
     }
   }
-  if (info.count > 0) broadcast<GmStadiumState>(info, [](const Session&) { return true; });
+  if (info.count > 0) broadcast<GmStadiumState>(info);
 }
 
 void LobbyWorld::setStadiumTeams(const std::vector<GmStadiumTeams::Entry>& teams) {
@@ -127,18 +127,18 @@ void LobbyWorld::setStadiumTeams(const std::vector<GmStadiumTeams::Entry>& teams
     st->setup.teams = e;
     info.entries[info.count++] = e;
     if (info.count == NetDef::MaxStadiumList) {
-      broadcast<GmStadiumTeams>(info, [](const Session&) { return true; });
+      broadcast<GmStadiumTeams>(info);
       info.count = 0;
     }
   }
-  if (info.count > 0) broadcast<GmStadiumTeams>(info, [](const Session&) { return true; });
+  if (info.count > 0) broadcast<GmStadiumTeams>(info);
 }
 
 void LobbyWorld::broadcastStadiumState(const StadiumRuntime& st) {
   GmStadiumState::Info info;
   info.count = 1;
   info.entries[0] = st.setup.state;
-  broadcast<GmStadiumState>(info, [](const Session&) { return true; });
+  broadcast<GmStadiumState>(info);
 }
 
 void LobbyWorld::checkReady(StadiumRuntime& st) {
@@ -250,11 +250,8 @@ void LobbyWorld::on(Session& s, GmFormationInfo, const GmFormationInfo::Info& in
     GmFormationInfo::Entry e = in.entries[i];
     if (room.live.apply(in.flags, e)) out.entries[out.count++] = e;
   }
-  if (out.count == 0 || !build<GmFormationInfo>(out)) return;
-  for (const int16_t id : room.members) {
-    Session* m = byClient(id);
-    if (m != nullptr && m->boards.count(in.room) != 0) sendBuilt(*m);
-  }
+  if (out.count == 0) return;
+  sendToRoom<GmFormationInfo>(room, out, boardOpen(in.room));
 }
 
 void LobbyWorld::on(Session& s, GmFormationFile, const GmFormationFile::Info& in) {
@@ -272,12 +269,7 @@ void LobbyWorld::on(Session& s, GmFormationFile, const GmFormationFile::Info& in
   Room& room = it->second;
   if (in.action == GmFormationFile::ActionLoad) {
     room.live = room.stored;
-    if (build<GmFormationInfo>(room.live.asInfo(s.clientId, in.room))) {
-      for (const int16_t id : room.members) {
-        Session* m = byClient(id);
-        if (m != nullptr && m->boards.count(in.room) != 0) sendBuilt(*m);
-      }
-    }
+    sendToRoom<GmFormationInfo>(room, room.live.asInfo(s.clientId, in.room), boardOpen(in.room));
   } else if (!room.live.passesCheck()) {
     out.result = 2;
   } else {

@@ -49,20 +49,27 @@ uint8_t LobbyWorld::levelIn(const Room& room, int16_t clientId) const {
   return it == room.levels.end() ? 0 : it->second;
 }
 
-int16_t LobbyWorld::addRoom(const std::string& name, const std::string& password, uint32_t teamId, uint8_t kind,
-                            int capacity) {
+LobbyWorld::Room* LobbyWorld::createRoom(const std::string& name, const std::string& password, uint32_t teamId,
+                                         uint8_t kind, int capacity, uint32_t creator) {
   const int16_t number = freeRoomNumber();
-  if (number == 0 || static_cast<int>(rooms_.size()) >= options_.maxRooms) return 0;
+  if (number == 0 || static_cast<int>(rooms_.size()) >= options_.maxRooms) return nullptr;
   Room& room = rooms_[number];
   room.number = number;
   room.kind = kind;
   room.name = std::string(cp932::CutToBytes(name, NetDef::NameBytes));
   room.password = password.substr(0, NetDef::PasswordBytes);
   room.teamId = teamId;
-  room.permanent = true;
+  room.permanent = creator == 0;
   room.capacity = capacity > 0 ? capacity : options_.roomCapacity;
+  room.creator = creator;
   pushRoomRow(room, false);
-  return number;
+  return &room;
+}
+
+int16_t LobbyWorld::addRoom(const std::string& name, const std::string& password, uint32_t teamId, uint8_t kind,
+                            int capacity) {
+  const Room* room = createRoom(name, password, teamId, kind, capacity, 0);
+  return room != nullptr ? room->number : 0;
 }
 
 void LobbyWorld::sendRoomRows(Session& s) {
@@ -77,19 +84,9 @@ void LobbyWorld::sendRoomRows(Session& s) {
     rows.push_back(e);
   }
   // Forty entries do not always fit a frame: send as many as fit.
-  size_t at = 0;
-  while (at < rows.size()) {
-    GmRoomList::Info info;
-    int n = static_cast<int>(std::min<size_t>(NetDef::MaxList16, rows.size() - at));
-    for (int i = 0; i < n; ++i) info.entries[i] = rows[at + static_cast<size_t>(i)];
-    for (; n > 0; --n) {
-      info.count = n;
-      if (build<GmRoomList>(info)) break;
-    }
-    if (n == 0) return;
-    sendBuilt(s);
-    at += static_cast<size_t>(n);
-  }
+  sendInFrames<GmRoomList>(s, rows.size(), [&](GmRoomList::Info& info, size_t first, int n) {
+    for (int i = 0; i < n; ++i) info.entries[i] = rows[first + static_cast<size_t>(i)];
+  });
 }
 
 void LobbyWorld::sendRoomCounts(Session& s) {
@@ -154,22 +151,10 @@ void LobbyWorld::on(Session& s, GmCreateRoom, const GmCreateRoom::Info& in) {
   } else if (static_cast<int>(rooms_.size()) >= options_.maxRooms || freeRoomNumber() == 0) {
     out.status = NetDef::CreateRoomServerFull;
   }
-  if (out.status != NetDef::StatusOk) {
-    send<GmACreateRoom>(s, out);
-    return;
-  }
-  const int16_t number = freeRoomNumber();
-  Room& room = rooms_[number];
-  room.number = number;
-  room.kind = 2;
-  room.name = in.name;
-  room.password = in.password;
-  room.teamId = in.teamId;
-  room.capacity = options_.roomCapacity;
-  room.creator = s.userId;
   send<GmACreateRoom>(s, out);
-  log("room " + std::to_string(number) + " created by #" + std::to_string(s.conn));
-  pushRoomRow(room, false);
+  if (out.status != NetDef::StatusOk) return;
+  Room& room = *createRoom(in.name, in.password, in.teamId, NetDef::ChatRoomKind, 0, s.userId);
+  log("room " + std::to_string(room.number) + " created by #" + std::to_string(s.conn));
   enter(s, room, 1, room.password);
 }
 
@@ -236,31 +221,18 @@ void LobbyWorld::enter(Session& s, Room& room, uint8_t level, const std::string&
     e.level = levelIn(room, clientId);
   };
   // Every member to the one who came in, as many per frame as fit.
-  size_t at = 0;
-  while (s.link != nullptr && at < room.members.size()) {
-    GmUserEnter::Info info;
-    info.room = room.number;
-    int n = static_cast<int>(std::min<size_t>(NetDef::MaxList16, room.members.size() - at));
-    for (int i = 0; i < n; ++i) entryOf(room.members[at + static_cast<size_t>(i)], info.entries[i]);
-    for (; n > 0; --n) {
-      info.count = n;
-      if (build<GmUserEnter>(info)) break;
-    }
-    if (n == 0) break;
-    sendBuilt(s);
-    at += static_cast<size_t>(n);
+  if (s.link != nullptr) {
+    sendInFrames<GmUserEnter>(s, room.members.size(), [&](GmUserEnter::Info& info, size_t first, int n) {
+      info.room = room.number;
+      for (int i = 0; i < n; ++i) entryOf(room.members[first + static_cast<size_t>(i)], info.entries[i]);
+    });
   }
   // And the newcomer to everyone else in the room.
   GmUserEnter::Info one;
   one.room = room.number;
   one.count = 1;
   entryOf(s.clientId, one.entries[0]);
-  if (build<GmUserEnter>(one)) {
-    for (const int16_t id : room.members) {
-      Session* m = byClient(id);
-      if (m != nullptr && m != &s) sendBuilt(*m);
-    }
-  }
+  sendToRoom<GmUserEnter>(room, one, [&](const Session& m) { return &m != &s; });
   pushRoomCount(room);
 }
 
@@ -279,12 +251,7 @@ void LobbyWorld::leave(Session& s, int16_t roomNumber) {
   info.entries[0].room = roomNumber;
   info.entries[0].clientId = s.clientId;
   // Everyone in the room hears it, the one who leaves included: that closes the tab.
-  if (build<GmUserLeave>(info)) {
-    for (const int16_t id : room.members) {
-      Session* m = byClient(id);
-      if (m != nullptr) sendBuilt(*m);
-    }
-  }
+  sendToRoom<GmUserLeave>(room, info);
   room.members.erase(std::remove(room.members.begin(), room.members.end(), s.clientId), room.members.end());
   room.levels.erase(s.clientId);
   if (room.members.empty() && !room.permanent) {
@@ -319,11 +286,7 @@ void LobbyWorld::relayTalk(Room& room, const Session& speaker, const std::string
   info.sender = speaker.clientId;
   CopyText(info.name, speaker.name.c_str());
   CopyText(info.text, WholeChars(text, NetDef::TalkBytes).c_str());
-  if (!build<GmTalk>(info)) return;
-  for (const int16_t id : room.members) {
-    Session* m = byClient(id);
-    if (m != nullptr && m->ignored.count(speaker.clientId) == 0) sendBuilt(*m);
-  }
+  sendToRoom<GmTalk>(room, info, [&](const Session& m) { return m.ignored.count(speaker.clientId) == 0; });
 }
 
 void LobbyWorld::on(Session& s, GmTalk, const GmTalk::Info& in) {
@@ -410,11 +373,7 @@ void LobbyWorld::grantLevel(Session& s, int16_t roomNumber, const std::string& r
   info.room = roomNumber;
   info.clientId = target->clientId;
   info.level = room.levels[target->clientId];
-  if (!build<GmUserChange>(info)) return;
-  for (const int16_t id : room.members) {
-    Session* m = byClient(id);
-    if (m != nullptr) sendBuilt(*m);
-  }
+  sendToRoom<GmUserChange>(room, info);
 }
 
 void LobbyWorld::toggleIgnore(Session& s, int16_t room, const std::string& rest) {
@@ -443,7 +402,7 @@ void LobbyWorld::announce(const std::string& text) {
   info.room = NetDef::PrivateTalkRoom;
   info.kind = NetDef::TalkNotice4;
   CopyText(info.text, text.c_str());
-  broadcast<GmTalk>(info, [](const Session&) { return true; });
+  broadcast<GmTalk>(info);
 }
 
 // ------------------------------------------------------------------ demo members

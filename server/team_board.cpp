@@ -42,7 +42,7 @@ bool TeamBoard::apply(uint8_t flags, GmFormationInfo::Entry& entry) {
     s.y = entry.y = Clamp(entry.y, -5750, 5750);
   }
   if (flags & GmFormationInfo::HasPosType) {
-    if (IsPlayerSlot(entry.index) && entry.posType >= 1 && entry.posType <= 4) {
+    if (isPlayerSlot(entry.index) && entry.posType >= 1 && entry.posType <= 4) {
       s.posType = entry.posType;
     }
     entry.posType = s.posType;

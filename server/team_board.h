@@ -25,7 +25,7 @@ class TeamBoard {
 
   TeamBoard();  // the default layout
 
-  static bool IsPlayerSlot(int index) { return index >= 1 && index <= PlayersPerSide; }
+  static bool isPlayerSlot(int index) { return index >= 1 && index <= PlayersPerSide; }
 
   // Applies the changes of one received entry as the flags select them, after
   // making them safe: an index outside the slots is refused (false); positions

@@ -6,13 +6,14 @@
 #include <QStringList>
 #include <QTcpSocket>
 #include <QTimer>
+#include <chrono>
 #include <cstdarg>
 #include <cstdio>
 #include <utility>
 
+#include "platform/cp932.h"
 #include "platform/keep_alive.h"
-#include "platform/platform.h"
-#include "platform/qt_text.h"
+#include "session/answer_texts.h"
 
 namespace {
 // A flood of talk must not hold the window: the socket takes at most this much
@@ -21,29 +22,38 @@ namespace {
 constexpr qint64 kReadChunkBytes = qint64{64} * 1024;
 constexpr int kPingIntervalMs = 2000;
 
-QString SocketErrorReason(QAbstractSocket::SocketError error) {
+// Code page 932 bytes as Qt's text (the widgets' ToQString is not for the session).
+QString TextOf(std::string_view cp932Bytes) { return QString::fromStdU16String(cp932::ToUtf16(cp932Bytes)); }
+
+SocketFault FaultOf(QAbstractSocket::SocketError error) {
   switch (error) {
     case QAbstractSocket::SslHandshakeFailedError:
-      return QStringLiteral("サーバの証明書を確認できなかったため、接続を中止しました。");
+      return SocketFault::TlsCertificate;
     case QAbstractSocket::SslInternalError:
     case QAbstractSocket::SslInvalidUserDataError:
-      return QStringLiteral("暗号化された接続を確立できませんでした。");
+      return SocketFault::TlsHandshake;
     case QAbstractSocket::ConnectionRefusedError:
-      return QStringLiteral("サーバに接続を拒否されました。");
+      return SocketFault::Refused;
     case QAbstractSocket::HostNotFoundError:
-      return QStringLiteral("サーバが見つかりません。");
+      return SocketFault::HostNotFound;
     case QAbstractSocket::SocketTimeoutError:
-      return QStringLiteral("サーバからの応答がありません。");
+      return SocketFault::Timeout;
     case QAbstractSocket::NetworkError:
-      return QStringLiteral("ネットワークに接続できません。");
+      return SocketFault::Network;
     default:
-      return QStringLiteral("通信エラーが発生しました。");
+      return SocketFault::Other;
   }
 }
 }  // namespace
 
-LobbySession::LobbySession(QObject* parent)
-    : QObject(parent), frameLoop_(stream_, received_, [this] { receive(received_); }) {
+LobbySession::LobbySession(QObject* parent, Tick tick)
+    : QObject(parent), frameLoop_(stream_, received_, [this] { receive(received_); }), tick_(std::move(tick)) {
+  if (!tick_) {
+    tick_ = [] {
+      const auto now = std::chrono::steady_clock::now().time_since_epoch();
+      return static_cast<uint32_t>(std::chrono::duration_cast<std::chrono::milliseconds>(now).count());
+    };
+  }
   setObjectName(QStringLiteral("LobbySession"));
   MakeSocket(false);
   pingTimer_ = new QTimer(this);
@@ -103,7 +113,7 @@ void LobbySession::open(Login login) {
   if (login_.secure != (qobject_cast<QSslSocket*>(socket_) != nullptr)) MakeSocket(login_.secure);
   tlsProblems_.clear();
   setState(State::Connecting);
-  const QString host = ToQString(login_.address);
+  const QString host = TextOf(login_.address);
   const auto port = static_cast<quint16>(login_.port);
   if (!login_.secure) {
     // A failure reported at once, inside the call, already ends the attempt.
@@ -119,7 +129,7 @@ void LobbySession::open(Login login) {
     if (authorities.isEmpty()) {
       setState(State::Idle);
       QTimer::singleShot(0, this, [this, file] {
-        Q_EMIT failed(QStringLiteral("サーバの証明書を確認するための CA 証明書を読み込めませんでした。"), file);
+        Q_EMIT failed(TextOf(SocketFaultText(SocketFault::TlsAuthority)), file);
       });
       return;
     }
@@ -193,6 +203,10 @@ void LobbySession::SocketDisconnected() {
     setState(State::Idle);
     return;
   }
+  endConnection();
+}
+
+void LobbySession::endConnection() {
   ChangeConnection(State::Idle, [this] { Q_EMIT closed(); });
 }
 
@@ -202,15 +216,15 @@ void LobbySession::SocketError() {
   // A connection that never opened ends here; an open one ends with its disconnect.
   if (opening) setState(State::Idle);
   const QAbstractSocket::SocketError error = socket_->error();
-  QString reason = SocketErrorReason(error);
-  QString detail = tlsProblems_.isEmpty() ? socket_->errorString() : tlsProblems_;
+  SocketFault fault = FaultOf(error);
+  const QString detail = tlsProblems_.isEmpty() ? socket_->errorString() : tlsProblems_;
   if (error == QAbstractSocket::RemoteHostClosedError) {
     // A close by the server is an ordinary disconnect, not an error to show;
     // but one in the middle of the TLS handshake is a server that speaks none.
     if (!(opening && login_.secure)) return;
-    reason = QStringLiteral("暗号化された接続を確立できませんでした。");
-    detail = QStringLiteral("サーバが TLS の接続を閉じました。access.ini の Secure を確かめてください。");
+    fault = SocketFault::TlsHandshake;
   }
+  const QString reason = TextOf(SocketFaultText(fault));
   // A box runs a nested loop; report after the socket has finished reporting.
   QTimer::singleShot(0, this, [this, reason, detail] { Q_EMIT failed(reason, detail); });
 }
@@ -256,12 +270,12 @@ void LobbySession::RecvAConnect(const GmAConnect::Info& info) {
   trace("aconnect ok");
   setState(State::LoggedIn);
   // Enter again the rooms that were open at the last exit, in their order.
-  for (const Room& room : login_.rooms) {
+  for (const RememberedRoom& room : login_.rooms) {
     GmEnterRoom::Info enter;
-    enter.room = 0;
-    CopyText(enter.name, room.name.c_str());
-    CopyText(enter.password, room.password.c_str());
-    enter.teamId = static_cast<uint32_t>(room.teamId);
+    enter.room = 0;  // by name: a number of the last run means nothing now
+    CopyText(enter.name, room.Name.c_str());
+    CopyText(enter.password, room.Password.c_str());
+    enter.teamId = static_cast<uint32_t>(room.TeamID);
     send(enter);
   }
   Q_EMIT loggedIn();
@@ -271,13 +285,13 @@ void LobbySession::PingTick() {
   if (pingSentTime_ != 0) return;  // one ping at a time, with no time-out
   send(GmPing::Info{});
   // 0 means "none outstanding": a tick of exactly 0 is taken as 1.
-  const uint32_t now = Platform::current().tick();
+  const uint32_t now = tick_();
   pingSentTime_ = now != 0 ? now : 1;
 }
 
 void LobbySession::RecvAPing() {
   // An answer without a ping of ours outstanding has no round trip to show.
-  const int roundTrip = pingSentTime_ != 0 ? static_cast<int32_t>(Platform::current().tick() - pingSentTime_) : -1;
+  const int roundTrip = pingSentTime_ != 0 ? static_cast<int32_t>(tick_() - pingSentTime_) : -1;
   pingSentTime_ = 0;
   Q_EMIT pingAnswered(roundTrip);
 }

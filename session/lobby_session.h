@@ -27,6 +27,7 @@
 #include "net/net_messages.h"
 #include "net/stream_buffer.h"
 #include "platform/keep_alive.h"
+#include "session/remembered_room.h"
 
 class QTcpSocket;
 class QTimer;
@@ -45,24 +46,24 @@ class LobbySession : public QObject {
   using Subscription = MessageSubscribers<NetDef::Direction::ToClient>::Subscription;
   using Subscriptions = std::vector<Subscription>;
 
-  struct Room {
-    std::string name;  // CP932
-    std::string password;
-    int32_t teamId = 0;
-  };
   struct Login {
     std::string address;  // host name or address, CP932 as access.ini holds it
     int port = 0;
     int32_t userId = 0;
     std::string password;
-    std::vector<Room> rooms;  // entered again, in this order, once the login is accepted
+    std::vector<RememberedRoom> rooms;  // entered again, in this order, once the login is accepted
     // TLS, verified against the system's authorities or, when caCertificate
     // names a PEM file (a native path), against its certificates alone.
     bool secure = false;
     std::string caCertificate;
   };
 
-  explicit LobbySession(QObject* parent = nullptr);
+  // The millisecond tick the pings are timed with; the session has no clock of
+  // its own, so the window hands it the platform's and a test its own.
+  using Tick = std::function<uint32_t()>;
+
+  // Without a tick, a steady clock's milliseconds.
+  explicit LobbySession(QObject* parent = nullptr, Tick tick = {});
   ~LobbySession() override;
 
   // Drops any connection (reporting its end first), then connects.
@@ -137,6 +138,9 @@ class LobbySession : public QObject {
   void receive(const NetPacket& packet) { subscribers_.deliver(packet); }
   // A test double stands for a session in any state without a socket.
   void setState(State state);
+  // The connection has ended: closed() while the state is already Idle, then
+  // stateChanged. The disconnect event ends here, and so does a test double.
+  void endConnection();
   void setIdentity(int16_t clientId, std::string playerName) {
     clientId_ = clientId;
     playerName_ = std::move(playerName);
@@ -169,6 +173,7 @@ class LobbySession : public QObject {
   State state_ = State::Idle;
   Login login_;
   int16_t clientId_ = 0;
+  Tick tick_;
   uint32_t pingSentTime_ = 0;
   std::string playerName_;
   TraceSink traceSink_;

@@ -24,6 +24,7 @@
 #include "chat/frame_chat_room.h"
 #include "chat/rich_edit_ex.h"
 #include "lobby/form_main.h"
+#include "main_window_harness.h"
 #include "main_window_parts.h"
 #include "net/net_def.h"
 #include "platform/cp932.h"
@@ -56,14 +57,9 @@ class ClientE2eTest : public ::testing::Test {
 
   // A main window on the settings files of folder, pointed at the server.
   TFormMain* Open(const QString& folder, int userId) {
-    auto form = std::make_unique<TFormMain>((folder + QStringLiteral("/access.ini")).toStdString(),
-                                            (folder + QStringLiteral("/turfwing.INI")).toStdString());
-    form->setAutoConnectPending(false);
+    auto form = std::make_unique<TFormMain>(AccessPathIn(folder), SettingsPathIn(folder));
     form->setExecutableFolder(folder);
-    form->settings().Access.IP = "127.0.0.1";
-    form->settings().Access.Port = server->port();
-    form->settings().UserID = userId;
-    form->settings().Password = "pw" + std::to_string(userId);
+    PointAtServer(*form, server->port(), userId, "pw" + std::to_string(userId));
     windows.push_back(std::move(form));
     return windows.back().get();
   }

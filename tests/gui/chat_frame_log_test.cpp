@@ -10,6 +10,7 @@
 
 #include "chat/frame_chat_room.h"
 #include "chat/rich_edit_ex.h"
+#include "messages.h"
 #include "platform/cp932.h"
 #include "recording_platform.h"
 #include "wait.h"
@@ -20,8 +21,6 @@ const QColor Black(0, 0, 0);
 const QColor Red(255, 0, 0);
 const QColor Green(0, 128, 0);
 const QColor Blue(0, 0, 255);
-
-std::string Sjis(const char* utf8) { return cp932::FromUtf8(utf8); }
 
 class ChatFrameLogTest : public ::testing::Test {
  protected:

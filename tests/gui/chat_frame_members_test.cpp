@@ -19,6 +19,7 @@
 #include "chat/frame_chat_room.h"
 #include "chat/rich_edit_ex.h"
 #include "formation/form_formation.h"
+#include "messages.h"
 #include "net/net_messages.h"
 #include "platform/cp932.h"
 #include "recording_platform.h"
@@ -26,8 +27,6 @@
 #include "wait.h"
 
 namespace {
-
-std::string Sjis(const char* utf8) { return cp932::FromUtf8(utf8); }
 
 struct Command {
   int nCommand;

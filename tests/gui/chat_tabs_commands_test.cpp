@@ -16,22 +16,7 @@ using namespace chattest;
 
 namespace {
 
-struct World {
-  RecordingPlatform platform;
-  RecordingChatHost host;
-  RoomListModel rooms;
-  ChatTabs* tabs = new ChatTabs(host, host.session, rooms, new QTabWidget(&host.window));
-
-  TChatSheet* Open(int16_t room, const char* password = "", uint32_t team = 0) {
-    tabs->RecvAEnterRoom(Entered(room, password, team));
-    return tabs->ChatTabOf(room);
-  }
-  TChatSheet* OpenPrivate() {
-    tabs->RecvTalk(Talk(9999, 3, "p", "x", 5));
-    return tabs->ChatTabOf(9999);
-  }
-  QTabWidget* Pages() const { return tabs->PageControl1(); }
-};
+using World = TabsWorld;
 
 }  // namespace
 
@@ -78,7 +63,7 @@ TEST(ChatTabsLeaveTest, RoomTabSendsLeaveAndStaysUntilTheServerAnswers) {
   ASSERT_EQ(sent.size(), 1u);
   EXPECT_EQ(sent[0].room, 1);
   EXPECT_EQ(w.tabs->PageCount(), 1);
-  w.tabs->RecvUserLeave(Leave({{1, 42}}));
+  EXPECT_TRUE(w.host.session.deliver<GmUserLeave>(Leave({{1, 42}})));
   EXPECT_EQ(w.tabs->PageCount(), 0);
 }
 
@@ -106,7 +91,7 @@ TEST(ChatTabsSwitchTest, NextAndPreviousWrapAndClearTheMark) {
   TChatSheet* a = w.Open(1);
   TChatSheet* b = w.Open(2);
   TChatSheet* c = w.Open(3);
-  w.tabs->RecvTalk(Talk(1, 9, "x", "to a", 0));
+  EXPECT_TRUE(w.host.session.deliver<GmTalk>(Talk(1, 9, "x", "to a", 0)));
   ASSERT_EQ(a->ImageIndex(), TChatSheet::ImageNewTalk);
   w.tabs->MenuNext();  // from the last page to the first
   EXPECT_EQ(w.tabs->ActiveChatTab(), a);
@@ -149,7 +134,8 @@ TEST(ChatTabsCommandTest, MemberCommands) {
   w.Open(1);
   w.Open(2);
   TChatSheet* sheet = w.tabs->ChatTabOf(2);
-  w.tabs->RecvUserEnter(Enter(2, {{5, 1234, "taro", 0}, {6, 4294967295u, Sjis("花子").c_str(), 0}}));
+  EXPECT_TRUE(
+      w.host.session.deliver<GmUserEnter>(Enter(2, {{5, 1234, "taro", 0}, {6, 4294967295u, Sjis("花子").c_str(), 0}})));
 
   sheet->UserCommand(0, 0);
   sheet->UserCommand(0, 1);
@@ -183,7 +169,7 @@ TEST(ChatTabsCommandTest, UserPagePrefixIsTakenWhenTheTabIsCreated) {
   World w;
   TChatSheet* sheet = w.Open(1);
   w.host.userInfo = "http://changed.example/";
-  w.tabs->RecvUserEnter(Enter(1, {{5, 7, "taro", 0}}));
+  EXPECT_TRUE(w.host.session.deliver<GmUserEnter>(Enter(1, {{5, 7, "taro", 0}})));
   sheet->UserCommand(0, 0);
   EXPECT_EQ(w.platform.openedUrls, QStringList{QStringLiteral("http://members.example/user?no=7")});
 }
@@ -212,14 +198,14 @@ TEST(ChatTabsCommandTest, OpenRoomsInTabOrderWithTheirSoundFlags) {
   w.OpenPrivate();
   const auto rooms = w.tabs->OpenRooms();
   ASSERT_EQ(rooms.size(), 3u);
-  EXPECT_EQ(rooms[0].room, 2);
-  EXPECT_EQ(rooms[0].name, "club");
-  EXPECT_EQ(rooms[0].password, "pw");
-  EXPECT_EQ(rooms[0].teamId, 77);
-  EXPECT_TRUE(rooms[0].chatSound);
-  EXPECT_EQ(rooms[1].name, "lobby");
-  EXPECT_FALSE(rooms[1].chatSound);
-  EXPECT_EQ(rooms[2].room, 9999);
-  EXPECT_EQ(rooms[2].name, Sjis("【個別 チャット】"));
-  EXPECT_FALSE(rooms[2].chatSound);
+  EXPECT_EQ(rooms[0].Room, 2);
+  EXPECT_EQ(rooms[0].Name, "club");
+  EXPECT_EQ(rooms[0].Password, "pw");
+  EXPECT_EQ(rooms[0].TeamID, 77);
+  EXPECT_TRUE(rooms[0].ChatSound);
+  EXPECT_EQ(rooms[1].Name, "lobby");
+  EXPECT_FALSE(rooms[1].ChatSound);
+  EXPECT_EQ(rooms[2].Room, 9999);
+  EXPECT_EQ(rooms[2].Name, Sjis("【個別 チャット】"));
+  EXPECT_FALSE(rooms[2].ChatSound);
 }

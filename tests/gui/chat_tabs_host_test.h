@@ -3,6 +3,7 @@
 // window, with scripted answers, the session double they talk through, plus
 // helpers to build and read messages.
 
+#include <QTabWidget>
 #include <QWidget>
 #include <deque>
 #include <functional>
@@ -12,10 +13,14 @@
 
 #include "chat/chat_host.h"
 #include "chat/chat_sheet.h"
+#include "chat/chat_tabs.h"
 #include "chat/frame_chat_room.h"
 #include "chat/rich_edit_ex.h"
+#include "chat/room_list_model.h"
+#include "messages.h"
 #include "net/net_messages.h"
 #include "platform/cp932.h"
+#include "recording_platform.h"
 #include "session_double.h"
 
 namespace chattest {
@@ -66,8 +71,6 @@ class RecordingChatHost final : public ChatHost {
   void ShowRoomList() override { ++roomListShows; }
 };
 
-inline std::string Sjis(const char* utf8) { return cp932::FromUtf8(utf8); }
-
 struct LogLine {
   std::string text;  // UTF-8
   QColor color;
@@ -85,49 +88,23 @@ inline std::vector<LogLine> LogOf(const TChatSheet* sheet) {
   return lines;
 }
 
-inline GmAEnterRoom::Info Entered(int16_t room, const char* password = "", uint32_t teamId = 0) {
-  GmAEnterRoom::Info info;
-  info.room = room;
-  info.status = 0;
-  CopyText(info.password, password);
-  info.teamId = teamId;
-  return info;
-}
+// The chat tabs as their tests run them: the recording host, the session double
+// and the room rows the tabs take their captions from.
+struct TabsWorld {
+  RecordingPlatform platform;
+  RecordingChatHost host;
+  RoomListModel rooms;
+  ChatTabs* tabs = new ChatTabs(host, host.session, rooms, new QTabWidget(&host.window));
 
-inline GmTalk::Info Talk(int16_t room, int16_t sender, const char* name, const char* text, uint8_t kind) {
-  GmTalk::Info t;
-  t.room = room;
-  t.sender = sender;
-  CopyText(t.name, name);
-  CopyText(t.text, text);
-  t.kind = kind;
-  return t;
-}
-
-struct Member {
-  int16_t clientId;
-  uint32_t userNumber;
-  const char* name;
-  uint8_t level;
-};
-
-inline GmUserEnter::Info Enter(int16_t room, std::initializer_list<Member> members) {
-  GmUserEnter::Info info;
-  info.room = room;
-  for (const Member& m : members) {
-    GmUserEnter::Entry& e = info.entries[info.count++];
-    e.clientId = m.clientId;
-    e.userNumber = m.userNumber;
-    CopyText(e.name, m.name);
-    e.level = m.level;
+  TChatSheet* Open(int16_t room, const char* password = "", uint32_t team = 0) {
+    EXPECT_TRUE(host.session.deliver<GmAEnterRoom>(Entered(room, password, team)));
+    return tabs->ChatTabOf(room);
   }
-  return info;
-}
-
-inline GmUserLeave::Info Leave(std::initializer_list<std::pair<int16_t, int16_t>> roomAndClient) {
-  GmUserLeave::Info info;
-  for (auto [room, client] : roomAndClient) info.entries[info.count++] = {room, client};
-  return info;
-}
+  TChatSheet* OpenPrivate() {
+    EXPECT_TRUE(host.session.deliver<GmTalk>(Talk(NetDef::PrivateTalkRoom, 3, "p", "x", NetDef::TalkPrivateEcho)));
+    return tabs->ChatTabOf(NetDef::PrivateTalkRoom);
+  }
+  QTabWidget* Pages() const { return tabs->PageControl1(); }
+};
 
 }  // namespace chattest

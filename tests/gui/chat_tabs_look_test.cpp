@@ -47,12 +47,13 @@ TEST(ChatTabsLookTest, TabCaptionsAreDrawnInFull) {
   ChatTabs tabs(host, host.session, rooms, pages);
   host.window.resize(520, 300);
   pages->resize(520, 300);
-  tabs.RecvAEnterRoom(Entered(1));
-  tabs.RecvAEnterRoom(Entered(3));
-  tabs.RecvAEnterRoom(Entered(2));
-  tabs.RecvUserEnter(Enter(2, {{5, 1, Sjis("山田太郎").c_str(), 1}, {6, 2, "hanako", 0}}));
-  tabs.RecvTalk(Talk(1, 5, Sjis("山田").c_str(), Sjis("こんにちは http://example.com/").c_str(), 0));
-  tabs.RecvTalk(Talk(2, 5, "", Sjis("ようこそ").c_str(), 0));
+  EXPECT_TRUE(host.session.deliver<GmAEnterRoom>(Entered(1)));
+  EXPECT_TRUE(host.session.deliver<GmAEnterRoom>(Entered(3)));
+  EXPECT_TRUE(host.session.deliver<GmAEnterRoom>(Entered(2)));
+  EXPECT_TRUE(host.session.deliver<GmUserEnter>(Enter(2, {{5, 1, Sjis("山田太郎").c_str(), 1}, {6, 2, "hanako", 0}})));
+  EXPECT_TRUE(host.session.deliver<GmTalk>(
+      Talk(1, 5, Sjis("山田").c_str(), Sjis("こんにちは http://example.com/").c_str(), 0)));
+  EXPECT_TRUE(host.session.deliver<GmTalk>(Talk(2, 5, "", Sjis("ようこそ").c_str(), 0)));
   host.window.show();
   QCoreApplication::processEvents();
   Save(&host.window, "turfwing_chat_tabs.png");
@@ -70,14 +71,15 @@ TEST(ChatTabsLookTest, TabCaptionsAreDrawnInFull) {
 TEST(ChatTabsLookTest, RoomListCellsFitTheirColumns) {
   RecordingPlatform platform;
   RecordingChatHost host;
-  TFormRoomList form(host, host.session);
-  form.RecvRoomList(Rooms());
+  RoomListModel rows;
+  TFormRoomList form(host, host.session, rows);
+  EXPECT_TRUE(host.session.deliver<GmRoomList>(Rooms()));
   GmRoomUsers::Info counts;
   const std::pair<int16_t, int16_t> n[] = {{1, 12}, {2, 3}, {3, 120}, {4, 0}};
   for (auto [room, c] : n) counts.entries[counts.count++] = {room, c};
-  form.RecvRoomUsers(counts);
+  EXPECT_TRUE(host.session.deliver<GmRoomUsers>(counts));
   counts.count = 0;
-  form.RecvRoomUsers(counts);
+  EXPECT_TRUE(host.session.deliver<GmRoomUsers>(counts));
   form.show();
   QCoreApplication::processEvents();
   form.RoomList2()->topLevelItem(1)->setSelected(true);

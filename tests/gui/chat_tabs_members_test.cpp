@@ -18,17 +18,7 @@ using namespace chattest;
 
 namespace {
 
-struct World {
-  RecordingPlatform platform;
-  RecordingChatHost host;
-  RoomListModel rooms;
-  ChatTabs* tabs = new ChatTabs(host, host.session, rooms, new QTabWidget(&host.window));
-
-  TChatSheet* Open(int16_t room) {
-    tabs->RecvAEnterRoom(Entered(room));
-    return tabs->ChatTabOf(room);
-  }
-};
+using World = TabsWorld;
 
 // Every entry of the table matches the frame's row at the same index.
 void ExpectInStep(const TChatSheet* sheet) {
@@ -48,8 +38,9 @@ void DeleteDeferred() { QCoreApplication::sendPostedEvents(nullptr, QEvent::Defe
 TEST(ChatTabsMembersTest, EnteringMembersAreListedInOrderWithTheirIcons) {
   World w;
   TChatSheet* sheet = w.Open(1);
-  w.tabs->RecvUserEnter(Enter(1, {{5, 100, "taro", 0}, {6, 200, "op", 3}, {5, 300, "taro-again", 0}}));
-  w.tabs->RecvUserEnter(Enter(1, {{6, 200, "op", 3}, {7, 400, Sjis("花子").c_str(), 0}}));
+  EXPECT_TRUE(w.host.session.deliver<GmUserEnter>(
+      Enter(1, {{5, 100, "taro", 0}, {6, 200, "op", 3}, {5, 300, "taro-again", 0}})));
+  EXPECT_TRUE(w.host.session.deliver<GmUserEnter>(Enter(1, {{6, 200, "op", 3}, {7, 400, Sjis("花子").c_str(), 0}})));
   ASSERT_EQ(sheet->Users().Count(), 3) << "a member announced twice is listed once";
   EXPECT_EQ(sheet->Frame()->UserRowCaption(0), "taro");
   EXPECT_EQ(sheet->Frame()->UserRowImage(0), TFrameChatRoom::ImageUnlit);
@@ -69,7 +60,7 @@ TEST(ChatTabsMembersTest, NineHundredFirstMemberIsNeitherStoredNorShown) {
       e.clientId = static_cast<int16_t>(1000 + batch * 40 + k);
       CopyText(e.name, ("m" + std::to_string(batch * 40 + k)).c_str());
     }
-    w.tabs->RecvUserEnter(info);
+    EXPECT_TRUE(w.host.session.deliver<GmUserEnter>(info));
   }
   EXPECT_EQ(sheet->Users().Count(), 900);
   EXPECT_EQ(sheet->Frame()->UserRowCount(), 900);
@@ -80,20 +71,20 @@ TEST(ChatTabsMembersTest, NineHundredFirstMemberIsNeitherStoredNorShown) {
 TEST(ChatTabsMembersTest, MemberMessagesForOtherRoomsAreIgnored) {
   World w;
   TChatSheet* sheet = w.Open(1);
-  w.tabs->RecvUserEnter(Enter(2, {{5, 1, "taro", 0}}));
+  EXPECT_TRUE(w.host.session.deliver<GmUserEnter>(Enter(2, {{5, 1, "taro", 0}})));
   EXPECT_EQ(sheet->Users().Count(), 0);
-  w.tabs->RecvUserEnter(Enter(1, {{5, 1, "taro", 0}}));
-  w.tabs->RecvUserChange(GmUserChange::Info{2, 5, 1});
+  EXPECT_TRUE(w.host.session.deliver<GmUserEnter>(Enter(1, {{5, 1, "taro", 0}})));
+  EXPECT_TRUE(w.host.session.deliver<GmUserChange>(GmUserChange::Info{2, 5, 1}));
   EXPECT_EQ(sheet->Frame()->UserRowImage(0), TFrameChatRoom::ImageUnlit);
-  w.tabs->RecvUserLeave(Leave({{2, 5}}));
+  EXPECT_TRUE(w.host.session.deliver<GmUserLeave>(Leave({{2, 5}})));
   EXPECT_EQ(sheet->Users().Count(), 1);
 }
 
 TEST(ChatTabsMembersTest, DepartureRemovesTheSameRowFromTableAndView) {
   World w;
   TChatSheet* sheet = w.Open(1);
-  w.tabs->RecvUserEnter(Enter(1, {{5, 1, "a", 0}, {6, 2, "b", 1}, {7, 3, "c", 0}}));
-  w.tabs->RecvUserLeave(Leave({{1, 6}, {1, 99}}));
+  EXPECT_TRUE(w.host.session.deliver<GmUserEnter>(Enter(1, {{5, 1, "a", 0}, {6, 2, "b", 1}, {7, 3, "c", 0}})));
+  EXPECT_TRUE(w.host.session.deliver<GmUserLeave>(Leave({{1, 6}, {1, 99}})));
   ASSERT_EQ(sheet->Users().Count(), 2);
   EXPECT_EQ(sheet->Frame()->UserRowCaption(1), "c");
   ExpectInStep(sheet);
@@ -103,14 +94,14 @@ TEST(ChatTabsMembersTest, DepartureRemovesTheSameRowFromTableAndView) {
 TEST(ChatTabsMembersTest, LevelChangeRedrawsOnlyOnAChange) {
   World w;
   TChatSheet* sheet = w.Open(1);
-  w.tabs->RecvUserEnter(Enter(1, {{5, 1, "a", 0}, {6, 2, "b", 2}}));
-  w.tabs->RecvUserChange(GmUserChange::Info{1, 5, 4});
+  EXPECT_TRUE(w.host.session.deliver<GmUserEnter>(Enter(1, {{5, 1, "a", 0}, {6, 2, "b", 2}})));
+  EXPECT_TRUE(w.host.session.deliver<GmUserChange>(GmUserChange::Info{1, 5, 4}));
   EXPECT_EQ(sheet->Frame()->UserRowImage(0), TFrameChatRoom::ImageLit);
   EXPECT_EQ(sheet->Users().At(0).level, 4);
-  w.tabs->RecvUserChange(GmUserChange::Info{1, 6, 0});
+  EXPECT_TRUE(w.host.session.deliver<GmUserChange>(GmUserChange::Info{1, 6, 0}));
   EXPECT_EQ(sheet->Frame()->UserRowImage(1), TFrameChatRoom::ImageUnlit);
-  w.tabs->RecvUserChange(GmUserChange::Info{1, 6, 0});
-  w.tabs->RecvUserChange(GmUserChange::Info{1, 77, 1});
+  EXPECT_TRUE(w.host.session.deliver<GmUserChange>(GmUserChange::Info{1, 6, 0}));
+  EXPECT_TRUE(w.host.session.deliver<GmUserChange>(GmUserChange::Info{1, 77, 1}));
   ExpectInStep(sheet);
 }
 
@@ -119,12 +110,12 @@ TEST(ChatTabsMembersTest, OwnDepartureClosesTheTabAndLaterEntriesStillCount) {
   w.host.session.setClientId(42);
   TChatSheet* lobby = w.Open(1);
   TChatSheet* club = w.Open(2);
-  w.tabs->RecvUserEnter(Enter(1, {{42, 1, "me", 0}}));
-  w.tabs->RecvUserEnter(Enter(2, {{42, 1, "me", 0}, {8, 2, "other", 0}}));
+  EXPECT_TRUE(w.host.session.deliver<GmUserEnter>(Enter(1, {{42, 1, "me", 0}})));
+  EXPECT_TRUE(w.host.session.deliver<GmUserEnter>(Enter(2, {{42, 1, "me", 0}, {8, 2, "other", 0}})));
   QPointer<TChatSheet> gone(lobby);
   QPointer<TFrameChatRoom> goneFrame(lobby->Frame());
 
-  w.tabs->RecvUserLeave(Leave({{1, 42}, {7, 42}, {2, 8}}));
+  EXPECT_TRUE(w.host.session.deliver<GmUserLeave>(Leave({{1, 42}, {7, 42}, {2, 8}})));
 
   EXPECT_EQ(w.tabs->ChatTabOf(1), nullptr);
   EXPECT_EQ(w.tabs->PageCount(), 1);
@@ -133,22 +124,22 @@ TEST(ChatTabsMembersTest, OwnDepartureClosesTheTabAndLaterEntriesStillCount) {
   EXPECT_TRUE(gone.isNull());
   EXPECT_TRUE(goneFrame.isNull()) << "the frame goes with its tab";
   // Messages for the closed room are now ignored.
-  w.tabs->RecvTalk(Talk(1, 8, "x", "late", 0));
+  EXPECT_TRUE(w.host.session.deliver<GmTalk>(Talk(1, 8, "x", "late", 0)));
   EXPECT_EQ(w.tabs->PageCount(), 1);
 }
 
 TEST(ChatTabsMembersTest, DisconnectDestroysEveryTab) {
   World w;
   QPointer<TChatSheet> a(w.Open(1));
-  w.tabs->RecvTalk(Talk(9999, 3, "p", "x", 3));
+  EXPECT_TRUE(w.host.session.deliver<GmTalk>(Talk(9999, 3, "p", "x", 3)));
   QPointer<TChatSheet> p(w.tabs->ChatTabOf(9999));
-  w.tabs->DestroyAll();
+  w.host.session.drop();
   EXPECT_EQ(w.tabs->PageCount(), 0);
   EXPECT_EQ(w.tabs->ActiveChatTab(), nullptr);
   DeleteDeferred();
   EXPECT_TRUE(a.isNull());
   EXPECT_TRUE(p.isNull());
-  w.tabs->RecvTalk(Talk(9999, 3, "p", "again", 0));
+  EXPECT_TRUE(w.host.session.deliver<GmTalk>(Talk(9999, 3, "p", "again", 0)));
   EXPECT_EQ(w.tabs->PageCount(), 0) << "room-9999 talk of kind 0 with no page is dropped";
 }
 
@@ -184,7 +175,7 @@ TEST(ChatTabsMembersTest, OwnDepartureTakesTheFormationWindowWithTheTab) {
   QTest::mouseClick(lobby->Frame()->ButtonFormation(), Qt::LeftButton);
   QPointer<TFormFormation> board(lobby->Frame()->FormationWindow());
   ASSERT_FALSE(board.isNull());
-  w.tabs->RecvUserLeave(Leave({{1, 42}}));
+  EXPECT_TRUE(w.host.session.deliver<GmUserLeave>(Leave({{1, 42}})));
   GmFormationAOpen::Info late;
   late.room = 1;
   late.result = 1;
@@ -203,7 +194,7 @@ TEST(ChatTabsMembersTest, OwnDepartureWhileTheFormationRefusalBoxIsOpen) {
   ASSERT_FALSE(board.isNull());
   // The box's nested loop handles the departure and runs the deferred deletions.
   w.platform.duringBox = [&] {
-    w.tabs->RecvUserLeave(Leave({{1, 42}}));
+    EXPECT_TRUE(w.host.session.deliver<GmUserLeave>(Leave({{1, 42}})));
     DeleteDeferred();
   };
   GmFormationAOpen::Info refused;

@@ -19,12 +19,8 @@ namespace {
 
 const QColor kBlack(0, 0, 0), kRed(255, 0, 0), kGreen(0, 128, 0), kBlue(0, 0, 255);
 
-struct World {
-  RecordingPlatform platform;
-  RecordingChatHost host;
-  RoomListModel rooms;
-  ChatTabs* tabs;
-
+// Tabs whose rooms have names in the room rows, and a fixed clock.
+struct World : TabsWorld {
   World() {
     GmRoomList::Info list;
     const std::pair<int16_t, std::string> named[] = {{1, "lobby"}, {2, "club"}, {3, "A&B"}, {4, Sjis("待合室")}};
@@ -34,14 +30,8 @@ struct World {
       CopyText(e.name, name.c_str());
     }
     rooms.ApplyRoomList(list);
-    tabs = new ChatTabs(host, host.session, rooms, new QTabWidget(&host.window));
     tabs->SetClock([] { return ClockTime{12, 34, 56}; });
   }
-  TChatSheet* Open(int16_t room) {
-    tabs->RecvAEnterRoom(Entered(room));
-    return tabs->ChatTabOf(room);
-  }
-  QTabWidget* Pages() const { return tabs->PageControl1(); }
 };
 
 }  // namespace
@@ -49,7 +39,7 @@ struct World {
 TEST(ChatTabsEntryTest, EnteredRoomBecomesActiveTabNamedFromRoomList) {
   World w;
   w.Open(1);
-  w.tabs->RecvAEnterRoom(Entered(2, "pw", 77));
+  EXPECT_TRUE(w.host.session.deliver<GmAEnterRoom>(Entered(2, "pw", 77)));
   ASSERT_EQ(w.tabs->PageCount(), 2);
   TChatSheet* club = w.tabs->ChatTabOf(2);
   ASSERT_NE(club, nullptr);
@@ -71,7 +61,7 @@ TEST(ChatTabsEntryTest, SecondEntryForSameRoomChangesNothing) {
   World w;
   w.Open(1);
   w.Open(2);
-  w.tabs->RecvAEnterRoom(Entered(1));
+  EXPECT_TRUE(w.host.session.deliver<GmAEnterRoom>(Entered(1)));
   EXPECT_EQ(w.tabs->PageCount(), 2);
   EXPECT_EQ(w.tabs->ActiveChatTab()->GetRoomNumber(), 2) << "the active page stays";
   EXPECT_EQ(w.host.remembered.size(), 2u);
@@ -112,7 +102,7 @@ TEST(ChatTabsEntryTest, RefusedEntryShowsTheStatusText) {
     GmAEnterRoom::Info info = Entered(1);
     info.status = status;
     CopyText(info.message, Sjis("サーバからの説明").c_str());
-    w.tabs->RecvAEnterRoom(info);
+    EXPECT_TRUE(w.host.session.deliver<GmAEnterRoom>(info));
     EXPECT_EQ(w.tabs->PageCount(), 0) << int(status);
     ASSERT_EQ(w.platform.errorTexts(), QStringList{text}) << int(status);
     EXPECT_TRUE(w.host.remembered.empty());
@@ -120,7 +110,7 @@ TEST(ChatTabsEntryTest, RefusedEntryShowsTheStatusText) {
   World w;
   GmAEnterRoom::Info unknown = Entered(1);
   unknown.status = 9;
-  w.tabs->RecvAEnterRoom(unknown);
+  EXPECT_TRUE(w.host.session.deliver<GmAEnterRoom>(unknown));
   EXPECT_EQ(w.tabs->PageCount(), 0);
   EXPECT_TRUE(w.platform.boxes.empty());
 }
@@ -130,7 +120,7 @@ TEST(ChatTabsEntryTest, ServerErrorTextIsNotMarkup) {
   GmAEnterRoom::Info info = Entered(1);
   info.status = 1;
   CopyText(info.message, "<b>closed</b>");
-  w.tabs->RecvAEnterRoom(info);
+  EXPECT_TRUE(w.host.session.deliver<GmAEnterRoom>(info));
   EXPECT_EQ(w.platform.errorTexts(), QStringList{QStringLiteral("<b>closed</b>")});
 }
 
@@ -149,14 +139,14 @@ TEST(ChatTabsRoutingTest, PrivateRoomTalkTable) {
         TChatSheet* room = nullptr;
         if (active == RoomActive || active == PrivateActive) room = w.Open(1);
         if (privatePresent) {
-          w.tabs->RecvTalk(Talk(9999, 50, "setup", "first", 5));
+          EXPECT_TRUE(w.host.session.deliver<GmTalk>(Talk(9999, 50, "setup", "first", 5)));
           ASSERT_NE(w.tabs->ChatTabOf(9999), nullptr);
         }
         if (active == PrivateActive) w.Pages()->setCurrentWidget(w.tabs->ChatTabOf(9999));
         const size_t privateBefore = privatePresent ? LogOf(w.tabs->ChatTabOf(9999)).size() : 0;
         const int alertsBefore = w.platform.alerts;
 
-        w.tabs->RecvTalk(Talk(9999, 50, "hanako", "hi", kind));
+        EXPECT_TRUE(w.host.session.deliver<GmTalk>(Talk(9999, 50, "hanako", "hi", kind)));
 
         TChatSheet* priv = w.tabs->ChatTabOf(9999);
         const bool toPrivate = kind == 3 || kind == 5;
@@ -206,7 +196,7 @@ TEST(ChatTabsRoutingTest, PrivateRoomTalkTable) {
 TEST(ChatTabsRoutingTest, FirstPrivateTalkCreatesTabWithoutBellOrFormation) {
   World w;
   w.Open(1);
-  w.tabs->RecvTalk(Talk(9999, 50, "hanako", "5", 3));
+  EXPECT_TRUE(w.host.session.deliver<GmTalk>(Talk(9999, 50, "hanako", "5", 3)));
   TChatSheet* priv = w.tabs->ChatTabOf(9999);
   ASSERT_NE(priv, nullptr);
   EXPECT_EQ(w.tabs->PageCount(), 2);
@@ -221,7 +211,7 @@ TEST(ChatTabsRoutingTest, FirstPrivateTalkCreatesTabWithoutBellOrFormation) {
 
 TEST(ChatTabsRoutingTest, PrivateTalkWithNoPageOpenShowsThePrivateTab) {
   World w;
-  w.tabs->RecvTalk(Talk(9999, 50, "hanako", "hi", 3));
+  EXPECT_TRUE(w.host.session.deliver<GmTalk>(Talk(9999, 50, "hanako", "hi", 3)));
   TChatSheet* priv = w.tabs->ChatTabOf(9999);
   ASSERT_NE(priv, nullptr);
   EXPECT_EQ(w.tabs->ActiveChatTab(), priv) << "the only page is the one shown";
@@ -236,11 +226,11 @@ TEST(ChatTabsRoutingTest, NoAlertWhileTheMainWindowIsActive) {
   w.host.window.show();
   QApplication::setActiveWindow(&w.host.window);
   ASSERT_TRUE(w.host.window.isActiveWindow());
-  w.tabs->RecvTalk(Talk(9999, 50, "hanako", "hi", 3));
+  EXPECT_TRUE(w.host.session.deliver<GmTalk>(Talk(9999, 50, "hanako", "hi", 3)));
   EXPECT_EQ(w.platform.alerts, 0);
   w.host.window.hide();
   QApplication::setActiveWindow(nullptr);
-  w.tabs->RecvTalk(Talk(9999, 50, "hanako", "again", 3));
+  EXPECT_TRUE(w.host.session.deliver<GmTalk>(Talk(9999, 50, "hanako", "again", 3)));
   EXPECT_EQ(w.platform.alerts, 1);
 }
 
@@ -248,8 +238,8 @@ TEST(ChatTabsRoutingTest, RoomTalkGoesToItsTabAndMarksItWhenInactive) {
   World w;
   TChatSheet* lobby = w.Open(1);
   TChatSheet* club = w.Open(2);
-  w.tabs->RecvTalk(Talk(1, 9, "taro", "hello", 0));
-  w.tabs->RecvTalk(Talk(2, 9, "taro", "here", 4));
+  EXPECT_TRUE(w.host.session.deliver<GmTalk>(Talk(1, 9, "taro", "hello", 0)));
+  EXPECT_TRUE(w.host.session.deliver<GmTalk>(Talk(2, 9, "taro", "here", 4)));
   ASSERT_EQ(LogOf(lobby).size(), 1u);
   EXPECT_EQ(LogOf(lobby)[0].text, "12:34:56 taro > hello");
   EXPECT_EQ(LogOf(lobby)[0].color, kBlack);
@@ -265,7 +255,7 @@ TEST(ChatTabsRoutingTest, RoomTalkGoesToItsTabAndMarksItWhenInactive) {
 TEST(ChatTabsRoutingTest, TalkForRoomWithoutTabIsDropped) {
   World w;
   TChatSheet* lobby = w.Open(1);
-  w.tabs->RecvTalk(Talk(2, 9, "taro", "5", 0));
+  EXPECT_TRUE(w.host.session.deliver<GmTalk>(Talk(2, 9, "taro", "5", 0)));
   EXPECT_TRUE(LogOf(lobby).empty());
   EXPECT_EQ(w.tabs->PageCount(), 1);
   EXPECT_TRUE(w.platform.sounds.isEmpty());
@@ -275,14 +265,14 @@ TEST(ChatTabsRoutingTest, TimeFollowsTheChatTimeSetting) {
   World w;
   TChatSheet* lobby = w.Open(1);
   w.host.chatTime = false;
-  w.tabs->RecvTalk(Talk(1, 9, "taro", "plain", 0));
+  EXPECT_TRUE(w.host.session.deliver<GmTalk>(Talk(1, 9, "taro", "plain", 0)));
   EXPECT_EQ(LogOf(lobby)[0].text, "taro > plain");
 }
 
 TEST(ChatTabsRoutingTest, TalkTextIsShownAsPlainText) {
   World w;
   TChatSheet* lobby = w.Open(1);
-  w.tabs->RecvTalk(Talk(1, 9, "<i>x</i>", "<b>bold</b> &amp;", 0));
+  EXPECT_TRUE(w.host.session.deliver<GmTalk>(Talk(1, 9, "<i>x</i>", "<b>bold</b> &amp;", 0)));
   EXPECT_EQ(LogOf(lobby)[0].text, "12:34:56 <i>x</i> > <b>bold</b> &amp;");
 }
 
@@ -290,16 +280,17 @@ TEST(ChatTabsRoutingTest, CallSoundPlaysOnlyWithTheBellOn) {
   World w;
   TChatSheet* lobby = w.Open(1);
   const QString five = QDir::toNativeSeparators(QStringLiteral("/opt/turfwing/sound/5.wav"));
-  for (const char* text : {"5", "05"}) w.tabs->RecvTalk(Talk(1, 9, "taro", text, 0));
+  for (const char* text : {"5", "05"}) EXPECT_TRUE(w.host.session.deliver<GmTalk>(Talk(1, 9, "taro", text, 0)));
   EXPECT_EQ(w.platform.sounds, (QStringList{five, five}));
-  for (const char* text : {"0", "-1", "100", "ab"}) w.tabs->RecvTalk(Talk(1, 9, "taro", text, 0));
+  for (const char* text : {"0", "-1", "100", "ab"})
+    EXPECT_TRUE(w.host.session.deliver<GmTalk>(Talk(1, 9, "taro", text, 0)));
   EXPECT_EQ(w.platform.sounds.size(), 2);
   EXPECT_EQ(LogOf(lobby).size(), 6u) << "every talk is logged, sound or not";
   lobby->SetRoomCheckSound(false);
-  w.tabs->RecvTalk(Talk(1, 9, "taro", "7", 0));
+  EXPECT_TRUE(w.host.session.deliver<GmTalk>(Talk(1, 9, "taro", "7", 0)));
   EXPECT_EQ(w.platform.sounds.size(), 2);
   lobby->SetRoomCheckSound(true);
-  w.tabs->RecvTalk(Talk(1, 9, "taro", "99", 0));
+  EXPECT_TRUE(w.host.session.deliver<GmTalk>(Talk(1, 9, "taro", "99", 0)));
   EXPECT_EQ(w.platform.sounds.last(), QDir::toNativeSeparators(QStringLiteral("/opt/turfwing/sound/99.wav")));
 }
 

@@ -190,12 +190,12 @@ TEST_F(FormationWindowTest, AnswersShowTheirBoxes) {
   answer.room = 12;
   answer.action = 4;
   answer.result = 0;
-  window->RecvFormationFile(answer);
+  EXPECT_TRUE(host.deliver<GmFormationFile>(answer));
   answer.action = 1;
-  window->RecvFormationFile(answer);  // a plain load answer shows nothing
+  EXPECT_TRUE(host.deliver<GmFormationFile>(answer));  // a plain load answer shows nothing
   answer.action = 3;
   answer.result = 3;
-  window->RecvFormationFile(answer);
+  EXPECT_TRUE(host.deliver<GmFormationFile>(answer));
   ASSERT_EQ(platform.boxes.size(), 2u);
   EXPECT_EQ(platform.boxes[0].kind, RecordingPlatform::Box::Information);
   EXPECT_EQ(platform.boxes[0].caption, QString::fromUtf8("確認"));
@@ -216,7 +216,7 @@ TEST_F(FormationWindowTest, ReceivedChangesApplyAndBadIndicesAreIgnored) {
   info.entries[0].posType = PosType::GK;
   info.entries[1].index = 8;
   info.entries[1].posType = PosType::DF;
-  window->RecvFormationInfo(info);
+  EXPECT_TRUE(host.deliver<GmFormationInfo>(info));
   EXPECT_EQ(Board()->Formation().Slot(8).posType, PosType::DF);
   EXPECT_EQ(Board()->Formation().Slot(8).x, -900) << "only the position type was flagged";
   const QImage image = Board()->grab().toImage();
@@ -225,7 +225,7 @@ TEST_F(FormationWindowTest, ReceivedChangesApplyAndBadIndicesAreIgnored) {
   info.flags = 9 | GmFormationInfo::HasPosition | GmFormationInfo::HasName;
   info.count = 1;
   info.entries[0] = {200, 100, 100, 0, "X"};
-  window->RecvFormationInfo(info);
+  EXPECT_TRUE(host.deliver<GmFormationInfo>(info));
   EXPECT_EQ(Board()->Formation().SlotCount(), 19);
   EXPECT_EQ(Board()->Formation().Slot(19).kind, SlotKind::Empty);
   EXPECT_EQ(Board()->Formation().Slot(0).x, 0);
@@ -270,7 +270,7 @@ TEST_F(FormationWindowTest, RefusedOpenShowsTheBoxAndCloses) {
 
   QSignalSpy closed(window.data(), &TFormFormation::OnClose);
   answer.result = 1;
-  window->RecvFormationAOpen(answer);
+  EXPECT_TRUE(host.deliver<GmFormationAOpen>(answer));
   EXPECT_EQ(platform.errorTexts(), QStringList{QString::fromUtf8("フォーメーション盤を開くことができません")});
   EXPECT_EQ(closed.count(), 1);
   EXPECT_EQ(host.SentBytes(), (std::vector<Bytes>{Frame(32, {0, 12})}));
@@ -283,7 +283,7 @@ TEST_F(FormationWindowTest, FrameGoneWhileTheRefusalBoxIsOpen) {
   GmFormationAOpen::Info answer;
   answer.room = 12;
   answer.result = 2;
-  window->RecvFormationAOpen(answer);
+  EXPECT_TRUE(host.deliver<GmFormationAOpen>(answer));
   EXPECT_TRUE(window.isNull());
   EXPECT_TRUE(host.SentBytes().empty()) << "a window destroyed with its frame sends no close";
 }
@@ -293,7 +293,7 @@ TEST_F(FormationWindowTest, ClosedByTheUserWhileTheRefusalBoxIsOpen) {
   GmFormationAOpen::Info answer;
   answer.room = 12;
   answer.result = 1;
-  window->RecvFormationAOpen(answer);
+  EXPECT_TRUE(host.deliver<GmFormationAOpen>(answer));
   EXPECT_EQ(host.SentBytes(), (std::vector<Bytes>{Frame(32, {0, 12})})) << "one close, not two";
 }
 
@@ -320,7 +320,7 @@ TEST_F(FormationWindowTest, ReceivedChangeWhileDraggingKeepsTheDraggedDiscUnderT
   info.entries[0].index = 7;
   info.entries[0].x = -3000;
   info.entries[0].y = 3000;
-  window->RecvFormationInfo(info);
+  EXPECT_TRUE(host.deliver<GmFormationInfo>(info));
   QTest::mouseMove(Board(), Px(1200, 1000));
   QTest::mouseRelease(Board(), Qt::LeftButton, Qt::NoModifier, Px(1200, 1000));
   ASSERT_EQ(host.SentBytes().size(), 1u);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QSignalSpy>
+#include <QTimer>
 #include <string>
 #include <vector>
 
@@ -36,7 +37,7 @@ class LobbySessionTest : public ::testing::Test {
     login.port = port;
     login.userId = 1234;
     login.password = "PASS1";
-    login.rooms = {{"lobby", "", 0}, {"club", "pw", 77}};
+    login.rooms = {{0, "lobby", "", 0}, {0, "club", "pw", 77}};
     return login;
   }
   // Connected and past GmReady.
@@ -158,4 +159,46 @@ TEST_F(LobbySessionTest, AServerThatIsNotThereIsReportedFromTheEventLoop) {
   EXPECT_EQ(session.state(), State::Idle);
   EXPECT_EQ(states, (std::vector<State>{State::Connecting, State::Idle}));
   EXPECT_TRUE(events.empty()) << "a connection that never opened neither opens nor closes";
+}
+
+// The session has no clock of its own: the round trip of a ping is the
+// difference of the ticks it is handed, across the wrap of the 32-bit tick, and
+// a ping sent at tick 0 still counts as outstanding.
+TEST(LobbySessionClockTest, PingRoundTripsComeFromTheInjectedTick) {
+  ScriptedServer server;
+  uint32_t now = 0;
+  LobbySession session(nullptr, [&now] { return now; });
+  std::vector<int> answers;
+  QObject::connect(&session, &LobbySession::pingAnswered, [&](int ms) { answers.push_back(ms); });
+  LobbySession::Login login;
+  login.address = "127.0.0.1";
+  login.port = server.port();
+  session.open(login);
+  ASSERT_TRUE(server.waitForFrames(1));
+  ASSERT_TRUE(WaitUntil([&] { return session.isOpen(); }));
+
+  server.send<GmAPing>({});  // no ping of ours outstanding
+  ASSERT_TRUE(WaitUntil([&] { return answers.size() == 1; }));
+  EXPECT_EQ(answers[0], -1);
+
+  struct Row {
+    uint32_t sentAt;
+    uint32_t answeredAt;
+    int roundTrip;
+  };
+  const Row rows[] = {{1000, 1250, 250}, {0, 50, 49}, {0xFFFFFFF0u, 0x10, 32}, {7, 7, 0}};
+  session.findChild<QTimer*>(QStringLiteral("TimerPing"))->setInterval(1);
+  for (const Row& row : rows) {
+    now = row.sentAt;
+    const size_t pings = server.types().size();
+    session.startPing();
+    ASSERT_TRUE(server.waitForFrames(pings + 1)) << row.sentAt;
+    session.stopPing();
+    EXPECT_EQ(server.types().back(), NetDef::GmPing);
+    now = row.answeredAt;
+    const size_t before = answers.size();
+    server.send<GmAPing>({});
+    ASSERT_TRUE(WaitUntil([&] { return answers.size() == before + 1; })) << row.sentAt;
+    EXPECT_EQ(answers.back(), row.roundTrip) << "sent at " << row.sentAt;
+  }
 }

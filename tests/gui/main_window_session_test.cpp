@@ -16,6 +16,7 @@
 #include "dialogs/form_update.h"
 #include "lobby/form_main.h"
 #include "lobby/game_list_panel.h"
+#include "main_window_harness.h"
 #include "main_window_parts.h"
 #include "platform/cp932.h"
 #include "recording_platform.h"
@@ -27,42 +28,21 @@ namespace {
 
 class SessionTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    form.setAutoConnectPending(false);
-    setServer(server.port());
-    form.settings().UserID = 1234;
-    form.settings().Password = "PASS1";
-  }
   void setServer(int port) {
     form.settings().Access.IP = "127.0.0.1";
     form.settings().Access.Port = port;
   }
 
   // Connects and answers the handshake up to the state the test wants.
-  void ConnectClient() {
-    form.Connect();
-    ASSERT_TRUE(server.waitForFrames(1));
-    ASSERT_TRUE(WaitUntil([&] { return form.session().isOpen(); }));
-  }
-  void Login(int16_t clientId = 258) {
-    ConnectClient();
-    GmAReady::Info ready;
-    ready.clientId = clientId;
-    server.send<GmAReady>(ready);
-    ASSERT_TRUE(server.waitForFrames(2));
-    GmAConnect::Info ok;
-    CopyText(ok.PlayerName, "abc");
-    server.send<GmAConnect>(ok);
-    ASSERT_TRUE(WaitUntil([&] { return form.session().playerName() == "abc"; }));
-    // The rejoin of the remembered rooms ("待合室" on a first start).
-    ASSERT_TRUE(server.waitForFrames(2 + static_cast<size_t>(form.settings().Rooms.Count())));
-  }
+  void ConnectClient() { ASSERT_TRUE(harness.ConnectClient()); }
+  // With the rejoin of the remembered rooms ("待合室" on a first start).
+  void Login(int16_t clientId = 258) { ASSERT_TRUE(harness.LogIn(clientId, "abc")); }
 
-  QTemporaryDir dir;
   RecordingPlatform platform;
-  ScriptedServer server;
-  TFormMain form{(dir.path() + QStringLiteral("/access.ini")).toStdString(),
-                 (dir.path() + QStringLiteral("/turfwing.INI")).toStdString()};
+  MainWindowHarness harness;
+  QTemporaryDir& dir = harness.dir;
+  ScriptedServer& server = harness.server;
+  TFormMain& form = harness.form;
 };
 
 }  // namespace
@@ -237,9 +217,9 @@ TEST_F(SessionTest, RefusedLoginShowsItsTextAndUnknownStatusesShowNothing) {
 
 TEST_F(SessionTest, LoginRejoinsTheRememberedRoomsInOrderAndSavesTheLogin) {
   form.settings().Rooms.Clear();
-  form.settings().Rooms.Append({"b", "", 0, true});
-  form.settings().Rooms.Append({"a", "PW", 7, false});
-  form.settings().Rooms.Append({"b", "", 0, true});
+  form.settings().Rooms.Append({0, "b", "", 0, true});
+  form.settings().Rooms.Append({0, "a", "PW", 7, false});
+  form.settings().Rooms.Append({0, "b", "", 0, true});
   Login();
   ASSERT_EQ(server.frames().size(), 5u);
   const char* names[] = {"b", "a", "b"};

@@ -15,31 +15,6 @@ using namespace chattest;
 
 namespace {
 
-struct Room {
-  int16_t room;
-  const char* name;
-  uint8_t password;
-  uint32_t team;
-};
-
-GmRoomList::Info List(std::initializer_list<Room> rooms) {
-  GmRoomList::Info info;
-  for (const Room& r : rooms) {
-    GmRoomList::Entry& e = info.entries[info.count++];
-    e.room = r.room;
-    CopyText(e.name, r.name);
-    e.passwordFlag = r.password;
-    e.teamId = r.team;
-  }
-  return info;
-}
-
-GmRoomUsers::Info Counts(std::initializer_list<std::pair<int16_t, int16_t>> counts) {
-  GmRoomUsers::Info info;
-  for (auto [room, n] : counts) info.entries[info.count++] = {room, n};
-  return info;
-}
-
 QStringList RowTexts(const QTreeWidget* list, int row) {
   QStringList cells;
   for (int c = 0; c < 4; ++c) cells << list->topLevelItem(row)->text(c);
@@ -64,14 +39,15 @@ void Select(TFormRoomList& form, int row) {
 struct World {
   RecordingPlatform platform;
   RecordingChatHost host;
-  TFormRoomList form{host, host.session, &host.window};
+  RoomListModel rows;
+  TFormRoomList form{host, host.session, rows, &host.window};
 };
 
 }  // namespace
 
 TEST(RoomListWindowTest, RowsShowNameMarksAndCountInOrder) {
   World w;
-  w.form.RecvRoomList(List({{1, "team", 1, 9}, {2, Sjis("待合室").c_str(), 0, 0}}));
+  EXPECT_TRUE(w.host.session.deliver<GmRoomList>(RoomRows({{1, "team", 1, 9}, {2, Sjis("待合室").c_str(), 0, 0}})));
   QTreeWidget* list = w.form.RoomList2();
   ASSERT_EQ(list->topLevelItemCount(), 2);
   EXPECT_EQ(RowTexts(list, 0), (QStringList{QStringLiteral("待合室"), QString(), QString(), QStringLiteral("0人")}));
@@ -83,27 +59,27 @@ TEST(RoomListWindowTest, RowsShowNameMarksAndCountInOrder) {
 
 TEST(RoomListWindowTest, CountsAreDrawnOnlyWhenTheRunEnds) {
   World w;
-  w.form.RecvRoomList(List({{1, "a", 0, 0}, {2, "b", 0, 0}}));
-  w.form.RecvRoomUsers(Counts({{2, 12}, {1, 3}}));
+  EXPECT_TRUE(w.host.session.deliver<GmRoomList>(RoomRows({{1, "a", 0, 0}, {2, "b", 0, 0}})));
+  EXPECT_TRUE(w.host.session.deliver<GmRoomUsers>(RoomCounts({{2, 12}, {1, 3}})));
   QTreeWidget* list = w.form.RoomList2();
   EXPECT_EQ(list->topLevelItem(0)->text(0), QStringLiteral("a"));
   EXPECT_EQ(list->topLevelItem(0)->text(3), QStringLiteral("0人"));
   EXPECT_EQ(list->topLevelItem(1)->text(3), QStringLiteral("0人"));
-  w.form.RecvRoomUsers(Counts({}));
+  EXPECT_TRUE(w.host.session.deliver<GmRoomUsers>(RoomCounts({})));
   EXPECT_EQ(RowTexts(list, 0), (QStringList{QStringLiteral("b"), QString(), QString(), QStringLiteral("12人")}));
   EXPECT_EQ(list->topLevelItem(1)->text(3), QStringLiteral("3人"));
 }
 
 TEST(RoomListWindowTest, RoomNamesAreShownAsPlainText) {
   World w;
-  w.form.RecvRoomList(List({{1, "<b>x</b>&", 0, 0}}));
+  EXPECT_TRUE(w.host.session.deliver<GmRoomList>(RoomRows({{1, "<b>x</b>&", 0, 0}})));
   EXPECT_EQ(w.form.RoomList2()->topLevelItem(0)->text(0), QStringLiteral("<b>x</b>&"));
   EXPECT_EQ(w.form.RoomNameOf(1), "<b>x</b>&");
 }
 
 TEST(RoomListWindowTest, EnterIsDisabledAtEachShowingUntilARowIsSelected) {
   World w;
-  w.form.RecvRoomList(List({{1, "a", 0, 0}}));
+  EXPECT_TRUE(w.host.session.deliver<GmRoomList>(RoomRows({{1, "a", 0, 0}})));
   w.form.RoomList2()->topLevelItem(0)->setSelected(true);
   ASSERT_TRUE(w.form.ButtonEnter()->isEnabled());
   bool enabledAtShow = true, selectedAtShow = true, enabledAfterClick = false;
@@ -122,7 +98,7 @@ TEST(RoomListWindowTest, EnterIsDisabledAtEachShowingUntilARowIsSelected) {
 
 TEST(RoomListWindowTest, RoomWithoutPasswordIsEnteredAtOnce) {
   World w;
-  w.form.RecvRoomList(List({{4, "a", 0, 0}, {5, "team", 0, 321}}));
+  EXPECT_TRUE(w.host.session.deliver<GmRoomList>(RoomRows({{4, "a", 0, 0}, {5, "team", 0, 321}})));
   const int result = RunShown(w.form, [&] {
     Select(w.form, 1);
     QTest::mouseClick(w.form.ButtonEnter(), Qt::LeftButton);
@@ -139,7 +115,7 @@ TEST(RoomListWindowTest, RoomWithoutPasswordIsEnteredAtOnce) {
 
 TEST(RoomListWindowTest, DoubleClickEntersTheRoom) {
   World w;
-  w.form.RecvRoomList(List({{4, "a", 0, 0}}));
+  EXPECT_TRUE(w.host.session.deliver<GmRoomList>(RoomRows({{4, "a", 0, 0}})));
   const int result = RunShown(w.form, [&] {
     QTreeWidget* list = w.form.RoomList2();
     const QPoint at = list->visualItemRect(list->topLevelItem(0)).center();
@@ -153,7 +129,7 @@ TEST(RoomListWindowTest, DoubleClickEntersTheRoom) {
 
 TEST(RoomListWindowTest, EnterWithNoSelectionDoesNothing) {
   World w;
-  w.form.RecvRoomList(List({{4, "a", 0, 0}}));
+  EXPECT_TRUE(w.host.session.deliver<GmRoomList>(RoomRows({{4, "a", 0, 0}})));
   bool stillOpen = false;
   RunShown(w.form, [&] {
     QTreeWidget* list = w.form.RoomList2();
@@ -169,7 +145,7 @@ TEST(RoomListWindowTest, EnterWithNoSelectionDoesNothing) {
 
 TEST(RoomListWindowTest, PasswordRoomAsksAndSendsTheConfirmedPassword) {
   World w;
-  w.form.RecvRoomList(List({{6, "locked", 1, 0}}));
+  EXPECT_TRUE(w.host.session.deliver<GmRoomList>(RoomRows({{6, "locked", 1, 0}})));
   w.host.passwordAnswers = {std::optional<std::string>("abc123")};
   const int result = RunShown(w.form, [&] {
     Select(w.form, 0);
@@ -185,7 +161,7 @@ TEST(RoomListWindowTest, PasswordRoomAsksAndSendsTheConfirmedPassword) {
 
 TEST(RoomListWindowTest, CancelledPasswordKeepsTheListOpenAndSendsNothing) {
   World w;
-  w.form.RecvRoomList(List({{6, "locked", 1, 0}}));
+  EXPECT_TRUE(w.host.session.deliver<GmRoomList>(RoomRows({{6, "locked", 1, 0}})));
   w.host.passwordAnswers = {std::nullopt};
   bool stillOpen = false;
   const int result = RunShown(w.form, [&] {
@@ -201,10 +177,10 @@ TEST(RoomListWindowTest, CancelledPasswordKeepsTheListOpenAndSendsNothing) {
 
 TEST(RoomListWindowTest, RowsChangingWhileThePasswordDialogIsOpenDoNotMixRooms) {
   World w;
-  w.form.RecvRoomList(List({{6, "locked", 1, 8}, {7, "other", 0, 0}}));
+  EXPECT_TRUE(w.host.session.deliver<GmRoomList>(RoomRows({{6, "locked", 1, 8}, {7, "other", 0, 0}})));
   w.host.passwordAnswers = {std::optional<std::string>("pw")};
   w.host.duringPassword = [&] {
-    w.form.RecvRoomList(List({{6, "", 0, 0}}));  // the chosen room goes away meanwhile
+    EXPECT_TRUE(w.host.session.deliver<GmRoomList>(RoomRows({{6, "", 0, 0}})));  // the chosen room goes away meanwhile
   };
   RunShown(w.form, [&] {
     Select(w.form, 1);  // the team room "locked" sorts after "other"
@@ -218,27 +194,27 @@ TEST(RoomListWindowTest, RowsChangingWhileThePasswordDialogIsOpenDoNotMixRooms) 
 
 TEST(RoomListWindowTest, SelectionFollowsItsRoomAndGoesWithIt) {
   World w;
-  w.form.RecvRoomList(List({{1, "a", 0, 0}, {2, "b", 0, 0}}));
+  EXPECT_TRUE(w.host.session.deliver<GmRoomList>(RoomRows({{1, "a", 0, 0}, {2, "b", 0, 0}})));
   QTreeWidget* list = w.form.RoomList2();
   list->topLevelItem(1)->setSelected(true);  // b
-  w.form.RecvRoomUsers(Counts({{2, 5}}));
-  w.form.RecvRoomUsers(Counts({}));
+  EXPECT_TRUE(w.host.session.deliver<GmRoomUsers>(RoomCounts({{2, 5}})));
+  EXPECT_TRUE(w.host.session.deliver<GmRoomUsers>(RoomCounts({})));
   ASSERT_EQ(list->selectedItems().size(), 1);
   EXPECT_EQ(list->selectedItems()[0]->text(0), QStringLiteral("b"));
   EXPECT_TRUE(w.form.ButtonEnter()->isEnabled());
-  w.form.RecvRoomList(List({{2, "", 0, 0}}));
+  EXPECT_TRUE(w.host.session.deliver<GmRoomList>(RoomRows({{2, "", 0, 0}})));
   EXPECT_TRUE(list->selectedItems().isEmpty());
   EXPECT_FALSE(w.form.ButtonEnter()->isEnabled());
 }
 
 TEST(RoomListWindowTest, DisconnectWhileShownEmptiesTheListAndKeepsItOpen) {
   World w;
-  w.form.RecvRoomList(List({{1, "a", 0, 0}, {2, "b", 0, 0}}));
+  EXPECT_TRUE(w.host.session.deliver<GmRoomList>(RoomRows({{1, "a", 0, 0}, {2, "b", 0, 0}})));
   int rowsAfter = -1;
   bool open = false, enterEnabled = true;
   RunShown(w.form, [&] {
     Select(w.form, 0);
-    w.form.Clear();
+    w.host.session.drop();
     QCoreApplication::processEvents();
     rowsAfter = w.form.RoomList2()->topLevelItemCount();
     open = w.form.isVisible();
@@ -252,10 +228,10 @@ TEST(RoomListWindowTest, DisconnectWhileShownEmptiesTheListAndKeepsItOpen) {
 
 TEST(RoomListWindowTest, TheSessionDeliversOnlyRoomListMessages) {
   World w;
-  ASSERT_TRUE(w.host.session.deliver<GmRoomList>(List({{3, "c", 0, 0}})));
+  ASSERT_TRUE(w.host.session.deliver<GmRoomList>(RoomRows({{3, "c", 0, 0}})));
   EXPECT_EQ(w.form.RoomNameOf(3), "c");
-  ASSERT_TRUE(w.host.session.deliver<GmRoomUsers>(Counts({{3, 4}})));
-  ASSERT_TRUE(w.host.session.deliver<GmRoomUsers>(Counts({})));
+  ASSERT_TRUE(w.host.session.deliver<GmRoomUsers>(RoomCounts({{3, 4}})));
+  ASSERT_TRUE(w.host.session.deliver<GmRoomUsers>(RoomCounts({})));
   EXPECT_EQ(w.form.RoomList2()->topLevelItem(0)->text(3), QStringLiteral("4人"));
   ASSERT_TRUE(w.host.session.deliver<GmUserLeave>(Leave({{3, 1}})));
   EXPECT_EQ(w.form.RoomList2()->topLevelItemCount(), 1) << "not a message of the room list";

@@ -28,14 +28,14 @@
 #include "lobby/form_main.h"
 #include "lobby/game_list_panel.h"
 #include "lobby/stadium_list.h"
+#include "main_window_harness.h"
 #include "main_window_parts.h"
+#include "messages.h"
 #include "platform/cp932.h"
 #include "platform/qt_text.h"
 #include "recording_platform.h"
 #include "scripted_server.h"
 #include "wait.h"
-
-inline std::string Sjis(const char* utf8) { return cp932::FromUtf8(utf8); }
 
 class HostileServerTest : public ::testing::Test {
  public:
@@ -45,11 +45,6 @@ class HostileServerTest : public ::testing::Test {
 
  protected:
   void SetUp() override {
-    form.setAutoConnectPending(false);
-    form.settings().Access.IP = "127.0.0.1";
-    form.settings().Access.Port = server.port();
-    form.settings().UserID = 1234;
-    form.settings().Password = "PASS1";
     form.settings().ChatTime = false;
     QObject::connect(Child<QTcpSocket>(form, "Socket1"), &QTcpSocket::readyRead, [this] { ++reads_; });
     // Whatever a hostile session opens as a real dialog (the update notice, say)
@@ -158,16 +153,10 @@ class HostileServerTest : public ::testing::Test {
   // Connects and waits until the server holds the client's first frame.
   ::testing::AssertionResult ConnectClient() {
     server.clearFrames();
-    form.Connect();
-    if (!server.waitForFrames(1)) return ::testing::AssertionFailure() << "no GmReady";
-    if (!WaitUntil([&] { return form.session().isOpen(); })) return ::testing::AssertionFailure() << "not connected";
-    return ::testing::AssertionSuccess();
+    return harness.ConnectClient();
   }
   // Closes from the client side and waits until the server saw it.
-  void Disconnect() {
-    form.CloseMenuClick();
-    server.waitForDisconnect();
-  }
+  void Disconnect() { harness.Disconnect(); }
 
   // Sends one chunk and waits until the window has read it (or the connection
   // ended). With nothing else in flight, each chunk is exactly one read.
@@ -254,12 +243,12 @@ class HostileServerTest : public ::testing::Test {
     return ::testing::AssertionSuccess();
   }
 
-  QTemporaryDir dir;
   RecordingPlatform platform;
   bool closeDialogs = true;  // the closer above
-  ScriptedServer server;
-  TFormMain form{(dir.path() + QStringLiteral("/access.ini")).toStdString(),
-                 (dir.path() + QStringLiteral("/turfwing.INI")).toStdString()};
+  MainWindowHarness harness;
+  QTemporaryDir& dir = harness.dir;
+  ScriptedServer& server = harness.server;
+  TFormMain& form = harness.form;
 
  private:
   int reads_ = 0;

@@ -13,6 +13,7 @@
 ScriptedServer::ScriptedServer() {
   loop_ = std::make_unique<FrameLoop>(buffer_, packet_, [this] {
     frames_.emplace_back(reinterpret_cast<const char*>(packet_.frame_bytes()), packet_.wire_length());
+    Q_EMIT frameReceived(packet_.type());
   });
   server_.listen(QHostAddress::LocalHost, 0);
   connect(&server_, &QTcpServer::newConnection, this, &ScriptedServer::onNewConnection);

@@ -9,6 +9,7 @@
 #include <memory>
 #include <vector>
 
+#include "messages.h"
 #include "net/net_messages.h"
 #include "net/stream_buffer.h"
 
@@ -18,17 +19,6 @@ QByteArray FrameOf(const typename M::Info& info) {
   NetPacket p;
   if (!M::encode(p, info)) return {};
   return QByteArray(reinterpret_cast<const char*>(p.frame_bytes()), p.wire_length());
-}
-
-// A room list that announces one chat room (kind 2, no team).
-inline GmRoomList::Info OneRoomList(int16_t room, const char* name, bool password) {
-  GmRoomList::Info rooms;
-  rooms.count = 1;
-  rooms.entries[0].room = room;
-  rooms.entries[0].kind = 2;
-  rooms.entries[0].passwordFlag = password ? 1 : 0;
-  CopyText(rooms.entries[0].name, name);
-  return rooms;
 }
 
 class ScriptedServer : public QObject {
@@ -74,6 +64,11 @@ class ScriptedServer : public QObject {
   // Sends bytes and the close together, in one TCP segment where the system
   // allows it: the client finds its last frames and the end in the same read.
   void sendAndClose(const QByteArray& bytes);
+
+ Q_SIGNALS:
+  // A frame of this message type came from the client (a server that answers
+  // by itself, like the flood benchmark's, reacts here).
+  void frameReceived(int type);
 
  private:
   void onNewConnection();

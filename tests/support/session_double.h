@@ -20,6 +20,8 @@ class SessionDouble : public LobbySession {
   std::vector<NetPacket> sent;
 
   void setOpen(bool open) { setState(open ? State::LoggedIn : State::Idle); }
+  // The connection ends as a real one does, with closed().
+  void drop() { endConnection(); }
   void setClientId(int16_t clientId) { setIdentity(clientId, playerName()); }
   void setPlayerName(std::string name) { setIdentity(clientId(), std::move(name)); }
 

@@ -1,20 +1,11 @@
 #include <gtest/gtest.h>
 
 #include "chat/chat_line.h"
+#include "messages.h"
 #include "platform/cp932.h"
 
 namespace {
 const ClockTime kNoon{12, 34, 56};
-
-GmTalk::Info Talk(int16_t room, int16_t sender, const char* name, const char* text, uint8_t kind) {
-  GmTalk::Info t;
-  t.room = room;
-  t.sender = sender;
-  CopyText(t.name, name);
-  CopyText(t.text, text);
-  t.kind = kind;
-  return t;
-}
 
 ChatLine Compose(const GmTalk::Info& t, const ChatUserList& users, bool showTime = true) {
   ChatLine line;

@@ -3,11 +3,10 @@
 #include <string>
 
 #include "dialogs/entry_checks.h"
+#include "messages.h"
 #include "platform/cp932.h"
 
-namespace {
-std::string Sj(const char* utf8) { return cp932::FromUtf8(utf8); }
-}  // namespace
+namespace {}  // namespace
 
 TEST(ReadIntegerTextTest, ReadsLeadingNumberAndIgnoresTheRest) {
   EXPECT_EQ(ReadIntegerText("42"), 42);
@@ -21,7 +20,7 @@ TEST(ReadIntegerTextTest, ReadsLeadingNumberAndIgnoresTheRest) {
 
 TEST(ReadIntegerTextTest, TextWithoutDigitsIsZero) {
   for (const char* text : {"", "a", "ab12", "-", "+", " ", "- 5", "+-5"}) EXPECT_EQ(ReadIntegerText(text), 0) << text;
-  EXPECT_EQ(ReadIntegerText(Sj("１２")), 0) << "full-width digits are not digits";
+  EXPECT_EQ(ReadIntegerText(Sjis("１２")), 0) << "full-width digits are not digits";
 }
 
 TEST(ReadIntegerTextTest, SaturatesInsteadOfWrapping) {
@@ -37,7 +36,7 @@ TEST(UpperCaseAsciiTest, UpperCasesLettersOnly) {
   EXPECT_EQ(UpperCaseAscii("abc123XyZ"), "ABC123XYZ");
   EXPECT_EQ(UpperCaseAscii(""), "");
   // "ッ" is 0x83 0x62: its trail byte is not the letter b.
-  const std::string kana = Sj("ッa");
+  const std::string kana = Sjis("ッa");
   ASSERT_EQ(kana, std::string("\x83\x62"
                               "a"));
   EXPECT_EQ(UpperCaseAscii(kana), std::string("\x83\x62"
@@ -54,7 +53,7 @@ TEST(CheckLoginTest, IdIsCheckedBeforePassword) {
 
 TEST(CheckLoginTest, PasswordMustBeAsciiLettersAndDigits) {
   for (const char* bad : {"a b", "a-b", "a!", "ａｂ", "パス", "ｱ"}) {
-    EXPECT_EQ(CheckLogin("1", Sj(bad)), LoginRefusal::BadPassword) << bad;
+    EXPECT_EQ(CheckLogin("1", Sjis(bad)), LoginRefusal::BadPassword) << bad;
   }
   EXPECT_EQ(CheckLogin("1", std::string("ab\0!", 4)), LoginRefusal::BadPassword) << "a NUL must not hide the rest";
 }

@@ -259,7 +259,7 @@ TEST(RememberedRoomsTest, AFullListRefusesEvenAKnownName) {
   }
   EXPECT_EQ(rooms.AddRoom("new", "", 0, true), -1);
   EXPECT_EQ(rooms.AddRoom("r3", "", 0, true), -1);
-  EXPECT_EQ(rooms.Append(RememberedRoom{"x", "", 0, true}), -1);
+  EXPECT_EQ(rooms.Append(RememberedRoom{0, "x", "", 0, true}), -1);
   EXPECT_EQ(rooms.Count(), 500);
   EXPECT_EQ(rooms.FindRoom("r499"), 499);
   EXPECT_FALSE(rooms.At(3).ChatSound);

@@ -131,6 +131,7 @@ class X11Connection {
 #include <vector>
 
 #include "lobby/form_main.h"
+#include "main_window_harness.h"
 #include "platform/cp932.h"
 #include "recording_platform.h"
 #include "scripted_server.h"
@@ -144,11 +145,6 @@ class X11ClientTest : public ::testing::Test {
   void SetUp() override {
     REQUIRE_X11();
     ASSERT_TRUE(x.ok());
-    form.setAutoConnectPending(false);
-    form.settings().Access.IP = "127.0.0.1";
-    form.settings().Access.Port = server.port();
-    form.settings().UserID = 1234;
-    form.settings().Password = "PASS1";
   }
 
   // Shown, and holding the input focus of the X server.
@@ -160,22 +156,9 @@ class X11ClientTest : public ::testing::Test {
     return ::testing::AssertionSuccess();
   }
   // Connected and past the handshake, with the login answered.
-  ::testing::AssertionResult LogIn() {
-    form.Connect();
-    if (!server.waitForFrames(1)) return ::testing::AssertionFailure() << "no GmReady";
-    Answer();
-    return ::testing::AssertionSuccess();
-  }
+  ::testing::AssertionResult LogIn() { return harness.LogIn(kClientId, "Player1"); }
   // Answers GmReady and then GmConnect as a lobby server does.
-  void Answer() {
-    GmAReady::Info ready;
-    ready.clientId = kClientId;
-    server.send<GmAReady>(ready);
-    server.waitForFrames(2);
-    GmAConnect::Info login;
-    CopyText(login.PlayerName, "Player1");
-    server.send<GmAConnect>(login);
-  }
+  void Answer() { EXPECT_TRUE(harness.AnswerLogin(kClientId, "Player1")); }
   // The last frame of type M the client sent, decoded; false when none.
   template <class M>
   bool LastSent(typename M::Info& info) const {
@@ -275,10 +258,9 @@ class X11ClientTest : public ::testing::Test {
     return failure;
   }
 
-  QTemporaryDir dir;
   RecordingPlatform platform;
-  ScriptedServer server;
-  TFormMain form{(dir.path() + QStringLiteral("/access.ini")).toStdString(),
-                 (dir.path() + QStringLiteral("/turfwing.INI")).toStdString()};
+  MainWindowHarness harness;
+  ScriptedServer& server = harness.server;
+  TFormMain& form = harness.form;
   X11Connection x;
 };
