@@ -128,9 +128,8 @@ void LobbySession::open(Login login) {
     const QList<QSslCertificate> authorities = QSslCertificate::fromPath(file, QSsl::Pem);
     if (authorities.isEmpty()) {
       setState(State::Idle);
-      QTimer::singleShot(0, this, [this, file] {
-        Q_EMIT failed(TextOf(SocketFaultText(SocketFault::TlsAuthority)), file);
-      });
+      QTimer::singleShot(0, this,
+                         [this, file] { Q_EMIT failed(TextOf(SocketFaultText(SocketFault::TlsAuthority)), file); });
       return;
     }
     config.setCaCertificates(authorities);
