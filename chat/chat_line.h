@@ -9,11 +9,9 @@
 
 #include "chat/chat_user_list.h"
 #include "net/net_messages.h"
+#include "platform/colour_contrast.h"
 
-struct ChatColor {
-  uint8_t r = 0, g = 0, b = 0;
-  friend bool operator==(const ChatColor&, const ChatColor&) = default;
-};
+using ChatColor = Rgb;
 
 inline constexpr ChatColor ChatBlack{0, 0, 0};
 inline constexpr ChatColor ChatRed{255, 0, 0};

@@ -11,6 +11,7 @@
 #include <climits>
 #include <cmath>
 
+#include "chat/chat_line.h"
 #include "chat/log_accessible.h"
 #include "chat/log_find_bar.h"
 #include "platform/qt_text.h"
@@ -20,6 +21,12 @@ namespace {
 constexpr int Margin = 3;              // left and right of the text
 constexpr int LayoutCacheLines = 384;  // more than a tall screen shows
 
+}  // namespace
+
+namespace {
+ChatColor ChatColorOf(const QColor& c) {
+  return {static_cast<uint8_t>(c.red()), static_cast<uint8_t>(c.green()), static_cast<uint8_t>(c.blue())};
+}
 }  // namespace
 
 TRichEditEx::TRichEditEx(QWidget* parent) : QAbstractScrollArea(parent), layouts_(LayoutCacheLines) {
@@ -287,6 +294,17 @@ void TRichEditEx::changeEvent(QEvent* e) {
     UpdateMetrics();
     Frame();
   }
+  if (e->type() == QEvent::PaletteChange) {
+    // The lines' colours are chosen for the background: lay them out anew.
+    InvalidateLayouts();
+    viewport()->update();
+  }
+}
+
+QColor TRichEditEx::ShownColor(const QColor& color) const {
+  const QColor base = palette().color(QPalette::Base);
+  const ChatColor shown = ReadableOn(ChatColorOf(color), ChatColorOf(base));
+  return {shown.r, shown.g, shown.b};
 }
 
 void TRichEditEx::showEvent(QShowEvent* e) {
@@ -299,7 +317,7 @@ void TRichEditEx::showEvent(QShowEvent* e) {
 QList<QTextLayout::FormatRange> TRichEditEx::LineFormats(int line) const {
   QList<QTextLayout::FormatRange> out;
   QTextCharFormat plain;
-  plain.setForeground(store_.Color(line));
+  plain.setForeground(ShownColor(store_.Color(line)));
   QTextCharFormat link = plain;
   link.setFontUnderline(true);
   link.setAnchor(true);
@@ -324,9 +342,20 @@ void TRichEditEx::paintEvent(QPaintEvent* e) {
   selected.setBackground(palette().highlight());
   selected.setForeground(palette().highlightedText());
   QTextCharFormat found;
-  found.setBackground(QColor(255, 230, 90));
   QTextCharFormat current;
-  current.setBackground(QColor(255, 150, 50));
+  if (IsDarkBackground(ChatColorOf(palette().color(QPalette::Base)))) {
+    // On a dark background the marks take the palette's highlight: the current
+    // match in full, the others half blended into the background.
+    const QColor hi = palette().color(QPalette::Highlight);
+    const QColor base = palette().color(QPalette::Base);
+    found.setBackground(
+        QColor((hi.red() + base.red()) / 2, (hi.green() + base.green()) / 2, (hi.blue() + base.blue()) / 2));
+    current.setBackground(hi);
+    current.setForeground(palette().color(QPalette::HighlightedText));
+  } else {
+    found.setBackground(QColor(255, 230, 90));
+    current.setBackground(QColor(255, 150, 50));
+  }
 
   ForEachVisibleLine([&](int i, int y, int h, QTextLayout* layout) {
     if (y + h > area.top() && y <= area.bottom()) {

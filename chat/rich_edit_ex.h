@@ -147,6 +147,8 @@ class TRichEditEx : public QAbstractScrollArea {
   template <class Visit>
   void ForEachVisibleLine(Visit visit, int bottom = -1) const;
   void InvalidateLayouts();
+  // A line's colour as drawn on the current background (lightened on a dark one).
+  QColor ShownColor(const QColor& color) const;
 
   void UpdateMetrics();
   void ScheduleFrame();

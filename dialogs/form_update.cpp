@@ -8,6 +8,7 @@
 #include <QVBoxLayout>
 
 #include "dialogs/dialog_frame.h"
+#include "platform/colour_contrast.h"
 #include "platform/platform.h"
 #include "platform/qt_text.h"
 
@@ -18,12 +19,29 @@ TLinkLabel::TLinkLabel(QWidget* parent) : QLabel(parent) {
   f.setBold(true);
   f.setUnderline(true);
   setFont(f);
-  QPalette p = palette();
-  p.setColor(QPalette::WindowText, Qt::blue);
-  setPalette(p);
+  ApplyLinkColor();
   setCursor(Qt::PointingHandCursor);
   setFocusPolicy(Qt::TabFocus);
   setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+}
+
+void TLinkLabel::ApplyLinkColor() {
+  // Blue as a link has always been, lightened within its hue on a dark window.
+  const QColor window = palette().color(QPalette::Window);
+  const Rgb shown = ReadableOn({0, 0, 255}, {static_cast<uint8_t>(window.red()), static_cast<uint8_t>(window.green()),
+                                             static_cast<uint8_t>(window.blue())});
+  const QColor link(shown.r, shown.g, shown.b);
+  // Setting the same colour again would not tell of a change; another would,
+  // and this runs once more to find it already set.
+  if (palette().color(QPalette::WindowText) == link) return;
+  QPalette p = palette();
+  p.setColor(QPalette::WindowText, link);
+  setPalette(p);
+}
+
+void TLinkLabel::changeEvent(QEvent* event) {
+  QLabel::changeEvent(event);
+  if (event->type() == QEvent::PaletteChange) ApplyLinkColor();
 }
 
 void TLinkLabel::setAddress(const QString& address) {

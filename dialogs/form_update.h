@@ -23,8 +23,10 @@ class TLinkLabel final : public QLabel {
   void mouseReleaseEvent(QMouseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
+  void changeEvent(QEvent* event) override;
 
  private:
+  void ApplyLinkColor();
   void updateShownText();
   QString address_;
 };

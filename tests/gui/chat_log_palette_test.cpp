@@ -1,0 +1,113 @@
+// The talk colours as the log draws them, read back from its pixels: exactly
+// the described colours on a light palette, and on a dark one lighter shades of
+// the same hues that read at 4.5:1 or better; a palette change repaints them.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QImage>
+#include <QPalette>
+#include <QTest>
+
+#include "chat/chat_line.h"
+#include "chat/rich_edit_ex.h"
+#include "platform/colour_contrast.h"
+#include "platform/cp932.h"
+#include "wait.h"
+
+namespace {
+
+Rgb RgbOf(QRgb p) {
+  return {static_cast<uint8_t>(qRed(p)), static_cast<uint8_t>(qGreen(p)), static_cast<uint8_t>(qBlue(p))};
+}
+
+QPalette PaletteWith(const QColor& base, const QColor& text) {
+  QPalette p = QApplication::palette();
+  p.setColor(QPalette::Base, base);
+  p.setColor(QPalette::Text, text);
+  p.setColor(QPalette::Window, base);
+  return p;
+}
+
+// Each line's ink, top to bottom: the rows that differ from the background
+// form one band per line, and the band's pixel that stands out most is the
+// core of its glyphs (full squares, so the colour itself).
+std::vector<Rgb> LineInks(TRichEditEx& log, Rgb base) {
+  const QImage shot = log.viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+  std::vector<Rgb> inks;
+  bool inBand = false;
+  double best = 1;
+  for (int y = 0; y < shot.height(); ++y) {
+    bool inked = false;
+    for (int x = 0; x < shot.width(); ++x) {
+      const Rgb p = RgbOf(shot.pixel(x, y));
+      if (p == base) continue;
+      inked = true;
+      if (!inBand) inks.push_back(base), best = 1, inBand = true;
+      const double c = ContrastRatio(p, base);
+      if (c > best) best = c, inks.back() = p;
+    }
+    if (!inked) inBand = false;
+  }
+  return inks;
+}
+
+TEST(ChatLogPaletteTest, EveryTalkKindReadsOnALightAndADarkPalette) {
+  const struct {
+    const char* name;
+    QColor base, text;
+    bool dark;
+  } palettes[] = {
+      {"light", QColor(255, 255, 255), Qt::black, false},
+      {"dark (Adwaita)", QColor(45, 45, 45), QColor(238, 238, 236), true},
+      {"black", QColor(0, 0, 0), Qt::white, true},
+  };
+  const uint8_t kinds[] = {0, 1, 2, 3};  // black, red, green, blue
+  TRichEditEx log;
+  log.setPalette(PaletteWith(palettes[0].base, palettes[0].text));
+  log.resize(300, 120);
+  log.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&log));
+  for (uint8_t kind : kinds) {
+    const ChatColor c = TalkColor(kind);
+    log.AppendLine(cp932::FromUtf8("■■■■■■"), QColor(c.r, c.g, c.b));
+  }
+  for (const auto& pal : palettes) {
+    SCOPED_TRACE(pal.name);
+    // Changed while the log runs: it must repaint in the new colours.
+    log.setPalette(PaletteWith(pal.base, pal.text));
+    ASSERT_TRUE(WaitUntil([&] { return !log.HasPendingUpdate(); }));
+    QApplication::processEvents();
+    const Rgb base = RgbOf(pal.base.rgb());
+    const std::vector<Rgb> inks = LineInks(log, base);
+    ASSERT_EQ(inks.size(), 4u);
+    for (size_t i = 0; i < inks.size(); ++i) {
+      const ChatColor described = TalkColor(kinds[i]);
+      SCOPED_TRACE("kind " + std::to_string(kinds[i]));
+      if (!pal.dark) {
+        EXPECT_EQ(inks[i], described) << "a light palette keeps the colour exactly";
+        continue;
+      }
+      EXPECT_GE(ContrastRatio(inks[i], base), 4.5);
+      // The same hue: the channels that were equal stay equal, the largest stays largest.
+      if (described.g == described.b) EXPECT_EQ(inks[i].g, inks[i].b);
+      if (described.r == described.b) EXPECT_EQ(inks[i].r, inks[i].b);
+      if (described.r == described.g) EXPECT_EQ(inks[i].r, inks[i].g);
+    }
+  }
+}
+
+TEST(ChatLogPaletteTest, TheColourRuleLightensOnlyWhatDoesNotRead) {
+  const Rgb white{255, 255, 255}, dark{45, 45, 45};
+  for (const Rgb c : {TalkColor(0), TalkColor(1), TalkColor(2), TalkColor(3)}) {
+    EXPECT_EQ(ReadableOn(c, white), c);
+    EXPECT_EQ(ReadableOn(c, Rgb{240, 240, 240}), c) << "a light grey window";
+    const Rgb shown = ReadableOn(c, dark);
+    EXPECT_GE(ContrastRatio(shown, dark), 4.5);
+    EXPECT_LT(ContrastRatio(shown, dark), 5.0) << "lightened just enough, not to white";
+  }
+  EXPECT_EQ(ReadableOn(Rgb{255, 255, 0}, dark), (Rgb{255, 255, 0})) << "yellow already reads on dark grey";
+  EXPECT_FALSE(IsDarkBackground(Rgb{128, 128, 128}));
+  EXPECT_TRUE(IsDarkBackground(Rgb{100, 100, 100}));
+}
+
+}  // namespace
