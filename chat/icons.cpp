@@ -7,14 +7,21 @@
 
 namespace {
 
-QPixmap Canvas(int size) {
-  QPixmap pm(size, size);
+// The scales every picture is drawn at: a screen at 100 %, 200 % or 300 % takes
+// its own, drawn for it rather than stretched.
+constexpr qreal kScales[] = {1.0, 2.0, 3.0};
+
+// A transparent square of size logical pixels at a device pixel ratio; what is
+// painted on it in logical coordinates lands on the finer grid.
+QPixmap Canvas(int size, qreal scale) {
+  QPixmap pm(qRound(size * scale), qRound(size * scale));
+  pm.setDevicePixelRatio(scale);
   pm.fill(Qt::transparent);
   return pm;
 }
 
-QPixmap Lamp(bool lit) {
-  QPixmap pm = Canvas(16);
+QPixmap Lamp(bool lit, qreal scale) {
+  QPixmap pm = Canvas(16, scale);
   QPainter p(&pm);
   p.setRenderHint(QPainter::Antialiasing);
   if (lit) {
@@ -35,9 +42,9 @@ QPixmap Lamp(bool lit) {
 
 // A bell of 24 x 24 in the given colours; waves on either side when ringing, a
 // diagonal stroke when muted.
-QPixmap Bell(const QColor& body, const QColor& line, bool ringing, bool muted,
+QPixmap Bell(qreal scale, const QColor& body, const QColor& line, bool ringing, bool muted,
              const QColor& stroke = QColor(200, 0, 0)) {
-  QPixmap pm = Canvas(24);
+  QPixmap pm = Canvas(24, scale);
   QPainter p(&pm);
   p.setRenderHint(QPainter::Antialiasing);
   QPainterPath bell;
@@ -70,7 +77,11 @@ QPixmap Bell(const QColor& body, const QColor& line, bool ringing, bool muted,
 
 }  // namespace
 
-QIcon MemberIcon(int index) { return QIcon(Lamp(index == 0)); }
+QIcon MemberIcon(int index) {
+  QIcon icon;
+  for (qreal scale : kScales) icon.addPixmap(Lamp(index == 0, scale));
+  return icon;
+}
 
 QIcon BellIcon() {
   QIcon icon;
@@ -78,11 +89,13 @@ QIcon BellIcon() {
   const QColor brown(120, 80, 0);
   const QColor paleGrey(215, 215, 215);
   const QColor grey(150, 150, 150);
-  icon.addPixmap(Bell(gold, brown, true, false), QIcon::Normal, QIcon::Off);
-  icon.addPixmap(Bell(gold, brown, true, false), QIcon::Active, QIcon::Off);
-  icon.addPixmap(Bell(gold.darker(115), brown, false, true), QIcon::Normal, QIcon::On);
-  icon.addPixmap(Bell(gold.darker(115), brown, false, true), QIcon::Active, QIcon::On);
-  icon.addPixmap(Bell(paleGrey, grey, true, false), QIcon::Disabled, QIcon::Off);
-  icon.addPixmap(Bell(paleGrey, grey, false, true, grey), QIcon::Disabled, QIcon::On);
+  for (qreal scale : kScales) {
+    icon.addPixmap(Bell(scale, gold, brown, true, false), QIcon::Normal, QIcon::Off);
+    icon.addPixmap(Bell(scale, gold, brown, true, false), QIcon::Active, QIcon::Off);
+    icon.addPixmap(Bell(scale, gold.darker(115), brown, false, true), QIcon::Normal, QIcon::On);
+    icon.addPixmap(Bell(scale, gold.darker(115), brown, false, true), QIcon::Active, QIcon::On);
+    icon.addPixmap(Bell(scale, paleGrey, grey, true, false), QIcon::Disabled, QIcon::Off);
+    icon.addPixmap(Bell(scale, paleGrey, grey, false, true, grey), QIcon::Disabled, QIcon::On);
+  }
   return icon;
 }

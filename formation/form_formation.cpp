@@ -27,8 +27,10 @@ QLabel* AddLabel(QWidget* parent, const char* text, const QColor& colour, int x,
   return label;
 }
 
-QPixmap DiscSwatch(const QColor& colour) {
-  QPixmap pixmap(11, 11);
+// Drawn for the screen's device pixel ratio, so it stays sharp at any scale.
+QPixmap DiscSwatch(const QColor& colour, qreal scale) {
+  QPixmap pixmap(qRound(11 * scale), qRound(11 * scale));
+  pixmap.setDevicePixelRatio(scale);
   pixmap.fill(Qt::transparent);
   QPainter p(&pixmap);
   p.setRenderHint(QPainter::Antialiasing);
@@ -125,7 +127,7 @@ void TFormFormation::BuildLayout() {
   int x = 6;
   for (const Legend& l : legends) {
     auto* swatch = new QLabel(PanelExtra);
-    swatch->setPixmap(DiscSwatch(l.disc));
+    swatch->setPixmap(DiscSwatch(l.disc, devicePixelRatioF()));
     swatch->setGeometry(x, 5, 11, 11);
     QLabel* label = AddLabel(PanelExtra, l.text, l.ink.isValid() ? l.ink : l.disc, x + 13, 3);
     x += 13 + label->width() + 10;

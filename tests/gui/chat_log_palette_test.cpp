@@ -1,6 +1,7 @@
 // The talk colours as the log draws them, read back from its pixels: exactly
 // the described colours on a light palette, and on a dark one lighter shades of
 // the same hues that read at 4.5:1 or better; a palette change repaints them.
+// And the frame's pictures, drawn for each scale a screen may have.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -9,6 +10,8 @@
 #include <QTest>
 
 #include "chat/chat_line.h"
+#include "chat/chat_sheet.h"
+#include "chat/icons.h"
 #include "chat/rich_edit_ex.h"
 #include "platform/colour_contrast.h"
 #include "platform/cp932.h"
@@ -108,6 +111,30 @@ TEST(ChatLogPaletteTest, TheColourRuleLightensOnlyWhatDoesNotRead) {
   EXPECT_EQ(ReadableOn(Rgb{255, 255, 0}, dark), (Rgb{255, 255, 0})) << "yellow already reads on dark grey";
   EXPECT_FALSE(IsDarkBackground(Rgb{128, 128, 128}));
   EXPECT_TRUE(IsDarkBackground(Rgb{100, 100, 100}));
+}
+
+// A screen at 200 % or 300 % gets a picture drawn for it, not the 100 % one
+// stretched (which blurs every edge).
+TEST(ChatLogPaletteTest, PicturesAreDrawnForEveryScale) {
+  const struct {
+    const char* what;
+    QIcon icon;
+    int logical;
+  } pictures[] = {
+      {"lit member lamp", MemberIcon(0), 16},
+      {"unlit member lamp", MemberIcon(1), 16},
+      {"bell", BellIcon(), 24},
+      {"tab bulb", ChatTabImage(TChatSheet::ImageNewTalk), 16},
+  };
+  for (const auto& picture : pictures) {
+    SCOPED_TRACE(picture.what);
+    const QList<QSize> sizes = picture.icon.availableSizes();
+    EXPECT_TRUE(sizes.contains(QSize(picture.logical, picture.logical)));
+    EXPECT_TRUE(sizes.contains(QSize(2 * picture.logical, 2 * picture.logical)));
+    const QPixmap twice = picture.icon.pixmap(QSize(picture.logical, picture.logical), 2.0);
+    EXPECT_EQ(twice.size(), QSize(2 * picture.logical, 2 * picture.logical));
+    EXPECT_EQ(twice.devicePixelRatio(), 2.0);
+  }
 }
 
 }  // namespace
