@@ -49,6 +49,7 @@ class CountingPlatform final : public Platform {
   uint32_t tick() override { return 0; }
   QString openFileName(QWidget*, const QString&, const QString&, const QString&, const QString&) override { return {}; }
   void alert(QWidget*) override {}
+  void notify(QWidget*, const QString&, const QString&) override {}
 };
 
 // CPU time of this thread, which the other processes on a shared machine disturb

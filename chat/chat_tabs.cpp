@@ -150,7 +150,11 @@ void ChatTabs::RecvTalk(const GmTalk::Info& info) {
   }
   if (route.alert) {
     QWidget* window = host_.MainWindow();
-    if (window != nullptr && !window->isActiveWindow()) Platform::current().alert(window);
+    if (window != nullptr && !window->isActiveWindow()) {
+      Platform::current().alert(window);
+      Platform::current().notify(window, QStringLiteral("個別チャット"),
+                                 ToQString(talk.name) + QStringLiteral(" > ") + ToQString(talk.text));
+    }
   }
   if (!IsActive(target)) target->SetTitleMark(true);
 }

@@ -206,7 +206,11 @@ void TGameListPanel::WaitingReceived(GmWaiting::Info info) {
       QPointer<TGameListPanel> self(this);
       PlayGoGameSound();
       QWidget* top = window();
-      if (!top->isActiveWindow()) Platform::current().alert(top);
+      if (!top->isActiveWindow()) {
+        Platform::current().alert(top);
+        Platform::current().notify(top, QStringLiteral("試合の準備ができました"),
+                                   ToQString(stadium.stadium.name) + QStringLiteral(" に入場できます"));
+      }
       const bool enter =
           Platform::current().yesNoQuestion(this, ToQString(MatchReadyCaption()), ToQString(MatchReadyText()));
       if (!self) return;

@@ -1,5 +1,9 @@
 #include "platform/platform.h"
 
+#ifdef TURFWING_HAVE_DBUS
+#include "platform/desktop_notifier.h"
+#endif
+
 #include <QApplication>
 #include <QDesktopServices>
 #include <QDir>
@@ -116,7 +120,19 @@ class QtPlatform final : public Platform {
     if (window != nullptr && !window->isActiveWindow()) QApplication::alert(window);
   }
 
+  void notify(QWidget* window, const QString& summary, const QString& body) override {
+#ifdef TURFWING_HAVE_DBUS
+    if (notifier_ == nullptr) notifier_ = new DesktopNotifier(qApp);
+    notifier_->notify(window, summary, body);
+#else
+    (void)window, (void)summary, (void)body;
+#endif
+  }
+
  private:
+#ifdef TURFWING_HAVE_DBUS
+  DesktopNotifier* notifier_ = nullptr;
+#endif
   QHash<QString, QSoundEffect*> effects_;
   QElapsedTimer clock_;
 };

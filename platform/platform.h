@@ -46,6 +46,9 @@ class Platform {
   // Draws the user's attention to a window that is not active (a private talk,
   // the match-ready question).
   virtual void alert(QWidget* window) = 0;
+  // A desktop notification for the same moments, while window is not active;
+  // choosing it raises window. Plain texts.
+  virtual void notify(QWidget* window, const QString& summary, const QString& body) = 0;
 
   // The installed implementation (the real one unless a test installed another).
   static Platform& current();

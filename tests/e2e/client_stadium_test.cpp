@@ -59,6 +59,7 @@ class RealStartPlatform final : public Platform {
     return name;
   }
   void alert(QWidget*) override {}
+  void notify(QWidget*, const QString&, const QString&) override {}
 
  private:
   Platform* real_ = nullptr;

@@ -218,6 +218,9 @@ TEST(ChatTabsRoutingTest, PrivateTalkWithNoPageOpenShowsThePrivateTab) {
   EXPECT_EQ(priv->ImageIndex(), TChatSheet::ImagePlain);
   EXPECT_EQ(LogOf(priv).size(), 1u) << "no notice anywhere else";
   EXPECT_EQ(w.platform.alerts, 1);
+  ASSERT_EQ(w.platform.notifications.size(), 1u) << "a desktop notification beside the flash";
+  EXPECT_EQ(w.platform.notifications[0].summary, QStringLiteral("個別チャット"));
+  EXPECT_EQ(w.platform.notifications[0].body, QStringLiteral("hanako > hi"));
 }
 
 TEST(ChatTabsRoutingTest, NoAlertWhileTheMainWindowIsActive) {
@@ -228,10 +231,12 @@ TEST(ChatTabsRoutingTest, NoAlertWhileTheMainWindowIsActive) {
   ASSERT_TRUE(w.host.window.isActiveWindow());
   EXPECT_TRUE(w.host.session.deliver<GmTalk>(Talk(9999, 50, "hanako", "hi", 3)));
   EXPECT_EQ(w.platform.alerts, 0);
+  EXPECT_TRUE(w.platform.notifications.empty());
   w.host.window.hide();
   QApplication::setActiveWindow(nullptr);
   EXPECT_TRUE(w.host.session.deliver<GmTalk>(Talk(9999, 50, "hanako", "again", 3)));
   EXPECT_EQ(w.platform.alerts, 1);
+  EXPECT_EQ(w.platform.notifications.size(), 1u);
 }
 
 TEST(ChatTabsRoutingTest, RoomTalkGoesToItsTabAndMarksItWhenInactive) {

@@ -362,6 +362,9 @@ TEST_F(StadiumPanelTest, MatchReadyYesStartsTheGameThenIdle) {
   ASSERT_EQ(platform.sounds.size(), 1u);
   EXPECT_EQ(QDir::fromNativeSeparators(platform.sounds[0]), dir.filePath(QStringLiteral("sound/gogame.wav")));
   EXPECT_EQ(platform.alerts, 1) << "the hidden window asks for attention";
+  ASSERT_EQ(platform.notifications.size(), 1u) << "and the desktop tells the player away from it";
+  EXPECT_EQ(platform.notifications[0].summary, QStringLiteral("試合の準備ができました"));
+  EXPECT_EQ(platform.notifications[0].body, QStringLiteral("第三 に入場できます"));
   ASSERT_EQ(platform.starts.size(), 1u);
   EXPECT_EQ(platform.starts[0].program, Program("game/soccer.exe"));
   EXPECT_EQ(platform.starts[0].parameters, QStringLiteral("10.1.2.3 5003 abc 7 0 /r0 /s1 /m1 /f0 "));

@@ -58,11 +58,18 @@ class RecordingPlatform final : public Platform {
   };
   std::vector<FileDialogCall> fileDialogs;
   int alerts = 0;
+  struct Notification {
+    QString summary, body;
+  };
+  std::vector<Notification> notifications;
 
   void errorBox(QWidget*, const QString& text) override;
   void informationBox(QWidget*, const QString& caption, const QString& text) override;
   bool yesNoQuestion(QWidget*, const QString& caption, const QString& text) override;
   void openUrl(const QString& address) override { openedUrls << address; }
+  void notify(QWidget*, const QString& summary, const QString& body) override {
+    notifications.push_back({summary, body});
+  }
   bool startProgram(const QString& program, const QString& parameters, const QString& workingDirectory,
                     const QString& runner) override {
     starts.push_back({program, parameters, workingDirectory, runner});
