@@ -34,6 +34,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/lobbyd_process.h"
 #include "net/net_messages.h"
 #include "net/stream_buffer.h"
 
@@ -43,17 +44,6 @@ constexpr int kRooms = 2;
 constexpr int kMembers = 20;
 constexpr int kLines = 200;
 constexpr int kSettleMs = 1500;
-
-bool RunUntil(const std::function<bool()>& done, int limitMs) {
-  QDeadlineTimer deadline(limitMs);
-  QTimer wake;
-  wake.start(5);
-  while (!done()) {
-    if (deadline.hasExpired()) return false;
-    QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
-  }
-  return true;
-}
 
 double PssMb(qint64 pid) {
   QFile rollup(QStringLiteral("/proc/%1/smaps_rollup").arg(pid));
@@ -113,8 +103,7 @@ class ScriptedLobby : public QObject {
  private:
   template <class M>
   void send(const typename M::Info& info) {
-    NetPacket p;
-    if (M::encode(p, info)) socket_->write(reinterpret_cast<const char*>(p.frame_bytes()), p.wire_length());
+    WriteMessage<M>(*socket_, info);
   }
   void onFrame() {
     switch (packet_.type()) {
@@ -202,7 +191,7 @@ bool StartToDialog(QProcess& p, const QString& program, const QStringList& args,
   QElapsedTimer clock;
   clock.start();
   p.start(program, args);
-  const bool shown = RunUntil(
+  const bool shown = RunUntilMs(
       [&] {
         err += p.readAllStandardError();
         return err.contains("login dialog");
@@ -213,14 +202,17 @@ bool StartToDialog(QProcess& p, const QString& program, const QStringList& args,
   return shown;
 }
 
+// After the program has settled: its Pss into the sample.
+void MeasureAtRest(QProcess& p, const char* who, Sample& s) {
+  RunUntilMs([] { return false; }, kSettleMs);
+  s.pssMb = PssMb(p.processId());
+  PrintWhere(who, p.processId());
+}
+
 Sample RunBare(const QString& bare, const QTemporaryDir& dir) {
   Sample s;
   QProcess p;
-  if (StartToDialog(p, bare, {}, dir.path(), s)) {
-    RunUntil([] { return false; }, kSettleMs);
-    s.pssMb = PssMb(p.processId());
-    PrintWhere("bare window", p.processId());
-  }
+  if (StartToDialog(p, bare, {}, dir.path(), s)) MeasureAtRest(p, "bare window", s);
   p.kill();
   p.waitForFinished();
   return s;
@@ -243,19 +235,15 @@ Sample RunClient(const QString& client, const QTemporaryDir& dir) {
   Sample s;
   QProcess p;
   if (StartToDialog(p, exe, {QStringLiteral("--trace")}, dir.path(), s)) {
-    RunUntil([] { return false; }, 300);  // the dialog takes the keyboard
+    RunUntilMs([] { return false; }, 300);  // the dialog takes the keyboard
     PrintWhere("client at its login dialog", p.processId());
     // Return until the dialog has taken one: it may get the keyboard a moment
     // after it says it opened.
     for (int tries = 0; tries < 20 && !lobby.connected(); ++tries) {
       PressReturn();
-      RunUntil([&] { return lobby.connected(); }, 250);
+      RunUntilMs([&] { return lobby.connected(); }, 250);
     }
-    if (RunUntil([&] { return lobby.done(); }, 10000)) {
-      RunUntil([] { return false; }, kSettleMs);
-      s.pssMb = PssMb(p.processId());
-      PrintWhere("client", p.processId());
-    }
+    if (RunUntilMs([&] { return lobby.done(); }, 10000)) MeasureAtRest(p, "client", s);
   }
   p.kill();
   p.waitForFinished();

@@ -6,21 +6,35 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStringList>
+#include <QTcpSocket>
 #include <QTimer>
 #include <functional>
+
+#include "net/net_messages.h"
+
+// Writes one message to a socket; nothing when it does not encode.
+template <class M>
+void WriteMessage(QTcpSocket& socket, const typename M::Info& info) {
+  NetPacket p;
+  if (M::encode(p, info)) socket.write(reinterpret_cast<const char*>(p.frame_bytes()), p.wire_length());
+}
 
 // Runs the event loop until done() holds; false when the limit passed first.
 // It sleeps between events: a loop that spins takes the processor from the
 // server it measures (that once halved the connection rate on two cores).
-inline bool RunUntil(const std::function<bool()>& done, int limitSeconds) {
-  QDeadlineTimer deadline(limitSeconds * 1000LL);
+inline bool RunUntilMs(const std::function<bool()>& done, int limitMs) {
+  QDeadlineTimer deadline(limitMs);
   QTimer wake;  // so that the limit is looked at while nothing arrives
-  wake.start(20);
+  wake.start(5);
   while (!done()) {
     if (deadline.hasExpired()) return false;
     QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
   }
   return true;
+}
+
+inline bool RunUntil(const std::function<bool()>& done, int limitSeconds) {
+  return RunUntilMs(done, limitSeconds * 1000);
 }
 
 // Starts `lobbyd --demo --listen 127.0.0.1:0 extra...` and returns the port it

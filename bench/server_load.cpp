@@ -80,8 +80,7 @@ class LoadClient final : public QObject {
  private:
   template <class M>
   void send(const typename M::Info& info) {
-    NetPacket p;
-    if (M::encode(p, info)) socket_.write(reinterpret_cast<const char*>(p.frame_bytes()), p.wire_length());
+    WriteMessage<M>(socket_, info);
   }
   void onFrame() {
     switch (packet_.type()) {
