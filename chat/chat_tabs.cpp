@@ -93,6 +93,7 @@ void ChatTabs::DestroyTab(TChatSheet* sheet) {
   sheet->disconnect(this);
   sheet->hide();
   sheet->deleteLater();
+  Q_EMIT OnUnseenTalkChange();
 }
 
 void ChatTabs::RecvAEnterRoom(const GmAEnterRoom::Info& info) {
@@ -156,7 +157,10 @@ void ChatTabs::RecvTalk(const GmTalk::Info& info) {
                                  ToQString(talk.name) + QStringLiteral(" > ") + ToQString(talk.text));
     }
   }
-  if (!IsActive(target)) target->SetTitleMark(true);
+  if (!IsActive(target)) {
+    target->SetTitleMark(true);
+    Q_EMIT OnUnseenTalkChange();
+  }
 }
 
 void ChatTabs::RecvUserEnter(const GmUserEnter::Info& info) {
@@ -220,6 +224,15 @@ void ChatTabs::MenuNext() { SelectStep(1); }
 
 void ChatTabs::PageControl1Change() {
   if (TChatSheet* sheet = ActiveChatTab()) sheet->SetTitleMark(false);
+  Q_EMIT OnUnseenTalkChange();
+}
+
+bool ChatTabs::HasUnseenTalk() const {
+  for (int i = 0; i < PageCount(); ++i) {
+    const TChatSheet* sheet = Page(i);
+    if (sheet != nullptr && sheet->ImageIndex() == TChatSheet::ImageNewTalk) return true;
+  }
+  return false;
 }
 
 void ChatTabs::UserSetTalk(const std::string& talkMsg, bool bEnter) {

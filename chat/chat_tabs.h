@@ -65,6 +65,13 @@ class ChatTabs : public QObject {
   // The clock of every tab's time prefix (tests set a fixed one).
   void SetClock(std::function<ClockTime()> clock);
 
+  // Whether a tab holds talk the player has not seen (its new-talk mark).
+  bool HasUnseenTalk() const;
+
+ Q_SIGNALS:
+  // A tab got or lost its new-talk mark, or a marked tab closed.
+  void OnUnseenTalkChange();
+
  private:
   // The room, member and talk messages of the session.
   void RecvAEnterRoom(const GmAEnterRoom::Info& info);

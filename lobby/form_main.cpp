@@ -10,6 +10,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QSplitter>
+#include <QSystemTrayIcon>
 #include <QTabWidget>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -57,6 +58,7 @@ TFormMain::TFormMain(const FilePlaces& places, QWidget* parent)
   CreateDialogs();
   ConnectSession();
   LoadSettings();
+  CreateTray();
 }
 
 TFormMain::~TFormMain() {
@@ -81,6 +83,7 @@ void TFormMain::CreateDialogs() {
 
 void TFormMain::LoadSettings() {
   settings_.LoadSettings(CurrentLayout());
+  MenuKeepInTray->setChecked(settings_.KeepInTray);
   const FormLayout& form = settings_.Form;
   move(form.Left, form.Top);
   resize(form.Width, form.Height);
@@ -157,10 +160,14 @@ void TFormMain::CreateMenus() {
   MenuGameOption = action(tools, "設定(&S)...", "MenuGameOption");
   tools->addSeparator();
   MenuPing = action(tools, "Ping(&P)...", "MenuPing");
+  tools->addSeparator();
+  MenuKeepInTray = action(tools, "トレイに常駐(&K)", "MenuKeepInTray");
+  MenuKeepInTray->setCheckable(true);
 
   connect(OpenMenu, &QAction::triggered, this, &TFormMain::OpenMenuClick);
   connect(CloseMenu, &QAction::triggered, this, &TFormMain::CloseMenuClick);
-  connect(ExitMenu, &QAction::triggered, this, &QWidget::close);
+  connect(ExitMenu, &QAction::triggered, this, &TFormMain::ExitMenuClick);
+  connect(MenuKeepInTray, &QAction::toggled, this, [this](bool on) { settings_.KeepInTray = on; });
   connect(CreateMenu, &QAction::triggered, this, &TFormMain::CreateMenuClick);
   connect(MenuPrev, &QAction::triggered, this, [this] { chatTabs_->MenuPrev(); });
   connect(MenuNext, &QAction::triggered, this, [this] { chatTabs_->MenuNext(); });
@@ -235,7 +242,11 @@ void TFormMain::CreateLayout() {
 
 bool TFormMain::event(QEvent* e) {
   if (e->type() == QEvent::WindowActivate) FormActivate();
-  return QMainWindow::event(e);
+  const bool handled = QMainWindow::event(e);
+  if (e->type() == QEvent::WindowStateChange || e->type() == QEvent::Hide || e->type() == QEvent::Show) {
+    UpdateTrayMark();
+  }
+  return handled;
 }
 
 void TFormMain::FormActivate() {
@@ -246,6 +257,12 @@ void TFormMain::FormActivate() {
 }
 
 void TFormMain::closeEvent(QCloseEvent* e) {
+  if (settings_.KeepInTray && !quitting_ && tray_ != nullptr && tray_->isVisible()) {
+    // Kept in the tray: only hidden; the settings are saved when the program ends.
+    hide();
+    e->ignore();
+    return;
+  }
   if (!SaveSettings()) {
     Platform::current().errorBox(this, QStringLiteral("設定ファイルを保存できませんでした。\n") +
                                            QString::fromLocal8Bit(settings_.SettingsFilePath().c_str()));

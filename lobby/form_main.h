@@ -19,6 +19,7 @@
 
 class QAction;
 class QComboBox;
+class QSystemTrayIcon;
 class QPushButton;
 class QSplitter;
 class QTabWidget;
@@ -82,6 +83,13 @@ class TFormMain : public QMainWindow, public ChatHost {
 
  private:
   void CreateMenus();
+  // The system tray (form_main_tray.cpp): an icon whose menu shows the window,
+  // connects, disconnects and quits; marked while a tab holds unseen talk and
+  // the window is hidden or minimised.
+  void CreateTray();
+  void ShowFromTray();
+  void UpdateTrayMark();
+  void ExitMenuClick();
   void CreateLayout();
   void CreateDialogs();
   void ConnectSession();
@@ -122,6 +130,10 @@ class TFormMain : public QMainWindow, public ChatHost {
   LobbySession::Subscriptions subscriptions_;
   bool autoConnectPending_ = true;
   bool settingsSaved_ = false;
+  QSystemTrayIcon* tray_ = nullptr;
+  QAction* MenuKeepInTray = nullptr;
+  bool trayMarked_ = false;
+  bool quitting_ = false;  // the exit command: close even when the tray would keep the window
   int roomHeight_ = FormLayout::DesignRoomHeight;
 
   // Controls and windows; tests find them by object name.

@@ -85,6 +85,7 @@ void Settings::LoadSettings(const FormLayout& design) {
   Game.GameModel = ini.ReadInteger(kCommon, "GameModel", gameDefaults.GameModel);
   Game.GameFog = ini.ReadInteger(kCommon, "GameFog", gameDefaults.GameFog);
   ChatTime = ReadFlagOn1(ini, kCommon, "ChatTime", false);
+  KeepInTray = ReadFlagOn1(ini, kCommon, "KeepInTray", false);
 
   // A count outside the table is brought into it: below 0 means none, above
   // the capacity means the first 500.
@@ -125,6 +126,9 @@ bool Settings::SaveSettings(const FormLayout& layout, const std::vector<Remember
   ini.WriteInteger(kCommon, "GameModel", Game.GameModel);
   ini.WriteInteger(kCommon, "GameFog", Game.GameFog);
   ini.WriteInteger(kCommon, "ChatTime", ChatTime ? 1 : 0);
+  // A key of this client only: written once the player has chosen it, so a
+  // file that never had it stays as the older client wrote it.
+  if (KeepInTray || ini.HasKey(kCommon, "KeepInTray")) ini.WriteInteger(kCommon, "KeepInTray", KeepInTray ? 1 : 0);
 
   CollectOpenRooms(openTabs, Rooms);
   if (!Rooms.Empty()) {

@@ -84,6 +84,9 @@ class Settings {
   std::string Password;
   GameOptions Game;
   bool ChatTime = false;
+  // Closing the main window hides it in the system tray instead of ending the
+  // program (where the desktop has a tray). Off unless the player chose it.
+  bool KeepInTray = false;
   RememberedRooms Rooms;
 
  private:

@@ -1,26 +1,23 @@
 #include "platform/file_places.h"
 
 #include <cerrno>
+#include <cstdlib>
 
 #include "platform/paths.h"
 
 #ifdef _WIN32
 #include <windows.h>
 
-#include <cstdlib>
-
 #include "platform/cp932.h"
 #else
 #include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
-
-#include <cstdlib>
 #endif
 
 namespace {
 
-// "", or the text split at ':' with the empty and relative entries dropped.
+// The absolute entries of a ':'-separated list; empty and relative ones are dropped.
 std::vector<std::string> AbsoluteEntries(const std::string& list, PathStyle style) {
   std::vector<std::string> out;
   size_t start = 0;

@@ -118,6 +118,25 @@ TEST_F(SettingsSaveTest, WhatWasSavedIsWhatTheNextRunLoads) {
   EXPECT_FALSE(next.Rooms.At(0).ChatSound);
 }
 
+// Keeping the window in the tray is off unless chosen, written only once chosen
+// (a file without it stays as the older client wrote it), and read back as 1 only.
+TEST_F(SettingsSaveTest, KeepInTrayIsWrittenOnceChosenAndReadBack) {
+  Settings s = Loaded();
+  EXPECT_FALSE(s.KeepInTray);
+  ASSERT_TRUE(s.SaveSettings(Layout(), {}));
+  EXPECT_EQ(Read(UserIni()).find("KeepInTray"), std::string::npos);
+  s.KeepInTray = true;
+  ASSERT_TRUE(s.SaveSettings(Layout(), {}));
+  Settings next = Loaded();
+  EXPECT_TRUE(next.KeepInTray);
+  next.KeepInTray = false;
+  ASSERT_TRUE(next.SaveSettings(Layout(), {}));
+  EXPECT_NE(Read(UserIni()).find("KeepInTray=0"), std::string::npos) << "a choice taken back is written too";
+  EXPECT_FALSE(Loaded().KeepInTray);
+  Write(UserIni(), "[Common]\r\nKeepInTray=2\r\n");
+  EXPECT_FALSE(Loaded().KeepInTray) << "only 1 turns it on";
+}
+
 TEST_F(SettingsSaveTest, TwoTabsOverFiveRoomsRewriteTwoAndLeaveTheRest) {
   Write(UserIni(), FiveRooms());
   Settings s = Loaded();
