@@ -6,6 +6,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTime>
 #include <QVBoxLayout>
@@ -143,7 +144,12 @@ void TChatSheet::SetTitleMark(bool mark) {
   imageIndex_ = mark ? ImageNewTalk : ImagePlain;
   if (QTabWidget* tabs = PageControl()) {
     const int i = tabs->indexOf(this);
-    if (i >= 0) tabs->setTabIcon(i, ChatTabImage(imageIndex_));
+    if (i < 0) return;
+    tabs->setTabIcon(i, ChatTabImage(imageIndex_));
+    // The mark is a picture: a screen reader hears it in words. Without a name
+    // of its own the tab is read by its caption.
+    tabs->tabBar()->setAccessibleTabName(
+        i, mark ? WithoutMnemonic(tabs->tabText(i)) + QStringLiteral("（新しい発言あり）") : QString());
   }
 }
 

@@ -34,6 +34,7 @@ TFormCreateRoom::TFormCreateRoom(QWidget* parent) : QDialog(parent) {
   label1->setObjectName(QStringLiteral("Label1"));
   EditName = new QLineEdit(this);
   EditName->setObjectName(QStringLiteral("EditName"));
+  NameForScreenReaders(EditName, label1->text());
   EditName->setValidator(new Cp932Validator(kNameBytes, EditName));
   EditName->setFixedWidth(229);
 
@@ -41,6 +42,7 @@ TFormCreateRoom::TFormCreateRoom(QWidget* parent) : QDialog(parent) {
   label2->setObjectName(QStringLiteral("Label2"));
   EditPassword = new QLineEdit(this);
   EditPassword->setObjectName(QStringLiteral("EditPassword"));
+  NameForScreenReaders(EditPassword, label2->text());
   EditPassword->setValidator(new Cp932Validator(kPasswordBytes, EditPassword));
   EditPassword->setFixedWidth(121);
 
@@ -50,6 +52,7 @@ TFormCreateRoom::TFormCreateRoom(QWidget* parent) : QDialog(parent) {
   label3->setObjectName(QStringLiteral("Label3"));
   EditTeamID = new QLineEdit(groupBox1);
   EditTeamID->setObjectName(QStringLiteral("EditTeamID"));
+  NameForScreenReaders(EditTeamID, label3->text());
   EditTeamID->setValidator(new Cp932Validator(kTeamIdBytes, EditTeamID));
   EditTeamID->setFixedWidth(57);
   auto* label4 = new QLabel(

@@ -29,6 +29,7 @@ TFormPassword::TFormPassword(QWidget* parent) : QDialog(parent) {
   Label1->setObjectName(QStringLiteral("Label1"));
   EditPassword = new QLineEdit(this);
   EditPassword->setObjectName(QStringLiteral("EditPassword"));
+  NameForScreenReaders(EditPassword, QStringLiteral("パスワード"));
   EditPassword->setValidator(new Cp932Validator(kPasswordBytes, EditPassword));
   EditPassword->setFixedWidth(121);
   ShowAsPassword(EditPassword);

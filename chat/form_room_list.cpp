@@ -26,6 +26,7 @@ TFormRoomList::TFormRoomList(ChatHost& host, LobbySession& session, RoomListMode
 
   RoomList2_ = new QTreeWidget(this);
   RoomList2_->setObjectName(QStringLiteral("RoomList2"));
+  NameForScreenReaders(RoomList2_, QStringLiteral("部屋一覧"));
   RoomList2_->setColumnCount(4);
   RoomList2_->setHeaderLabels(
       {QStringLiteral("部屋名"), QStringLiteral("ﾊﾟｽﾜｰﾄﾞ"), QStringLiteral("チーム"), QStringLiteral("人数")});

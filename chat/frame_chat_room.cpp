@@ -69,6 +69,7 @@ void TFrameChatRoom::BuildLayout() {
   group->setContentsMargins(4, 4, 4, 4);
   ListUser_ = new QTreeWidget(GroupUserList_);
   ListUser_->setObjectName(QStringLiteral("ListUser"));
+  NameForScreenReaders(ListUser_, GroupUserList_->title());
   ListUser_->setColumnCount(1);
   ListUser_->setHeaderLabels({QStringLiteral("名前")});
   ListUser_->setHeaderHidden(true);

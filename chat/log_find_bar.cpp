@@ -7,6 +7,7 @@
 #include <QToolButton>
 
 #include "chat/rich_edit_ex.h"
+#include "platform/qt_text.h"
 
 TLogFindBar::TLogFindBar(TRichEditEx* log) : QFrame(log), log_(log) {
   setObjectName(QStringLiteral("FindBar"));
@@ -17,6 +18,7 @@ TLogFindBar::TLogFindBar(TRichEditEx* log) : QFrame(log), log_(log) {
   row->setSpacing(2);
   edit_ = new QLineEdit(this);
   edit_->setPlaceholderText(QStringLiteral("ログを検索"));
+  NameForScreenReaders(edit_, edit_->placeholderText());
   edit_->setMinimumWidth(160);
   edit_->installEventFilter(this);
   previous_ = new QToolButton(this);

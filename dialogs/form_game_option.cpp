@@ -12,6 +12,7 @@
 
 #include "dialogs/dialog_frame.h"
 #include "dialogs/entry_checks.h"
+#include "platform/qt_text.h"
 
 TFormGameOption::TFormGameOption(QWidget* parent) : QDialog(parent) {
   setObjectName(QStringLiteral("FormGameOption"));
@@ -28,6 +29,7 @@ TFormGameOption::TFormGameOption(QWidget* parent) : QDialog(parent) {
   sizeBox->setObjectName(QStringLiteral("GroupBoxSize"));
   RadioGroupSize = new QComboBox(sizeBox);
   RadioGroupSize->setObjectName(QStringLiteral("RadioGroupSize"));
+  NameForScreenReaders(RadioGroupSize, sizeBox->title());
   for (const char* item :
        {"640×480", "800×600", "1024×768", "1280×1024", "1400×1050", "1600×1200", "800×450 (Wide)", "1024×576 (Wide)",
         "1280×720 (Wide)", "1366×768 (Wide)", "1680×1050 (Wide)", "1920×1080 (Wide)", "1920×1200 (Wide)"}) {

@@ -32,6 +32,7 @@ TFormLogin::TFormLogin(QWidget* parent) : QDialog(parent) {
   labelName->setObjectName(QStringLiteral("LabelName"));
   EditID = new QLineEdit(this);
   EditID->setObjectName(QStringLiteral("EditID"));
+  NameForScreenReaders(EditID, labelName->text());
   idValidator_ = new Cp932Validator(kIdBytes, EditID);
   EditID->setValidator(idValidator_);
   EditID->setFixedWidth(121);
@@ -40,6 +41,7 @@ TFormLogin::TFormLogin(QWidget* parent) : QDialog(parent) {
   label1->setObjectName(QStringLiteral("Label1"));
   EditPassword = new QLineEdit(this);
   EditPassword->setObjectName(QStringLiteral("EditPassword"));
+  NameForScreenReaders(EditPassword, label1->text());
   EditPassword->setValidator(new Cp932Validator(kPasswordBytes, EditPassword));
   EditPassword->setFixedWidth(121);
   ShowAsPassword(EditPassword);

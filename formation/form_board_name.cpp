@@ -20,6 +20,7 @@ TFormBoardName::TFormBoardName(QWidget* owner)
 
   EditName = new QLineEdit(this);
   EditName->setObjectName(QStringLiteral("EditName"));
+  NameForScreenReaders(EditName, Label1->text());
   EditName->setGeometry(52, 24, 49, 20);
   EditName->setValidator(new Cp932Validator(NameBytes, EditName));
   Label1->setBuddy(EditName);

@@ -216,6 +216,7 @@ void TFormMain::CreateLayout() {
   auto* label = new QLabel(QStringLiteral("入力(&I)"), PanelInput);
   EditInputChat = new QComboBox(PanelInput);
   EditInputChat->setObjectName(QStringLiteral("EditInputChat"));
+  NameForScreenReaders(EditInputChat, label->text());
   EditInputChat->setEditable(true);
   EditInputChat->setInsertPolicy(QComboBox::NoInsert);
   EditInputChat->setCompleter(nullptr);

@@ -67,6 +67,7 @@ TGameListPanel::TGameListPanel(LobbySession& session, std::function<GameSetup()>
   group_ = new QGroupBox(QStringLiteral("競技場一覧(&L)"), this);
   list_ = new QTreeView(group_);
   list_->setObjectName(QStringLiteral("GameList2"));
+  NameForScreenReaders(list_, group_->title());
   list_->setModel(model_);
   list_->setRootIsDecorated(false);
   list_->setItemsExpandable(false);

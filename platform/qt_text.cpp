@@ -1,5 +1,7 @@
 #include "platform/qt_text.h"
 
+#include <QWidget>
+
 #include "platform/cp932.h"
 
 QString ToQString(std::string_view cp932Bytes) {
@@ -30,4 +32,27 @@ QValidator::State Cp932Validator::validate(QString& input, int& /*pos*/) const {
   std::string bytes;
   if (!cp932::FromUtf16(input.toStdU16String(), bytes)) return Invalid;
   return static_cast<int>(bytes.size()) <= maxBytes_ ? Acceptable : Invalid;
+}
+
+QString WithoutMnemonic(const QString& caption) {
+  QString out;
+  out.reserve(caption.size());
+  for (qsizetype i = 0; i < caption.size(); ++i) {
+    if (caption[i] == QLatin1Char('&') && i + 1 < caption.size()) {
+      ++i;  // "&&" stands for one "&"; "&X" for X
+      // "(&U)" after a caption says only which key: drop it whole.
+      if (caption[i] != QLatin1Char('&') && !out.isEmpty() && out.back() == QLatin1Char('(') &&
+          i + 1 < caption.size() && caption[i + 1] == QLatin1Char(')')) {
+        out.chop(1);
+        ++i;
+        continue;
+      }
+    }
+    out += caption[i];
+  }
+  return out;
+}
+
+void NameForScreenReaders(QWidget* widget, const QString& caption) {
+  widget->setAccessibleName(WithoutMnemonic(caption));
 }

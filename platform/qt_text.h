@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+class QWidget;
+
 // CP932 bytes to text for a widget; invalid bytes show as U+FFFD.
 QString ToQString(std::string_view cp932Bytes);
 // Text from a widget to CP932 bytes; nullopt when a character has no CP932 form.
@@ -28,3 +30,11 @@ class Cp932Validator final : public QValidator {
  private:
   int maxBytes_;
 };
+
+// A caption as a screen reader says it: without its mnemonic ("入室者一覧(&U)" is
+// "入室者一覧", "Q&&A" is "Q&A").
+QString WithoutMnemonic(const QString& caption);
+
+// Names an input, list or button for screen readers after the caption a person
+// reads beside it.
+void NameForScreenReaders(QWidget* widget, const QString& caption);

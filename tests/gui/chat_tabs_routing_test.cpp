@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QPushButton>
+#include <QTabBar>
 #include <QTabWidget>
 #include <memory>
 
@@ -252,9 +253,12 @@ TEST(ChatTabsRoutingTest, RoomTalkGoesToItsTabAndMarksItWhenInactive) {
   EXPECT_EQ(lobby->ImageIndex(), TChatSheet::ImageNewTalk);
   EXPECT_EQ(club->ImageIndex(), TChatSheet::ImagePlain);
   EXPECT_EQ(w.Pages()->tabIcon(0).cacheKey(), ChatTabImage(0).cacheKey());
+  EXPECT_TRUE(w.Pages()->tabBar()->accessibleTabName(0).endsWith(QStringLiteral("（新しい発言あり）")))
+      << "a screen reader hears the mark";
   w.Pages()->setCurrentIndex(0);
   EXPECT_EQ(lobby->ImageIndex(), TChatSheet::ImagePlain) << "activating the page clears the mark";
   EXPECT_EQ(w.Pages()->tabIcon(0).cacheKey(), ChatTabImage(1).cacheKey());
+  EXPECT_TRUE(w.Pages()->tabBar()->accessibleTabName(0).isEmpty()) << "read by its caption again";
 }
 
 TEST(ChatTabsRoutingTest, TalkForRoomWithoutTabIsDropped) {

@@ -1,0 +1,60 @@
+// What a screen reader says for the inputs and lists: each named by the caption
+// beside it, without its mnemonic. (A list box of choices is read by its value
+// on Linux, inside its named group.)
+#include <gtest/gtest.h>
+
+#include <QAccessible>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTemporaryDir>
+
+#include "lobby/form_main.h"
+#include "platform/qt_text.h"
+#include "recording_platform.h"
+
+namespace {
+
+QString SpokenName(QObject* object) {
+  QAccessibleInterface* face = QAccessible::queryAccessibleInterface(object);
+  return face != nullptr ? face->text(QAccessible::Name) : QString();
+}
+
+TEST(AccessibleNamesTest, InputsAndListsAreNamedByTheirCaptions) {
+  RecordingPlatform platform;
+  QTemporaryDir dir;
+  TFormMain form{(dir.path() + QStringLiteral("/access.ini")).toStdString(),
+                 (dir.path() + QStringLiteral("/turfwing.INI")).toStdString()};
+  const struct {
+    const char* dialog;  // nullptr: the main window
+    const char* control;
+    const char* name;
+  } rows[] = {
+      {"FormLogin", "EditID", "ID"},
+      {"FormLogin", "EditPassword", "パスワード"},
+      {"FormCreateRoom", "EditName", "部屋名"},
+      {"FormCreateRoom", "EditPassword", "パスワード"},
+      {"FormCreateRoom", "EditTeamID", "チームID"},
+      {"FormPassword", "EditPassword", "パスワード"},
+      {"FormRoomList", "RoomList2", "部屋一覧"},
+      {nullptr, "EditInputChat", "入力"},
+      {nullptr, "GameList2", "競技場一覧"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.control);
+    QObject* parent = row.dialog != nullptr ? form.findChild<QObject*>(QString::fromLatin1(row.dialog)) : &form;
+    ASSERT_NE(parent, nullptr) << row.dialog;
+    QObject* control = parent->findChild<QObject*>(QString::fromLatin1(row.control));
+    ASSERT_NE(control, nullptr);
+    EXPECT_EQ(SpokenName(control), QString::fromUtf8(row.name));
+  }
+}
+
+TEST(AccessibleNamesTest, MnemonicsAreNotSpoken) {
+  EXPECT_EQ(WithoutMnemonic(QStringLiteral("入室者一覧(&U)")), QStringLiteral("入室者一覧"));
+  EXPECT_EQ(WithoutMnemonic(QStringLiteral("接続(&O)...")), QStringLiteral("接続..."));
+  EXPECT_EQ(WithoutMnemonic(QStringLiteral("Q&&A")), QStringLiteral("Q&A"));
+  EXPECT_EQ(WithoutMnemonic(QStringLiteral("&File")), QStringLiteral("File"));
+  EXPECT_EQ(WithoutMnemonic(QStringLiteral("trailing&")), QStringLiteral("trailing&"));
+}
+
+}  // namespace
