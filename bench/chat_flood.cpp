@@ -28,6 +28,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QThread>
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -44,14 +45,7 @@ constexpr int16_t Room = 1;
 constexpr int16_t OwnId = 10;
 constexpr int16_t Senders[] = {11, 12, 13};
 
-long ResidentKb(qint64 pid) {
-  QFile f(QStringLiteral("/proc/%1/status").arg(pid));
-  if (!f.open(QIODevice::ReadOnly)) return 0;
-  for (const QByteArray& line : f.readAll().split('\n')) {
-    if (line.startsWith("VmRSS:")) return line.mid(6).trimmed().split(' ').value(0).toLong();
-  }
-  return 0;
-}
+long ResidentKb(qint64 pid) { return static_cast<long>(std::max<qint64>(ProcessKb(pid, "status", "VmRSS"), 0)); }
 
 // The lobby's side of the session: the scripted server answers the handshake and
 // the login with one room of four members, then sends whatever the benchmark sends.

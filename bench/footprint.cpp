@@ -12,31 +12,23 @@
 //
 // --where also lists, for each run, the mappings that hold the most memory.
 // The login dialog is answered with Return through the X server (XTEST).
-#include <xcb/xcb.h>
-#include <xcb/xtest.h>
-
 #include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
-#include <QRegularExpression>
-#include <QTcpServer>
-#include <QTcpSocket>
 #include <QTemporaryDir>
-#include <QTimer>
 #include <algorithm>
 #include <cstdio>
-#include <cstdlib>
 #include <functional>
-#include <memory>
 #include <string>
 #include <vector>
 
 #include "bench/lobbyd_process.h"
+#include "messages.h"
 #include "net/net_messages.h"
-#include "net/stream_buffer.h"
+#include "scripted_server.h"
+#include "x11_connection.h"
 
 namespace {
 
@@ -44,14 +36,6 @@ constexpr int kRooms = 2;
 constexpr int kMembers = 20;
 constexpr int kLines = 200;
 constexpr int kSettleMs = 1500;
-
-double PssMb(qint64 pid) {
-  QFile rollup(QStringLiteral("/proc/%1/smaps_rollup").arg(pid));
-  if (!rollup.open(QIODevice::ReadOnly)) return -1;
-  const auto m =
-      QRegularExpression(QStringLiteral("\\nPss:\\s+(\\d+) kB")).match(QString::fromLatin1(rollup.readAll()));
-  return m.hasMatch() ? m.captured(1).toDouble() / 1024.0 : -1;
-}
 
 // With --where: the mappings that hold the most of a process's Pss.
 bool gWhere = false;
@@ -78,105 +62,39 @@ void PrintWhere(const char* who, qint64 pid) {
   }
 }
 
-// The lobby of a standard session: every login is accepted, every room entered
-// gets its members and its lines.
-class ScriptedLobby : public QObject {
- public:
-  ScriptedLobby() {
-    server_.listen(QHostAddress::LocalHost, 0);
-    connect(&server_, &QTcpServer::newConnection, this, [this] {
-      while (QTcpSocket* s = server_.nextPendingConnection()) {
-        socket_.reset(s);
-        rooms_ = 0;
-        loop_ = std::make_unique<FrameLoop>(buffer_, packet_, [this] { onFrame(); });
-        connect(s, &QTcpSocket::readyRead, this, [this] {
-          const QByteArray bytes = socket_->readAll();
-          loop_->feed(reinterpret_cast<const uint8_t*>(bytes.constData()), static_cast<int>(bytes.size()));
-        });
+// The lobby's side of a standard session: every login is accepted, and every
+// room entered gets its members and its lines. Counts the rooms it has filled.
+void AnswerAStandardSession(ScriptedServer& server, int& roomsFilled) {
+  QObject::connect(&server, &ScriptedServer::frameReceived, &server, [&server, &roomsFilled](int type) {
+    if (type == NetDef::GmReady) {
+      GmAReady::Info ready;
+      ready.clientId = 5;
+      server.send<GmAReady>(ready);
+    } else if (type == NetDef::GmConnect) {
+      GmAConnect::Info ok;
+      CopyText(ok.PlayerName, "Player1001");
+      server.send<GmAConnect>(ok);
+    } else if (type == NetDef::GmEnterRoom) {
+      const auto room = static_cast<int16_t>(++roomsFilled);
+      QByteArray s = FrameOf<GmAEnterRoom>(Entered(room));
+      GmUserEnter::Info members;
+      members.room = room;
+      for (int i = 0; i < kMembers; ++i) {
+        GmUserEnter::Entry& e = members.entries[members.count++];
+        e.clientId = static_cast<int16_t>(100 + i);
+        e.userNumber = static_cast<uint32_t>(2000 + i);
+        std::snprintf(e.name, sizeof e.name, "Member%02d", i);
       }
-    });
-  }
-  quint16 port() const { return server_.serverPort(); }
-  bool done() const { return rooms_ == kRooms; }
-  bool connected() const { return socket_ != nullptr; }
-
- private:
-  template <class M>
-  void send(const typename M::Info& info) {
-    WriteMessage<M>(*socket_, info);
-  }
-  void onFrame() {
-    switch (packet_.type()) {
-      case GmReady::Type: {
-        GmAReady::Info a;
-        a.clientId = 5;
-        send<GmAReady>(a);
-        break;
+      s += FrameOf<GmUserEnter>(members);
+      for (int i = 0; i < kLines; ++i) {
+        char text[80];
+        std::snprintf(text, sizeof text, "line %d of room %d: the quick brown fox jumps over the lazy dog", i, room);
+        s += FrameOf<GmTalk>(
+            Talk(room, members.entries[i % kMembers].clientId, members.entries[i % kMembers].name, text, 0));
       }
-      case GmConnect::Type: {
-        GmAConnect::Info a;
-        CopyText(a.PlayerName, "Player1001");
-        send<GmAConnect>(a);
-        break;
-      }
-      case GmEnterRoom::Type: {
-        const auto room = static_cast<int16_t>(++rooms_);
-        GmAEnterRoom::Info a;
-        a.room = room;
-        send<GmAEnterRoom>(a);
-        GmUserEnter::Info members;
-        members.room = room;
-        members.count = kMembers;
-        for (int i = 0; i < kMembers; ++i) {
-          members.entries[i].clientId = static_cast<int16_t>(100 + i);
-          members.entries[i].userNumber = static_cast<uint32_t>(2000 + i);
-          std::snprintf(members.entries[i].name, sizeof members.entries[i].name, "Member%02d", i);
-        }
-        send<GmUserEnter>(members);
-        for (int i = 0; i < kLines; ++i) {
-          GmTalk::Info t;
-          t.room = room;
-          t.sender = static_cast<int16_t>(100 + i % kMembers);
-          std::snprintf(t.name, sizeof t.name, "Member%02d", i % kMembers);
-          std::snprintf(t.text, sizeof t.text, "line %d of room %d: the quick brown fox jumps over the lazy dog", i,
-                        room);
-          send<GmTalk>(t);
-        }
-        break;
-      }
-      default:
-        break;
+      server.sendRaw(s);
     }
-  }
-
-  QTcpServer server_;
-  std::unique_ptr<QTcpSocket> socket_;
-  StreamBuffer buffer_;
-  NetPacket packet_;
-  std::unique_ptr<FrameLoop> loop_;
-  int rooms_ = 0;
-};
-
-// Presses Return on whatever has the keyboard, as a person would.
-void PressReturn() {
-  xcb_connection_t* c = xcb_connect(nullptr, nullptr);
-  if (xcb_connection_has_error(c) != 0) return;
-  const xcb_setup_t* setup = xcb_get_setup(c);
-  const int count = setup->max_keycode - setup->min_keycode + 1;
-  xcb_get_keyboard_mapping_reply_t* map = xcb_get_keyboard_mapping_reply(
-      c, xcb_get_keyboard_mapping(c, setup->min_keycode, static_cast<uint8_t>(count)), nullptr);
-  xcb_keycode_t code = 0;
-  if (map != nullptr) {
-    const xcb_keysym_t* syms = xcb_get_keyboard_mapping_keysyms(map);
-    for (int i = 0; i < count && code == 0; ++i) {
-      if (syms[i * map->keysyms_per_keycode] == 0xff0d) code = static_cast<xcb_keycode_t>(setup->min_keycode + i);
-    }
-    free(map);
-  }
-  xcb_test_fake_input(c, XCB_KEY_PRESS, code, XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
-  xcb_test_fake_input(c, XCB_KEY_RELEASE, code, XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
-  xcb_flush(c);
-  xcb_disconnect(c);
+  });
 }
 
 struct Sample {
@@ -205,7 +123,8 @@ bool StartToDialog(QProcess& p, const QString& program, const QStringList& args,
 // After the program has settled: its Pss into the sample.
 void MeasureAtRest(QProcess& p, const char* who, Sample& s) {
   RunUntilMs([] { return false; }, kSettleMs);
-  s.pssMb = PssMb(p.processId());
+  const qint64 kb = ProcessKb(p.processId(), "smaps_rollup", "Pss");
+  s.pssMb = kb < 0 ? -1 : static_cast<double>(kb) / 1024.0;
   PrintWhere(who, p.processId());
 }
 
@@ -219,7 +138,9 @@ Sample RunBare(const QString& bare, const QTemporaryDir& dir) {
 }
 
 Sample RunClient(const QString& client, const QTemporaryDir& dir) {
-  ScriptedLobby lobby;
+  ScriptedServer lobby;
+  int roomsFilled = 0;
+  AnswerAStandardSession(lobby, roomsFilled);
   // A portable client of its own: access.ini beside it names the lobby.
   const QString exe = dir.filePath(QStringLiteral("turfwing"));
   QFile::remove(exe);
@@ -239,11 +160,12 @@ Sample RunClient(const QString& client, const QTemporaryDir& dir) {
     PrintWhere("client at its login dialog", p.processId());
     // Return until the dialog has taken one: it may get the keyboard a moment
     // after it says it opened.
-    for (int tries = 0; tries < 20 && !lobby.connected(); ++tries) {
-      PressReturn();
-      RunUntilMs([&] { return lobby.connected(); }, 250);
+    X11Connection keyboard;
+    for (int tries = 0; tries < 20 && !lobby.hasClient(); ++tries) {
+      keyboard.Press(0xff0d);  // Return
+      RunUntilMs([&] { return lobby.hasClient(); }, 250);
     }
-    if (RunUntilMs([&] { return lobby.done(); }, 10000)) MeasureAtRest(p, "client", s);
+    if (RunUntilMs([&] { return roomsFilled == kRooms; }, 10000)) MeasureAtRest(p, "client", s);
   }
   p.kill();
   p.waitForFinished();

@@ -3,6 +3,7 @@
 // free loopback port that it reports on stderr, with that pipe kept drained.
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStringList>
@@ -11,6 +12,18 @@
 #include <functional>
 
 #include "net/net_messages.h"
+
+// A kB figure of another process from /proc/PID/<file>: "status" for VmRSS and
+// VmHWM, "smaps_rollup" for Pss; -1 when it cannot be read.
+inline qint64 ProcessKb(qint64 pid, const char* file, const char* field) {
+  QFile f(QStringLiteral("/proc/%1/%2").arg(pid).arg(QLatin1String(file)));
+  if (!f.open(QIODevice::ReadOnly)) return -1;
+  const QByteArray key = QByteArray(field) + ':';
+  for (const QByteArray& line : f.readAll().split('\n')) {
+    if (line.startsWith(key)) return line.mid(key.size()).trimmed().split(' ').value(0).toLongLong();
+  }
+  return -1;
+}
 
 // Writes one message to a socket; nothing when it does not encode.
 template <class M>

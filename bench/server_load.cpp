@@ -14,7 +14,6 @@
 #include <QFile>
 #include <QHostAddress>
 #include <QProcess>
-#include <QRegularExpression>
 #include <QTcpSocket>
 #include <QThread>
 
@@ -165,11 +164,8 @@ struct Cpu {
 
 // Resident memory now (VmRSS), or the most it ever was (VmHWM).
 double RssMb(qint64 pid, const char* field = "VmRSS") {
-  QFile status(QStringLiteral("/proc/%1/status").arg(pid));
-  if (!status.open(QIODevice::ReadOnly)) return -1;
-  const QRegularExpression rss(QString::fromLatin1(field) + QStringLiteral(":\\s+(\\d+) kB"));
-  const auto m = rss.match(QString::fromLatin1(status.readAll()));
-  return m.hasMatch() ? m.captured(1).toDouble() / 1024.0 : -1;
+  const qint64 kb = ProcessKb(pid, "status", field);
+  return kb < 0 ? -1 : static_cast<double>(kb) / 1024.0;
 }
 
 }  // namespace

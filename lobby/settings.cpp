@@ -53,9 +53,9 @@ void Settings::LoadSettings(const FormLayout& design) {
   // Anything but 0 asks for TLS: a value mistyped must not fall back to clear text.
   Access.Secure = access.ReadString(kCommon, "Secure", "0") != "0";
   Access.CACertificate = access.ReadString(kCommon, "CACertificate", "");
-  if (!Access.CACertificate.empty() && !IsAbsolutePath(Access.CACertificate, kNativePathStyle)) {
+  if (!Access.CACertificate.empty() && !IsAbsolutePath(Access.CACertificate)) {
     // Beside the operator's file, wherever the program was started from.
-    Access.CACertificate = JoinPath(FolderOf(accessPath_), Access.CACertificate, kNativePathStyle);
+    Access.CACertificate = JoinPath(FolderOf(accessPath_), Access.CACertificate);
   }
   Access.UrlHome = access.ReadString(kUrl, "Home", "");
   Access.UrlMember = access.ReadString(kUrl, "Member", "");

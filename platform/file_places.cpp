@@ -76,11 +76,11 @@ FilePlaces DecideFilePlaces(const std::string& executablePath, const std::vector
   const std::string exeFolder = FolderOf(executablePath, style);
   FilePlaces places;
 
-  const std::string besideExe = JoinPath(exeFolder, "access.ini", style);
+  const std::string besideExe = AccessPath(executablePath, style);
   if (lookup.isFile && lookup.isFile(besideExe)) {
     places.portable = true;
     places.accessPath = besideExe;
-    places.settingsPath = arguments.size() == 1 ? arguments.front() : ChangeFileExt(executablePath, ".INI", style);
+    places.settingsPath = SettingsPath(executablePath, arguments, style);
     places.dataFolder = exeFolder;
     return places;
   }
@@ -105,8 +105,8 @@ FilePlaces DecideFilePlaces(const std::string& executablePath, const std::vector
   }
   places.gameFolder = FolderOf(places.accessPath, style);
 
-  if (arguments.size() == 1) {
-    places.settingsPath = arguments.front();
+  if (const std::string* argument = SettingsArgument(arguments)) {
+    places.settingsPath = *argument;
   } else if (!user.empty()) {
     places.settingsPath = JoinPath(user, "turfwing.INI", style);
     places.settingsFolder = user;

@@ -10,8 +10,6 @@
 
 namespace {
 
-constexpr PathStyle kNative = kNativePathStyle;
-
 bool IsSeparator(char c, PathStyle style) {
   if (style == PathStyle::Windows) return c == '\\' || c == '/' || c == ':';
   return c == '/';
@@ -25,8 +23,6 @@ size_t LastSeparator(const std::string& path, PathStyle style) {
 }
 
 }  // namespace
-
-char NativeSeparator() { return Separator(kNative); }
 
 char Separator(PathStyle style) { return style == PathStyle::Windows ? '\\' : '/'; }
 
@@ -60,8 +56,6 @@ std::string CurrentExecutablePath() {
 #endif
 }
 
-std::string FolderOf(const std::string& path) { return FolderOf(path, kNative); }
-
 std::string FolderOf(const std::string& path, PathStyle style) {
   const size_t sep = LastSeparator(path, style);
   if (sep == std::string::npos) return {};
@@ -87,8 +81,6 @@ bool IsAbsolutePath(const std::string& path, PathStyle style) {
   return path.size() >= 2 && (path[0] == '\\' || path[0] == '/') && path[0] == path[1];        // \\server\share
 }
 
-std::string ChangeFileExt(const std::string& path, const std::string& ext) { return ChangeFileExt(path, ext, kNative); }
-
 std::string ChangeFileExt(const std::string& path, const std::string& ext, PathStyle style) {
   const size_t sep = LastSeparator(path, style);
   const size_t nameStart = sep == std::string::npos ? 0 : sep + 1;
@@ -97,11 +89,16 @@ std::string ChangeFileExt(const std::string& path, const std::string& ext, PathS
   return path.substr(0, dot) + ext;
 }
 
-std::string AccessPath(const std::string& executablePath) {
-  return JoinPath(FolderOf(executablePath), "access.ini", kNative);
+std::string AccessPath(const std::string& executablePath, PathStyle style) {
+  return JoinPath(FolderOf(executablePath, style), "access.ini", style);
 }
 
-std::string SettingsPath(const std::string& executablePath, const std::vector<std::string>& arguments) {
-  if (arguments.size() == 1) return arguments.front();
-  return ChangeFileExt(executablePath, ".INI");
+const std::string* SettingsArgument(const std::vector<std::string>& arguments) {
+  return arguments.size() == 1 ? &arguments.front() : nullptr;
+}
+
+std::string SettingsPath(const std::string& executablePath, const std::vector<std::string>& arguments,
+                         PathStyle style) {
+  if (const std::string* argument = SettingsArgument(arguments)) return *argument;
+  return ChangeFileExt(executablePath, ".INI", style);
 }

@@ -17,32 +17,34 @@ inline constexpr PathStyle kNativePathStyle = PathStyle::Posix;
 #endif
 
 // The separator between a folder and a name: '\\' on Windows, '/' elsewhere.
-char NativeSeparator();
-char Separator(PathStyle style);
+char Separator(PathStyle style = kNativePathStyle);
 
 // The full path of the running executable, or empty when it cannot be found.
 std::string CurrentExecutablePath();
 
 // The folder part of path, without a trailing separator ("" when path has none).
-std::string FolderOf(const std::string& path);
-std::string FolderOf(const std::string& path, PathStyle style);
+std::string FolderOf(const std::string& path, PathStyle style = kNativePathStyle);
 
 // folder, a separator unless folder already ends in one, and name; name alone
 // when folder is empty.
-std::string JoinPath(const std::string& folder, const std::string& name, PathStyle style);
+std::string JoinPath(const std::string& folder, const std::string& name, PathStyle style = kNativePathStyle);
 
 // "/..." on POSIX; "C:\..." or a share ("\\server\...") on Windows.
-bool IsAbsolutePath(const std::string& path, PathStyle style);
+bool IsAbsolutePath(const std::string& path, PathStyle style = kNativePathStyle);
 
 // The path with the extension of its last component replaced by ext (ext
 // includes the dot); a name without an extension gets ext appended. A leading
 // dot of a name does not start an extension.
-std::string ChangeFileExt(const std::string& path, const std::string& ext);
-std::string ChangeFileExt(const std::string& path, const std::string& ext, PathStyle style);
+std::string ChangeFileExt(const std::string& path, const std::string& ext, PathStyle style = kNativePathStyle);
 
 // <folder of the executable><separator>access.ini
-std::string AccessPath(const std::string& executablePath);
+std::string AccessPath(const std::string& executablePath, PathStyle style = kNativePathStyle);
 
-// The executable's path with ".INI" as its extension, or arguments[0] unchanged
-// when arguments (the program's arguments after its name) holds exactly one.
-std::string SettingsPath(const std::string& executablePath, const std::vector<std::string>& arguments);
+// The settings file the program's arguments (after its name) name: the one
+// argument when there is exactly one, else null.
+const std::string* SettingsArgument(const std::vector<std::string>& arguments);
+
+// The executable's path with ".INI" as its extension, or the settings argument
+// unchanged.
+std::string SettingsPath(const std::string& executablePath, const std::vector<std::string>& arguments,
+                         PathStyle style = kNativePathStyle);
