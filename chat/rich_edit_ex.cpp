@@ -296,15 +296,21 @@ void TRichEditEx::changeEvent(QEvent* e) {
   }
   if (e->type() == QEvent::PaletteChange) {
     // The lines' colours are chosen for the background: lay them out anew.
+    shownColors_.clear();
     InvalidateLayouts();
     viewport()->update();
   }
 }
 
 QColor TRichEditEx::ShownColor(const QColor& color) const {
+  // Every line that is laid out asks; a log holds a handful of colours, so
+  // each is worked out once per palette.
+  if (const auto it = shownColors_.constFind(color.rgb()); it != shownColors_.constEnd()) return *it;
   const QColor base = palette().color(QPalette::Base);
   const ChatColor shown = ReadableOn(ChatColorOf(color), ChatColorOf(base));
-  return {shown.r, shown.g, shown.b};
+  const QColor result(shown.r, shown.g, shown.b);
+  shownColors_.insert(color.rgb(), result);
+  return result;
 }
 
 void TRichEditEx::showEvent(QShowEvent* e) {

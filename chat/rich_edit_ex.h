@@ -17,6 +17,7 @@
 #include <QAbstractScrollArea>
 #include <QCache>
 #include <QColor>
+#include <QHash>
 #include <QTextLayout>
 #include <QTimer>
 #include <algorithm>
@@ -174,6 +175,7 @@ class TRichEditEx : public QAbstractScrollArea {
   int averageCharWidth_ = 7;
   int layoutWidth_ = -1;  // width the heights were found for
   mutable QCache<int, QTextLayout> layouts_;
+  mutable QHash<QRgb, QColor> shownColors_;  // a line colour as drawn on this palette's background
   mutable bool heightsChanged_ = false;
 
   int topLine_ = 0;  // the view's anchor: this line, topOffset_ pixels into it
