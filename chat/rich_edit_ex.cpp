@@ -11,7 +11,6 @@
 #include <climits>
 #include <cmath>
 
-#include "chat/chat_line.h"
 #include "chat/log_accessible.h"
 #include "chat/log_find_bar.h"
 #include "platform/qt_text.h"
@@ -21,12 +20,6 @@ namespace {
 constexpr int Margin = 3;              // left and right of the text
 constexpr int LayoutCacheLines = 384;  // more than a tall screen shows
 
-}  // namespace
-
-namespace {
-ChatColor ChatColorOf(const QColor& c) {
-  return {static_cast<uint8_t>(c.red()), static_cast<uint8_t>(c.green()), static_cast<uint8_t>(c.blue())};
-}
 }  // namespace
 
 TRichEditEx::TRichEditEx(QWidget* parent) : QAbstractScrollArea(parent), layouts_(LayoutCacheLines) {
@@ -306,9 +299,7 @@ QColor TRichEditEx::ShownColor(const QColor& color) const {
   // Every line that is laid out asks; a log holds a handful of colours, so
   // each is worked out once per palette.
   if (const auto it = shownColors_.constFind(color.rgb()); it != shownColors_.constEnd()) return *it;
-  const QColor base = palette().color(QPalette::Base);
-  const ChatColor shown = ReadableOn(ChatColorOf(color), ChatColorOf(base));
-  const QColor result(shown.r, shown.g, shown.b);
+  const QColor result = ReadableOn(color, palette().color(QPalette::Base));
   shownColors_.insert(color.rgb(), result);
   return result;
 }
@@ -349,7 +340,7 @@ void TRichEditEx::paintEvent(QPaintEvent* e) {
   selected.setForeground(palette().highlightedText());
   QTextCharFormat found;
   QTextCharFormat current;
-  if (IsDarkBackground(ChatColorOf(palette().color(QPalette::Base)))) {
+  if (IsDarkBackground(palette().color(QPalette::Base))) {
     // On a dark background the marks take the palette's highlight: the current
     // match in full, the others half blended into the background.
     const QColor hi = palette().color(QPalette::Highlight);

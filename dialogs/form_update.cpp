@@ -8,7 +8,6 @@
 #include <QVBoxLayout>
 
 #include "dialogs/dialog_frame.h"
-#include "platform/colour_contrast.h"
 #include "platform/platform.h"
 #include "platform/qt_text.h"
 
@@ -27,10 +26,7 @@ TLinkLabel::TLinkLabel(QWidget* parent) : QLabel(parent) {
 
 void TLinkLabel::ApplyLinkColor() {
   // Blue as a link has always been, lightened within its hue on a dark window.
-  const QColor window = palette().color(QPalette::Window);
-  const Rgb shown = ReadableOn({0, 0, 255}, {static_cast<uint8_t>(window.red()), static_cast<uint8_t>(window.green()),
-                                             static_cast<uint8_t>(window.blue())});
-  const QColor link(shown.r, shown.g, shown.b);
+  const QColor link = ReadableOn(QColor(0, 0, 255), palette().color(QPalette::Window));
   // Setting the same colour again would not tell of a change; another would,
   // and this runs once more to find it already set.
   if (palette().color(QPalette::WindowText) == link) return;

@@ -2,6 +2,7 @@
 
 #include <QWidget>
 
+#include "platform/colour_contrast.h"
 #include "platform/cp932.h"
 
 QString ToQString(std::string_view cp932Bytes) {
@@ -56,3 +57,16 @@ QString WithoutMnemonic(const QString& caption) {
 void NameForScreenReaders(QWidget* widget, const QString& caption) {
   widget->setAccessibleName(WithoutMnemonic(caption));
 }
+
+namespace {
+Rgb RgbOf(const QColor& c) {
+  return {static_cast<uint8_t>(c.red()), static_cast<uint8_t>(c.green()), static_cast<uint8_t>(c.blue())};
+}
+}  // namespace
+
+QColor ReadableOn(const QColor& color, const QColor& background) {
+  const Rgb shown = ReadableOn(RgbOf(color), RgbOf(background));
+  return {shown.r, shown.g, shown.b};
+}
+
+bool IsDarkBackground(const QColor& background) { return IsDarkBackground(RgbOf(background)); }

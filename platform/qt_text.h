@@ -2,6 +2,7 @@
 // The widget boundary: code page 932 bytes to QString and back, and an input
 // validator that counts CP932 bytes.
 
+#include <QColor>
 #include <QString>
 #include <QValidator>
 #include <optional>
@@ -38,3 +39,7 @@ QString WithoutMnemonic(const QString& caption);
 // Names an input, list or button for screen readers after the caption a person
 // reads beside it.
 void NameForScreenReaders(QWidget* widget, const QString& caption);
+
+// The plain colour rule (platform/colour_contrast.h) for Qt's colours.
+QColor ReadableOn(const QColor& color, const QColor& background);
+bool IsDarkBackground(const QColor& background);
