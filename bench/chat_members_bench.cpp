@@ -30,7 +30,7 @@ class BenchHost final : public ChatHost {
   void SetChatInput(const std::string&) override {}
   void FocusChatInput() override {}
   bool PasswordExecute(std::string&) override { return false; }
-  QString ExecutableFolder() const override { return {}; }
+  QString DataFolder() const override { return {}; }
   QWidget* MainWindow() const override { return const_cast<QWidget*>(&window); }
   void ShowRoomList() override {}
 };

@@ -28,8 +28,9 @@ class ChatHost {
   virtual void FocusChatInput() = 0;
   // The room password dialog; true with the password when the user confirms.
   virtual bool PasswordExecute(std::string& password) = 0;
-  // The executable's folder; call sounds are sound/<n>.wav beneath it.
-  virtual QString ExecutableFolder() const = 0;
+  // The folder of sound/: the executable's own, or an installed client's data
+  // folder. Call sounds are sound/<n>.wav beneath it.
+  virtual QString DataFolder() const = 0;
   // The main window: parent of error boxes, the window alerted on private talk,
   // the window a formation window opens centred on.
   virtual QWidget* MainWindow() const = 0;

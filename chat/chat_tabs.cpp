@@ -65,7 +65,7 @@ void ChatTabs::SetClock(std::function<ClockTime()> clock) {
 TChatSheet* ChatTabs::CreateSheet(int16_t room, const std::string& name, const std::string& password, int32_t teamId) {
   auto* sheet = new TChatSheet(pageControl_, host_.UserInfoAddress(), room, name, password, teamId, &session_,
                                host_.MainWindow());
-  sheet->SetSoundFolder(host_.ExecutableFolder());
+  sheet->SetSoundFolder(host_.DataFolder());
   if (clock_) sheet->SetClock(clock_);
   // The room list is modal: open it from the event loop, not from inside the
   // tab's button handler, so a departure handled while it is open can delete

@@ -46,7 +46,7 @@ TFormMain::TFormMain(std::string accessPath, std::string settingsPath, QWidget* 
 TFormMain::TFormMain(const FilePlaces& places, QWidget* parent)
     : QMainWindow(parent),
       settings_(places.accessPath, places.settingsPath, places.settingsFolder),
-      executableFolder_(QString::fromLocal8Bit(places.dataFolder.c_str())),
+      dataFolder_(QString::fromLocal8Bit(places.dataFolder.c_str())),
       gameFolder_(QString::fromLocal8Bit(places.gameFolder.c_str())),
       session_(new LobbySession(this, [] { return Platform::current().tick(); })) {
   setObjectName(QStringLiteral("FormMain"));
@@ -113,7 +113,7 @@ GameSetup TFormMain::CurrentGameSetup() const {
           settings_.Access.GameExe,
           settings_.Access.GameExeTest,
           settings_.Access.GameRunner,
-          executableFolder_,
+          dataFolder_,
           gameFolder_};
 }
 

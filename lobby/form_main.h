@@ -48,8 +48,8 @@ class TFormMain : public QMainWindow, public ChatHost {
   // Saves the settings file (the window's layout, options and open rooms); also
   // done when the window closes. False when the file could not be written.
   bool SaveSettings();
-  // The folder of sound/ and the stand-in of the executable's folder in tests.
-  void setExecutableFolder(const QString& folder) { executableFolder_ = folder; }
+  // The folder of sound/ (the executable's folder when portable); tests set their own.
+  void setDataFolder(const QString& folder) { dataFolder_ = folder; }
   // printf-style trace text of the session and the window (--trace, --debug).
   void setTraceSink(LobbySession::TraceSink sink) { session_->setTraceSink(std::move(sink)); }
 
@@ -72,7 +72,7 @@ class TFormMain : public QMainWindow, public ChatHost {
   void SetChatInput(const std::string& text) override;
   void FocusChatInput() override;
   bool PasswordExecute(std::string& password) override;
-  QString ExecutableFolder() const override { return executableFolder_; }
+  QString DataFolder() const override { return dataFolder_; }
   QWidget* MainWindow() const override { return const_cast<TFormMain*>(this); }
   // GmRoomListRequest, then the room list window, modal.
   void ShowRoomList() override;
@@ -123,7 +123,7 @@ class TFormMain : public QMainWindow, public ChatHost {
   void OpenPage(const std::string& address);
 
   Settings settings_;
-  QString executableFolder_;
+  QString dataFolder_;
   QString gameFolder_;
   LobbySession* session_ = nullptr;
   RoomListModel roomRows_;  // the room list window's rows; the chat tabs' captions

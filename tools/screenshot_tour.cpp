@@ -215,7 +215,7 @@ class Tour {
     copy.close();
 
     form_ = new TFormMain(access.toStdString(), dir_.filePath(QStringLiteral("turfwing.INI")).toStdString());
-    form_->setExecutableFolder(portable_);
+    form_->setDataFolder(portable_);
     // The tour opens the login dialog itself, as the connect command does.
     form_->setAutoConnectPending(false);
     form_->show();

@@ -58,7 +58,7 @@ class ClientE2eTest : public ::testing::Test {
   // A main window on the settings files of folder, pointed at the server.
   TFormMain* Open(const QString& folder, int userId) {
     auto form = std::make_unique<TFormMain>(AccessPathIn(folder), SettingsPathIn(folder));
-    form->setExecutableFolder(folder);
+    form->setDataFolder(folder);
     PointAtServer(*form, server->port(), userId, "pw" + std::to_string(userId));
     windows.push_back(std::move(form));
     return windows.back().get();

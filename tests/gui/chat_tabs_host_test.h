@@ -66,7 +66,7 @@ class RecordingChatHost final : public ChatHost {
     password = *answer;
     return true;
   }
-  QString ExecutableFolder() const override { return exeDir; }
+  QString DataFolder() const override { return exeDir; }
   QWidget* MainWindow() const override { return const_cast<QWidget*>(&window); }
   void ShowRoomList() override { ++roomListShows; }
 };
