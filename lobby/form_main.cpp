@@ -109,12 +109,9 @@ FormLayout TFormMain::CurrentLayout() const {
 }
 
 GameSetup TFormMain::CurrentGameSetup() const {
-  return {settings_.Game,
-          settings_.Access.GameExe,
-          settings_.Access.GameExeTest,
-          settings_.Access.GameRunner,
-          dataFolder_,
-          gameFolder_};
+  return {
+      settings_.Game, settings_.Access.GameExe, settings_.Access.GameExeTest, settings_.Access.GameRunner, dataFolder_,
+      gameFolder_};
 }
 
 bool TFormMain::SaveSettings() {
