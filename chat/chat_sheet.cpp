@@ -120,7 +120,7 @@ void TChatSheet::AddUserList(const GmUserEnter::Info& info) {
   for (int i = 0; i < n; ++i) {
     const GmUserEnter::Entry& e = info.entries[i];
     if (users_.Add(e.clientId, static_cast<int32_t>(e.userNumber), e.level, e.name) < 0) continue;
-    frame_->AddUserRow(e.name, MemberImageIndex(e.level));
+    frame_->AddUserRow(e.name, MemberImageIndex(e.level), e.level);
   }
 }
 
@@ -131,7 +131,7 @@ void TChatSheet::DeleteUserList(int16_t clientId) {
 
 void TChatSheet::ChangeUserInfo(int16_t clientId, NetDef::UserLevel level) {
   const int i = users_.ChangeLevel(clientId, level);
-  if (i >= 0) frame_->SetUserRowImage(i, MemberImageIndex(level));
+  if (i >= 0) frame_->SetUserRowImage(i, MemberImageIndex(level), level);
 }
 
 QTabWidget* TChatSheet::PageControl() const {

@@ -30,6 +30,15 @@ constexpr int SplitterWidth = 4;
 constexpr int CaptionRole = Qt::UserRole;    // the caption's CP932 bytes
 constexpr int ImageRole = Qt::UserRole + 1;  // the image index
 
+// What a screen reader says of a member row besides the name: the lamp the
+// picture shows and, when known, the level behind it.
+QString MemberStateText(int imageIndex, int level) {
+  const QString lamp =
+      imageIndex == TFrameChatRoom::ImageLit ? QStringLiteral("ランプ点灯") : QStringLiteral("ランプ消灯");
+  if (level < 0) return lamp;
+  return QStringLiteral("レベル %1、%2").arg(level).arg(lamp);
+}
+
 }  // namespace
 
 TFrameChatRoom::TFrameChatRoom(QWidget* parent) : QFrame(parent) {
@@ -167,20 +176,21 @@ void TFrameChatRoom::AddLog(const std::string& prefix, const std::string& namePa
   EditLog_->AppendLine(line, color);
 }
 
-void TFrameChatRoom::AddUserRow(const std::string& caption, int imageIndex) {
+void TFrameChatRoom::AddUserRow(const std::string& caption, int imageIndex, int level) {
   auto* item = new QTreeWidgetItem;
   item->setText(0, ToQString(caption));
   item->setData(0, CaptionRole, QByteArray(caption.data(), static_cast<qsizetype>(caption.size())));
   ListUser_->addTopLevelItem(item);
-  SetUserRowImage(ListUser_->topLevelItemCount() - 1, imageIndex);
+  SetUserRowImage(ListUser_->topLevelItemCount() - 1, imageIndex, level);
 }
 
-void TFrameChatRoom::SetUserRowImage(int row, int imageIndex) {
+void TFrameChatRoom::SetUserRowImage(int row, int imageIndex, int level) {
   QTreeWidgetItem* item = ListUser_->topLevelItem(row);
   if (item == nullptr) return;
   const int index = imageIndex == ImageLit ? ImageLit : ImageUnlit;
   item->setData(0, ImageRole, index);
   item->setIcon(0, memberIcons_[index]);
+  item->setData(0, Qt::AccessibleDescriptionRole, MemberStateText(index, level));
 }
 
 void TFrameChatRoom::DeleteUserRow(int row) {

@@ -59,8 +59,10 @@ class TFrameChatRoom : public QFrame {
 
   // Member rows, in the order of the tab's member list. caption: CP932 bytes;
   // imageIndex: ImageLit or ImageUnlit. A row index outside the list does nothing.
-  void AddUserRow(const std::string& caption, int imageIndex);
-  void SetUserRowImage(int row, int imageIndex);
+  // A screen reader hears the lamp as text, with the member's level when it is
+  // given (level -1: only the lamp is known).
+  void AddUserRow(const std::string& caption, int imageIndex, int level = -1);
+  void SetUserRowImage(int row, int imageIndex, int level = -1);
   void DeleteUserRow(int row);
   int UserRowCount() const;
   // Caption (CP932 bytes) and image of row i; empty / -1 outside the list.

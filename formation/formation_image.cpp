@@ -1,10 +1,12 @@
 #include "formation/formation_image.h"
 
+#include <QAccessible>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
 #include <algorithm>
 
+#include "formation/board_accessible.h"
 #include "formation/form_board_name.h"
 #include "platform/qt_text.h"
 
@@ -19,6 +21,7 @@ QRect FillRect(const FieldRect& s) { return QRect(QPoint(s.left, s.top), QPoint(
 }  // namespace
 
 TFormationImage::TFormationImage(QWidget* owner) : TMyControl(owner) {
+  InstallBoardAccessibleFactory();
   setObjectName(QStringLiteral("FormationImage"));
   setMouseTracking(true);
   // Every pixel is painted, so Qt need not erase the background of a redraw area.
@@ -79,7 +82,15 @@ QRect TFormationImage::LabelBox(const FormationSlot& slot) const {
 
 void TFormationImage::RedrawSlot(int index) {
   const QRect area = SlotScreenArea(index);
-  if (!area.isEmpty()) update(area);
+  if (area.isEmpty()) return;
+  update(area);
+  if (QAccessible::isActive()) {
+    for (QAccessible::Event type : {QAccessible::NameChanged, QAccessible::DescriptionChanged}) {
+      QAccessibleEvent event(this, type);
+      event.setChild(index);
+      QAccessible::updateAccessibility(&event);
+    }
+  }
 }
 
 void TFormationImage::Paint(QPainter& canvas, const QRect& area) {

@@ -28,8 +28,11 @@ class TFormationImage final : public TMyControl {
   const PitchGeometry& Geometry() const { return geometry_; }
   BoardTransform Transform() const;
 
-  // Repaints the area of one slot (nothing for an index outside the slots).
+  // Repaints the area of one slot (nothing for an index outside the slots) and
+  // tells a screen reader that the disc changed.
   void RedrawSlot(int index);
+  // The area a slot's disc and label take on the board; empty outside the slots.
+  QRect SlotScreenArea(int index) const;
 
   int DragSlot() const { return dragSlot_; }
   int MenuSlot() const { return menuSlot_; }
@@ -58,7 +61,6 @@ class TFormationImage final : public TMyControl {
   void mouseReleaseEvent(QMouseEvent* e) override;
 
  private:
-  QRect SlotScreenArea(int index) const;
   QRect LabelBox(const FormationSlot& slot) const;
   void EndDrag();
   bool EditName(std::string& name);

@@ -11,10 +11,10 @@
 #include <QDBusMessage>
 #include <QDBusVariant>
 #include <QMainWindow>
-#include <QProcess>
 #include <QVariantMap>
 
 #include "platform/desktop_notifier.h"
+#include "private_bus.h"
 #include "wait.h"
 
 namespace {
@@ -111,20 +111,12 @@ TEST(NotificationTest, WithoutAServiceNothingFailsOrWaits) {
 
 int main(int argc, char** argv) {
   // The bus comes first: Qt connects to the session bus once, on first use.
-  QProcess daemon;
-  daemon.start(QStringLiteral("dbus-daemon"),
-               {QStringLiteral("--session"), QStringLiteral("--nofork"), QStringLiteral("--print-address")});
-  if (daemon.waitForStarted(5000) && daemon.waitForReadyRead(5000)) {
-    gBusAddress = QString::fromUtf8(daemon.readLine()).trimmed();
-    qputenv("DBUS_SESSION_BUS_ADDRESS", gBusAddress.toUtf8());
-  }
+  const PrivateSessionBus bus;
+  gBusAddress = bus.address();
   qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
   ::testing::InitGoogleTest(&argc, argv);
-  const int result = RUN_ALL_TESTS();
-  daemon.kill();
-  daemon.waitForFinished();
-  return result;
+  return RUN_ALL_TESTS();
 }
 
 #include "notification_test.moc"
