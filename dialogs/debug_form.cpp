@@ -5,12 +5,15 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
+#include "platform/qt_text.h"
+
 TDebugForm::TDebugForm(QWidget* parent) : QWidget(parent, Qt::Window | Qt::WindowStaysOnTopHint) {
   setObjectName(QStringLiteral("DebugForm"));
   setWindowTitle(QStringLiteral("Debug"));
 
   Output = new QPlainTextEdit(this);
   Output->setObjectName(QStringLiteral("Output"));
+  NameForScreenReaders(Output, QStringLiteral("デバッグ出力"));
   Output->setReadOnly(true);
   Output->setUndoRedoEnabled(false);
   Output->setLineWrapMode(QPlainTextEdit::NoWrap);

@@ -6,6 +6,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "platform/qt_text.h"
+
 TFormPing::TFormPing(QWidget* parent) : QDialog(parent) {
   setObjectName(QStringLiteral("FormPing"));
   setWindowTitle(QStringLiteral("PING"));
@@ -17,6 +19,7 @@ TFormPing::TFormPing(QWidget* parent) : QDialog(parent) {
   panel1->setObjectName(QStringLiteral("Panel1"));
   EditPing = new QPlainTextEdit(panel1);
   EditPing->setObjectName(QStringLiteral("EditPing"));
+  NameForScreenReaders(EditPing, QStringLiteral("PING の結果"));
   EditPing->setReadOnly(true);
   EditPing->setUndoRedoEnabled(false);
   EditPing->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);

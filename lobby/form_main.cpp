@@ -218,6 +218,8 @@ void TFormMain::CreateLayout() {
   EditInputChat->setInsertPolicy(QComboBox::NoInsert);
   EditInputChat->setCompleter(nullptr);
   EditInputChat->setMaxCount(HistoryLimit + 1);
+  // The reader meets the combo box's text field itself too: the same name.
+  NameForScreenReaders(EditInputChat->lineEdit(), label->text());
   EditInputChat->lineEdit()->setValidator(new Cp932Validator(InputLimitBytes, EditInputChat));
   EditInputChat->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
   label->setBuddy(EditInputChat);

@@ -7,6 +7,9 @@
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
+#include <QWidget>
+#include <algorithm>
+#include <iterator>
 
 #include "lobby/form_main.h"
 #include "platform/qt_text.h"
@@ -47,6 +50,33 @@ TEST(AccessibleNamesTest, InputsAndListsAreNamedByTheirCaptions) {
     ASSERT_NE(control, nullptr);
     EXPECT_EQ(SpokenName(control), QString::fromUtf8(row.name));
   }
+}
+
+// Every control a player can operate, in the main window and every dialog it
+// owns, has something to be called by; a new control without a name fails here.
+TEST(AccessibleNamesTest, NoOperableControlIsNameless) {
+  RecordingPlatform platform;
+  QTemporaryDir dir;
+  TFormMain form{(dir.path() + QStringLiteral("/access.ini")).toStdString(),
+                 (dir.path() + QStringLiteral("/turfwing.INI")).toStdString()};
+  static const QAccessible::Role operable[] = {
+      QAccessible::EditableText, QAccessible::ComboBox,   QAccessible::List,      QAccessible::Tree,
+      QAccessible::Table,        QAccessible::PushButton, QAccessible::CheckBox,  QAccessible::RadioButton,
+      QAccessible::SpinBox,      QAccessible::Slider,     QAccessible::ButtonMenu};
+  int seen = 0;
+  for (QWidget* w : form.findChildren<QWidget*>()) {
+    QAccessibleInterface* face = QAccessible::queryAccessibleInterface(w);
+    if (face == nullptr || std::find(std::begin(operable), std::end(operable), face->role()) == std::end(operable))
+      continue;
+    // The scroll buttons of a tab bar and the like are Qt's own, with Qt's names.
+    // A combo box's drop-down list is Qt's own and read inside the named box.
+    if (w->objectName().startsWith(QLatin1String("qt_")) || w->inherits("QComboBoxListView")) continue;
+    ++seen;
+    EXPECT_FALSE(face->text(QAccessible::Name).trimmed().isEmpty())
+        << w->metaObject()->className() << " " << w->objectName().toStdString() << " in "
+        << w->window()->objectName().toStdString();
+  }
+  EXPECT_GT(seen, 30) << "the walk found the dialogs' controls";
 }
 
 TEST(AccessibleNamesTest, MnemonicsAreNotSpoken) {
