@@ -11,6 +11,7 @@ include(GNUInstallDirs)
 
 # --- The portable folder
 install(TARGETS turfwing RUNTIME DESTINATION . COMPONENT portable)
+install(TARGETS turfwing-sound LIBRARY DESTINATION . COMPONENT portable)
 install(FILES ${PROJECT_SOURCE_DIR}/assets/access.ini DESTINATION . COMPONENT portable)
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/assets/sound/ DESTINATION sound COMPONENT portable FILES_MATCHING PATTERN "*.wav")
 if(TARGET turfwing-game)
@@ -80,6 +81,7 @@ add_custom_target(turfwing_package_files ALL DEPENDS ${compressed})
 # The client: turfwing.
 set(client COMPONENT client EXCLUDE_FROM_ALL)
 install(TARGETS turfwing RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} ${client})
+install(TARGETS turfwing-sound LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}/turfwing ${client})
 install(FILES ${generated}/access.ini DESTINATION ${CMAKE_INSTALL_DATADIR}/turfwing ${client})
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/assets/sound/ DESTINATION ${CMAKE_INSTALL_DATADIR}/turfwing/sound ${client}
         FILES_MATCHING PATTERN "*.wav")

@@ -10,15 +10,15 @@
 #include <QElapsedTimer>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QHash>
+#include <QLibrary>
 #include <QMessageBox>
 #include <QPointer>
 #include <QProcess>
-#include <QSoundEffect>
 #include <QUrl>
 #include <QWidget>
 
 #include "platform/program_start.h"
+#include "platform/sound_player.h"
 
 namespace {
 
@@ -86,14 +86,8 @@ class QtPlatform final : public Platform {
 
   void playSound(const QString& wavPath) override {
     if (!QFileInfo(wavPath).isFile()) return;
-    // One effect per file, kept for the run: QSoundEffect loads asynchronously
-    // and stops when destroyed.
-    QSoundEffect*& effect = effects_[wavPath];
-    if (effect == nullptr) {
-      effect = new QSoundEffect(qApp);
-      effect->setSource(QUrl::fromLocalFile(wavPath));
-    }
-    effect->play();
+    static const PlaySoundFunction play = LoadSoundPlayer(SoundModuleFolders());
+    if (play != nullptr) play(wavPath);
   }
 
   uint32_t tick() override {
@@ -133,7 +127,6 @@ class QtPlatform final : public Platform {
 #ifdef TURFWING_HAVE_DBUS
   DesktopNotifier* notifier_ = nullptr;
 #endif
-  QHash<QString, QSoundEffect*> effects_;
   QElapsedTimer clock_;
 };
 
@@ -152,3 +145,18 @@ Platform& Platform::real() {
 Platform& Platform::current() { return Installed() != nullptr ? *Installed() : real(); }
 
 void Platform::install(Platform* p) { Installed() = p; }
+
+QStringList SoundModuleFolders() {
+  const QString own = QCoreApplication::applicationDirPath();
+  return {own, QDir::cleanPath(own + QStringLiteral("/" TURFWING_SOUND_MODULE_FROM_BIN))};
+}
+
+PlaySoundFunction LoadSoundPlayer(const QStringList& folders) {
+  for (const QString& folder : folders) {
+    // QLibrary adds the system's suffix (.so, .dll); the module is never unloaded.
+    QLibrary module(folder + QStringLiteral("/turfwing-sound"));
+    if (!module.load()) continue;
+    if (auto play = reinterpret_cast<PlaySoundFunction>(module.resolve("TurfwingPlaySound"))) return play;
+  }
+  return nullptr;
+}

@@ -9,7 +9,7 @@ execute_process(COMMAND ${CMAKE_COMMAND} --install "${BUILD}" --prefix "${folder
 if(NOT result EQUAL 0)
   message(FATAL_ERROR "cmake --install failed: ${result}")
 endif()
-foreach(f turfwing access.ini game/turfwing-game server/turfwing-lobbyd turfwing.svg org.turfwing.Turfwing.desktop)
+foreach(f turfwing turfwing-sound.so access.ini game/turfwing-game server/turfwing-lobbyd turfwing.svg org.turfwing.Turfwing.desktop)
   if(NOT EXISTS "${folder}/${f}")
     message(FATAL_ERROR "missing from the portable folder: ${f}")
   endif()

@@ -6,6 +6,7 @@
 #include <QTemporaryDir>
 
 #include "platform/platform.h"
+#include "platform/sound_player.h"
 #include "wait.h"
 
 namespace {
@@ -132,4 +133,24 @@ TEST_F(PlatformStartProgramTest, AMissingRunnerReportsFailure) {
   ASSERT_TRUE(Real().startProgram(QStringLiteral("game/rec.sh"), QStringLiteral("a"), work_,
                                   QStringLiteral("no-such-wine-anywhere")));
   EXPECT_EQ(Recorded(QStringLiteral("args.txt")), QStringList{QStringLiteral("a")});
+}
+
+// The call sounds' player is a module of its own: the multimedia libraries come
+// in with the first sound, not with the program.
+bool Mapped(const char* library) {
+  QFile maps(QStringLiteral("/proc/self/maps"));
+  return maps.open(QIODevice::ReadOnly) && maps.readAll().contains(library);
+}
+
+TEST(SoundModuleTest, MultimediaComesInWithTheFirstSound) {
+  ASSERT_FALSE(Mapped("libQt6Multimedia")) << "the program itself links the multimedia libraries";
+  QTemporaryDir empty;
+  EXPECT_EQ(LoadSoundPlayer({empty.path(), empty.path() + QStringLiteral("/missing")}), nullptr);
+  const PlaySoundFunction play = LoadSoundPlayer({empty.path(), QStringLiteral(TURFWING_SOUND_MODULE_DIR)});
+  ASSERT_NE(play, nullptr) << "the module was not found after an empty folder";
+  EXPECT_TRUE(Mapped("libQt6Multimedia"));
+  // Without a sound device the effect just stays silent.
+  play(QStringLiteral(TURFWING_SOURCE_DIR "/assets/sound/1.wav"));
+  play(QStringLiteral(TURFWING_SOURCE_DIR "/assets/sound/1.wav"));
+  WaitUntil([] { return false; }, 100);
 }
