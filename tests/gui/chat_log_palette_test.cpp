@@ -92,9 +92,15 @@ TEST(ChatLogPaletteTest, EveryTalkKindReadsOnALightAndADarkPalette) {
       }
       EXPECT_GE(ContrastRatio(inks[i], base), 4.5);
       // The same hue: the channels that were equal stay equal, the largest stays largest.
-      if (described.g == described.b) EXPECT_EQ(inks[i].g, inks[i].b);
-      if (described.r == described.b) EXPECT_EQ(inks[i].r, inks[i].b);
-      if (described.r == described.g) EXPECT_EQ(inks[i].r, inks[i].g);
+      if (described.g == described.b) {
+        EXPECT_EQ(inks[i].g, inks[i].b);
+      }
+      if (described.r == described.b) {
+        EXPECT_EQ(inks[i].r, inks[i].b);
+      }
+      if (described.r == described.g) {
+        EXPECT_EQ(inks[i].r, inks[i].g);
+      }
     }
   }
 }
