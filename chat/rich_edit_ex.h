@@ -117,6 +117,8 @@ class TRichEditEx : public QAbstractScrollArea {
   bool HasFocusedLink() const { return focusedLink_.line >= 0; }
   // The focused link's text (CP932 bytes), empty when none.
   std::string FocusedLinkText() const;
+  // Where the focused link is in the text; meaningful only with one focused.
+  std::pair<TextPos, TextPos> FocusedLinkRange() const;
 
  Q_SIGNALS:
   // A link was clicked with the left button (pressed and released on the same link

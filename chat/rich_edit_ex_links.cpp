@@ -7,8 +7,8 @@
 #include <algorithm>
 #include <climits>
 
+#include "chat/log_accessible.h"
 #include "chat/rich_edit_ex.h"
-#include "platform/qt_text.h"
 
 bool TRichEditEx::event(QEvent* e) {
   // Tab is taken for moving the focus before keyPressEvent sees it. Tab that
@@ -79,12 +79,14 @@ void TRichEditEx::FocusLink(LinkRef link) {
     following_ = AtEnd();
   }
   viewport()->update();
+  AnnounceLogSelection(this);
 }
 
 void TRichEditEx::DropFocusedLink() {
   if (!HasFocusedLink()) return;
   focusedLink_ = {};
   viewport()->update();
+  AnnounceLogSelection(this);
   // The view was held for the link: at the end it follows new lines again.
   if (following_) ScheduleFrame();
 }
@@ -106,6 +108,12 @@ QPoint TRichEditEx::LinkMenuPos(LinkRef link) const {
   const LogStore::Link l = store_.Links(link.line)[static_cast<size_t>(link.index)];
   const QRect first = CharRect(link.line, static_cast<int>(l.begin));
   return viewport()->mapToGlobal(first.isEmpty() ? QPoint(0, 0) : first.bottomLeft());
+}
+
+std::pair<TRichEditEx::TextPos, TRichEditEx::TextPos> TRichEditEx::FocusedLinkRange() const {
+  const LogStore::Link l = store_.Links(focusedLink_.line)[static_cast<size_t>(focusedLink_.index)];
+  const auto begin = static_cast<int>(l.begin);
+  return {{focusedLink_.line, begin}, {focusedLink_.line, begin + static_cast<int>(l.length)}};
 }
 
 std::string TRichEditEx::FocusedLinkText() const {

@@ -449,3 +449,23 @@ TEST_F(ChatLogViewTest, AFocusedLinkIsDrawnInThePaletteSelectionColoursHoldsTheV
   Settle();
   EXPECT_EQ(Bar()->value(), Bar()->maximum()) << "and the log follows new lines again";
 }
+
+TEST_F(ChatLogViewTest, AScreenReaderReadsTheFocusedLinkAsTheSelection) {
+  Add("first");
+  Add("go http://a.jp/ now");
+  log.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&log));
+  log.setFocus(Qt::TabFocusReason);
+  QAccessibleTextInterface* text = QAccessible::queryAccessibleInterface(&log)->textInterface();
+  EXPECT_EQ(text->selectionCount(), 0);
+  QTest::keyClick(&log, Qt::Key_Tab);
+  ASSERT_EQ(text->selectionCount(), 1);
+  int start = 0;
+  int end = 0;
+  text->selection(0, &start, &end);
+  EXPECT_EQ(start, 9) << "\"first\", a line feed, \"go \"";
+  EXPECT_EQ(text->text(start, end), QStringLiteral("http://a.jp/"));
+  EXPECT_EQ(text->cursorPosition(), end);
+  QTest::keyClick(&log, Qt::Key_Escape);
+  EXPECT_EQ(text->selectionCount(), 0) << "Escape leaves the link";
+}
