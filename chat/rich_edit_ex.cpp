@@ -155,8 +155,8 @@ void TRichEditEx::Frame() {
   if (!isVisible()) return;
   // A button held in the log is a click or a selection in progress: moving the
   // text under the pointer would turn a click on a link into a miss; a link
-  // focused with the keyboard is held the same way.
-  if (following_ && !holding_ && !HasFocusedLink()) AnchorToEnd();
+  // focused with the keyboard is held the same way while the log has the focus.
+  if (following_ && !holding_ && !(HasFocusedLink() && hasFocus())) AnchorToEnd();
   if (layoutWidth_ != TextWidth()) RebuildHeights();
   const int n = LineCount();
   if (topLine_ >= n) topLine_ = std::max(0, n - 1), topOffset_ = 0;

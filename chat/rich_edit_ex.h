@@ -11,7 +11,7 @@
 //
 // Lines are server text, shown as plain text. While the view is at its end it
 // follows new lines; a reader who scrolled back stays where he is; a mouse button
-// held in the log, or a link focused with the keyboard, holds the view. Appending only stores the line: the scroll bar,
+// held in the log holds the view. Appending only stores the line: the scroll bar,
 // the following and the painting catch up once per frame of the screen.
 
 #include <QAbstractScrollArea>
@@ -112,8 +112,9 @@ class TRichEditEx : public QAbstractScrollArea {
   // Links by keyboard: with the log focused, Tab and Shift+Tab step through the
   // links on screen, top to bottom (past the last one Tab leaves the log, and
   // Shift+Tab before the first returns to the log itself, then leaves it); Enter
-  // opens the focused link as a left click does. A focused link that scrolls off
-  // screen loses the focus.
+  // opens the focused link as a left click does. While the log has the focus a
+  // focused link holds the view as a held mouse button does; one that the reader
+  // scrolls off screen loses the focus.
   bool HasFocusedLink() const { return focusedLink_.line >= 0; }
   // The focused link's text (CP932 bytes), empty when none.
   std::string FocusedLinkText() const;
@@ -196,7 +197,7 @@ class TRichEditEx : public QAbstractScrollArea {
   void FocusLink(LinkRef link);
   void DropFocusedLink();
   void DropFocusedLinkIfHidden();
-  QRect LinkRect(LinkRef link) const;  // its first character, viewport coordinates
+  QRect LinkRect(LinkRef link) const;  // its first and last characters, viewport coordinates
   QPoint LinkMenuPos(LinkRef link) const;
   void ActivateFocusedLink();
 
