@@ -236,22 +236,3 @@ TEST_F(KeyboardFlowTest, ALogLinkReachedByShiftTabOpensWithEnter) {
   }));
   EXPECT_EQ(platform.openedUrls, QStringList{QStringLiteral("http://a.jp/")});
 }
-
-TEST_F(KeyboardFlowTest, AMemberNameCompletedWithTabIsSent) {
-  LoggedIn();
-  server.send<GmAEnterRoom>(Entered(5));
-  server.send<GmUserEnter>(Enter(5, {{kClientId, 1, "Player1", 0}, {9, 2, "Tarou", 0}}));
-  ASSERT_TRUE(WaitUntil([&] {
-    auto* tab = form.findChild<TChatSheet*>();
-    return tab != nullptr && tab->Users().Count() == 2;
-  }));
-  EXPECT_TRUE(RunAsUser([](User& u) {
-    u.x.Press('i', false, true);  // 入力(&I)
-    u.x.Type("hi ta");
-    u.x.Press(kTab);
-    u.x.Press(kReturn);
-  }));
-  GmTalk::Info talk;
-  ASSERT_TRUE(WaitUntil([&] { return LastSent<GmTalk>(talk); }));
-  EXPECT_STREQ(talk.text, "hi Tarou ");
-}
