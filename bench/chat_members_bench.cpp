@@ -94,6 +94,40 @@ void BM_RoomOf900Members(benchmark::State& state) {
 }
 BENCHMARK(BM_RoomOf900Members)->Unit(benchmark::kMillisecond)->Iterations(30);
 
+// Talk in a full room, each line from another member in turn (Arg 900: the
+// order of the latest speakers changes at every line, its dearest case) or from
+// one member (Arg 1): the cost per line of logging a talk, the line composed,
+// the speaker remembered for name completion and the line stored.
+void BM_TalkInAFullRoom(benchmark::State& state) {
+  BenchHost host;
+  SessionDouble session;
+  RoomListModel rooms;
+  auto* pages = new QTabWidget(&host.window);
+  ChatTabs tabs(host, session, rooms, pages);
+  host.window.resize(631, 398);
+  pages->resize(631, 398);
+  host.window.show();
+  GmAEnterRoom::Info entered;
+  entered.room = kRoom;
+  session.deliver<GmAEnterRoom>(entered);
+  for (const NetPacket& m : RoomOfMembers()) session.deliverFrame(m);
+  QCoreApplication::processEvents();
+  const int speakers = static_cast<int>(state.range(0));
+  constexpr int kLines = 20000;
+  GmTalk::Info talk;
+  talk.room = kRoom;
+  CopyText(talk.text, "a line of talk of about the usual length, with nothing special in it");
+  for (auto _ : state) {
+    for (int i = 0; i < kLines; ++i) {
+      talk.sender = static_cast<int16_t>(100 + (i * 7) % speakers);  // never the same order twice running
+      session.deliver<GmTalk>(talk);
+    }
+    QCoreApplication::processEvents();
+  }
+  state.SetItemsProcessed(state.iterations() * kLines);
+}
+BENCHMARK(BM_TalkInAFullRoom)->Arg(900)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(5);
+
 }  // namespace
 
 int main(int argc, char** argv) {

@@ -112,6 +112,7 @@ void TChatSheet::SetRoomCheckSound(bool on) {
 void TChatSheet::AddLog(const GmTalk::Info& talk, bool showTime) {
   ChatLine line;
   if (!ComposeChatLine(talk, GetRoomNumber(), users_, showTime, showTime ? clock_() : ClockTime{}, line)) return;
+  users_.NoteSpeaker(talk.sender);  // completion offers the latest speakers first
   frame_->AddLog(line.prefix, line.namePart, line.body, QColor(line.color.r, line.color.g, line.color.b));
 }
 

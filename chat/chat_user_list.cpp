@@ -28,6 +28,11 @@ int ChatUserList::Remove(int16_t clientId) {
   if (i < 0) return -1;
   std::move(users_.begin() + i + 1, users_.begin() + count_, users_.begin() + i);
   --count_;
+  const auto end = recent_.begin() + recentCount_;
+  if (const auto it = std::find(recent_.begin(), end, clientId); it != end) {
+    std::move(it + 1, end, it);
+    --recentCount_;
+  }
   return i;
 }
 
@@ -36,4 +41,17 @@ int ChatUserList::ChangeLevel(int16_t clientId, NetDef::UserLevel level) {
   if (i < 0 || users_[static_cast<size_t>(i)].level == level) return -1;
   users_[static_cast<size_t>(i)].level = level;
   return i;
+}
+
+void ChatUserList::NoteSpeaker(int16_t clientId) {
+  if (recentCount_ > 0 && recent_[0] == clientId) return;
+  const auto end = recent_.begin() + recentCount_;
+  if (const auto it = std::find(recent_.begin(), end, clientId); it != end) {
+    std::rotate(recent_.begin(), it, it + 1);
+    return;
+  }
+  if (IndexOf(clientId) < 0 || recentCount_ >= Capacity) return;
+  std::move_backward(recent_.begin(), end, end + 1);
+  recent_[0] = clientId;
+  ++recentCount_;
 }

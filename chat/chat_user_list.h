@@ -40,12 +40,22 @@ class ChatUserList {
   // Stores a new level and returns the member's index; -1 when the ID is not
   // listed or the level is the same, so the view has nothing to redraw.
   int ChangeLevel(int16_t clientId, NetDef::UserLevel level);
-  void Clear() { count_ = 0; }
+  void Clear() { count_ = recentCount_ = 0; }
+
+  // Who spoke last, for completing names: a listed member's talk moves him to the
+  // front. Kept per member, not per line, so a flood costs no more than the room
+  // is large; a member who speaks again and again costs one comparison.
+  void NoteSpeaker(int16_t clientId);
+  // The members who have spoken, most recent first (client IDs).
+  int RecentCount() const { return recentCount_; }
+  int16_t RecentAt(int i) const { return recent_[static_cast<size_t>(i)]; }
 
  private:
   int16_t room_ = -1;
   int count_ = 0;
   std::array<ChatUser, Capacity> users_{};
+  int recentCount_ = 0;  // never more than count_: only listed members are kept
+  std::array<int16_t, Capacity> recent_{};
 };
 
 // Member icon of the list view: 0 a lit lamp for any level but 0, 1 a grey ring.

@@ -2,7 +2,6 @@
 
 #include <QAction>
 #include <QColor>
-#include <QCursor>
 #include <QEvent>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -291,7 +290,7 @@ void TFrameChatRoom::PopupMenu(QMenu* menu, const QPoint& globalPos) {
   menu->popup(globalPos);
 }
 
-void TFrameChatRoom::EditLogURLClick(const std::string& urlText) {
+void TFrameChatRoom::EditLogURLClick(const std::string& urlText, const QPoint& menuPos) {
   // A chat line is written by anyone in the room: only a web page may open from it,
   // never a local file or program.
   if (urlText.find("://") != std::string::npos) {
@@ -303,7 +302,8 @@ void TFrameChatRoom::EditLogURLClick(const std::string& urlText) {
       QTreeWidgetItem* item = ListUser_->topLevelItem(row);
       ListUser_->setCurrentItem(item);
       item->setSelected(true);
-      PopupMenu(PopupMenuUser2_, QCursor::pos());
+      // At the pointer for a click, at the link for Enter.
+      PopupMenu(PopupMenuUser2_, menuPos);
       return;
     }
   }

@@ -132,7 +132,7 @@ class TFrameChatRoom : public QFrame {
   void PopupMenuUserPopup();
   void Splitter1Moved();
   void SpeedButton1Click();
-  void EditLogURLClick(const std::string& urlText);
+  void EditLogURLClick(const std::string& urlText, const QPoint& menuPos);
   bool eventFilter(QObject* watched, QEvent* event) override;
 
   int32_t roomNumber_ = 0;

@@ -38,16 +38,16 @@ class LogAccessible final : public QAccessibleWidget, public QAccessibleTextInte
   // QAccessibleTextInterface
   void selection(int index, int* start, int* end) const override {
     *start = *end = 0;
-    if (index != 0 || !Log()->HasSelection()) return;
+    if (index != 0 || selectionCount() == 0) return;
     const auto [from, to] = Selection();
     *start = OffsetOf(from);
     *end = OffsetOf(to);
   }
-  int selectionCount() const override { return Log()->HasSelection() ? 1 : 0; }
+  int selectionCount() const override { return Log()->HasSelection() || Log()->HasFocusedLink() ? 1 : 0; }
   void addSelection(int start, int end) override { setSelection(0, start, end); }
   void removeSelection(int) override { Log()->ClearSelection(); }
   void setSelection(int, int start, int end) override { Log()->Select(PosOf(start), PosOf(end)); }
-  int cursorPosition() const override { return Log()->HasSelection() ? OffsetOf(Selection().second) : 0; }
+  int cursorPosition() const override { return selectionCount() != 0 ? OffsetOf(Selection().second) : 0; }
   void setCursorPosition(int position) override { Log()->Select(PosOf(position), PosOf(position)); }
   QString text(int start, int end) const override {
     const TRichEditEx::TextPos a = PosOf(start);
@@ -87,7 +87,9 @@ class LogAccessible final : public QAccessibleWidget, public QAccessibleTextInte
  private:
   TRichEditEx* Log() const { return static_cast<TRichEditEx*>(widget()); }
 
-  std::pair<TRichEditEx::TextPos, TRichEditEx::TextPos> Selection() const { return Log()->SelectionRange(); }
+  std::pair<TRichEditEx::TextPos, TRichEditEx::TextPos> Selection() const {
+    return Log()->HasFocusedLink() ? Log()->FocusedLinkRange() : Log()->SelectionRange();
+  }
 
   // Offsets of line starts, grown as the log grows: the log itself keeps no such
   // table, so it costs memory only while assistive technology is active.
@@ -122,6 +124,20 @@ QAccessibleInterface* LogFactory(const QString& className, QObject* object) {
 }
 
 }  // namespace
+
+void AnnounceLogSelection(TRichEditEx* log) {
+  // Without a screen reader the line offsets are not worth keeping.
+  if (!QAccessible::isActive()) return;
+  QAccessibleInterface* self = QAccessible::queryAccessibleInterface(log);
+  QAccessibleTextInterface* text = self != nullptr ? self->textInterface() : nullptr;
+  if (text == nullptr) return;
+  int start = 0;
+  int end = 0;
+  text->selection(0, &start, &end);
+  QAccessibleTextSelectionEvent event(log, start, end);
+  event.setCursorPosition(end);
+  QAccessible::updateAccessibility(&event);
+}
 
 void InstallLogAccessibleFactory() {
   static const bool installed = [] {

@@ -44,6 +44,7 @@ TRichEditEx::TRichEditEx(QWidget* parent) : QAbstractScrollArea(parent), layouts
     if (syncing_) return;
     SetAnchorFromScrollValue(value);
     following_ = AtEnd();
+    DropFocusedLinkIfHidden();
     viewport()->update();
   });
 
@@ -153,8 +154,9 @@ void TRichEditEx::Frame() {
   // it is shown.
   if (!isVisible()) return;
   // A button held in the log is a click or a selection in progress: moving the
-  // text under the pointer would turn a click on a link into a miss.
-  if (following_ && !holding_) AnchorToEnd();
+  // text under the pointer would turn a click on a link into a miss; a link
+  // focused with the keyboard is held the same way while the log has the focus.
+  if (following_ && !holding_ && !(HasFocusedLink() && hasFocus())) AnchorToEnd();
   if (layoutWidth_ != TextWidth()) RebuildHeights();
   const int n = LineCount();
   if (topLine_ >= n) topLine_ = std::max(0, n - 1), topOffset_ = 0;
@@ -163,6 +165,7 @@ void TRichEditEx::Frame() {
   heightsChanged_ = false;
   if (n > 0) topOffset_ = std::min(topOffset_, heights_.Height(topLine_) - 1);
   SyncScrollBar();
+  DropFocusedLinkIfHidden();
   viewport()->update();
   NotifyAccessible();
 }
@@ -338,6 +341,11 @@ void TRichEditEx::paintEvent(QPaintEvent* e) {
   QTextCharFormat selected;
   selected.setBackground(palette().highlight());
   selected.setForeground(palette().highlightedText());
+  // The link focused with the keyboard in the palette's selection colours, which
+  // the palette makes readable on its own background, light or dark.
+  const bool showFocusedLink = HasFocusedLink() && hasFocus();
+  QTextCharFormat focusedLink = selected;
+  focusedLink.setFontUnderline(true);
   QTextCharFormat found;
   QTextCharFormat current;
   if (IsDarkBackground(palette().color(QPalette::Base))) {
@@ -367,6 +375,10 @@ void TRichEditEx::paintEvent(QPaintEvent* e) {
         const int from = i == selFrom.line ? selFrom.column : 0;
         const int to = i == selTo.line ? selTo.column : store_.Length(i);
         if (to > from) marks.append({from, to - from, selected});
+      }
+      if (showFocusedLink && i == focusedLink_.line) {
+        const LogStore::Link l = store_.Links(i)[static_cast<size_t>(focusedLink_.index)];
+        marks.append({static_cast<int>(l.begin), static_cast<int>(l.length), focusedLink});
       }
       layout->draw(&p, QPointF(Margin, y), marks);
     }
@@ -460,6 +472,27 @@ QRect TRichEditEx::CharRect(int line, int column) const {
   qreal x2 = column + 1 <= tl.textStart() + tl.textLength() ? tl.cursorToX(column + 1) : x1;
   if (x2 <= x1) x2 = x1 + averageCharWidth_;
   return QRectF(Margin + x1, y + tl.y(), x2 - x1, tl.height()).toAlignedRect();
+}
+
+std::vector<TRichEditEx::LinkRef> TRichEditEx::LinksOnScreen() const {
+  std::vector<LinkRef> out;
+  const int bottom = viewport()->height();
+  ForEachVisibleLine([&](int i, int top, int, QTextLayout* layout) {
+    const auto links = store_.Links(i);
+    auto shows = [&](int column) {
+      const QTextLine tl = layout->lineForTextPosition(column);
+      return tl.isValid() && top + tl.y() + tl.height() > 0 && top + tl.y() < bottom;
+    };
+    for (size_t k = 0; k < links.size(); ++k) {
+      const auto begin = static_cast<int>(links[k].begin);
+      // A link wrapped over the top or bottom edge counts while a part shows.
+      if (shows(begin) || shows(begin + static_cast<int>(links[k].length) - 1)) {
+        out.push_back({i, static_cast<int>(k)});
+      }
+    }
+    return true;
+  });
+  return out;
 }
 
 // ---- selection --------------------------------------------------------------------

@@ -109,14 +109,31 @@ class TRichEditEx : public QAbstractScrollArea {
   // characters); for the accessible view and tests.
   TextPos PositionAt(const QPoint& viewportPos) const;
 
+  // Links by keyboard: with the log focused, Tab and Shift+Tab step through the
+  // links on screen, top to bottom (past the last one Tab leaves the log, and
+  // Shift+Tab before the first returns to the log itself, then leaves it); Enter
+  // opens the focused link as a left click does. While the log has the focus a
+  // focused link holds the view as a held mouse button does; one that the reader
+  // scrolls off screen loses the focus.
+  bool HasFocusedLink() const { return focusedLink_.line >= 0; }
+  // The focused link's text (CP932 bytes), empty when none.
+  std::string FocusedLinkText() const;
+  // Where the focused link is in the text; meaningful only with one focused.
+  std::pair<TextPos, TextPos> FocusedLinkRange() const;
+
  Q_SIGNALS:
   // A link was clicked with the left button (pressed and released on the same link
-  // without selecting text); urlText is the link's text in CP932 bytes.
-  void URLClick(const std::string& urlText);
+  // without selecting text), or Enter was pressed on the focused link; urlText is
+  // the link's text in CP932 bytes. menuPos is where a menu about the link pops
+  // up: the pointer for a click, the link itself for the keyboard.
+  void URLClick(const std::string& urlText, const QPoint& menuPos);
   // The context menu is about to pop up (tests watch it instead of a real popup).
   void MenuPopping(QMenu* menu, const QPoint& globalPos);
 
  protected:
+  bool event(QEvent* e) override;
+  void focusInEvent(QFocusEvent* e) override;
+  void focusOutEvent(QFocusEvent* e) override;
   void paintEvent(QPaintEvent* e) override;
   void resizeEvent(QResizeEvent* e) override;
   void changeEvent(QEvent* e) override;
@@ -131,6 +148,11 @@ class TRichEditEx : public QAbstractScrollArea {
   void scrollContentsBy(int dx, int dy) override;
 
  private:
+  struct LinkRef {
+    int line = -1;
+    int index = -1;  // in the line's links
+    auto operator<=>(const LinkRef&) const = default;
+  };
   struct Hit {
     TextPos pos;          // between characters, for selecting
     int charColumn = -1;  // the character under the point, -1 over no text
@@ -167,7 +189,17 @@ class TRichEditEx : public QAbstractScrollArea {
   QString Range(TextPos from, TextPos to) const;
   void SetSelectionCursor(TextPos pos);
   void AutoScrollStep();
-  QMenu* BuildContextMenu();
+  QMenu* BuildContextMenu(LinkRef link);
+
+  // Links by keyboard (rich_edit_ex_links.cpp).
+  std::vector<LinkRef> LinksOnScreen() const;
+  bool StepLink(bool forward);  // false: past the end, the focus leaves the log
+  void FocusLink(LinkRef link);
+  void DropFocusedLink();
+  void DropFocusedLinkIfHidden();
+  QRect LinkRect(LinkRef link) const;  // its first and last characters, viewport coordinates
+  QPoint LinkMenuPos(LinkRef link) const;
+  void ActivateFocusedLink();
 
   LogStore store_;
   mutable LogHeights heights_;  // laid out or estimated, per line
@@ -190,6 +222,7 @@ class TRichEditEx : public QAbstractScrollArea {
   bool holding_ = false;  // the left button is down in the log
   int pressedLink_ = -1;  // link index (in its line) pressed with the left button
   int pressedLinkLine_ = -1;
+  LinkRef focusedLink_;
   TextPos selAnchor_;
   TextPos selCursor_;
   QPoint lastMousePos_;

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
+#include <QCursor>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
@@ -20,6 +21,7 @@ void TRichEditEx::mousePressEvent(QMouseEvent* e) {
   const QPoint pos = e->position().toPoint();
   lastMousePos_ = pos;
   if (e->button() != Qt::LeftButton) return;
+  DropFocusedLink();
   holding_ = true;
   pressedLink_ = LinkIndexAt(pos, &pressedLinkLine_);
   const TextPos at = HitAt(pos).pos;
@@ -77,13 +79,22 @@ void TRichEditEx::mouseReleaseEvent(QMouseEvent* e) {
   int line = 0;
   if (LinkIndexAt(e->position().toPoint(), &line) != pressed || line != pressedLine) return;
   const std::string text = LinkText(line, pressed);
-  if (!text.empty()) Q_EMIT URLClick(text);
+  if (!text.empty()) Q_EMIT URLClick(text, QCursor::pos());
 }
 
 void TRichEditEx::keyPressEvent(QKeyEvent* e) {
   QScrollBar* bar = verticalScrollBar();
   const bool ctrl = (e->modifiers() & Qt::ControlModifier) != 0;
-  if (e->matches(QKeySequence::Copy)) {
+  const bool enter = e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter;
+  if (enter && HasFocusedLink()) {
+    ActivateFocusedLink();
+  } else if (e->key() == Qt::Key_F10 && (e->modifiers() & ~Qt::KeypadModifier) == Qt::ShiftModifier) {
+    // The menu key is turned into a context menu by the window system; Shift+F10
+    // is not everywhere.
+    const QPoint centre = viewport()->rect().center();
+    QContextMenuEvent menu(QContextMenuEvent::Keyboard, centre, viewport()->mapToGlobal(centre));
+    contextMenuEvent(&menu);
+  } else if (e->matches(QKeySequence::Copy)) {
     Copy();
   } else if (e->matches(QKeySequence::SelectAll)) {
     SelectAll();
@@ -103,6 +114,8 @@ void TRichEditEx::keyPressEvent(QKeyEvent* e) {
     ScrollToEnd();
   } else if (e->key() == Qt::Key_Escape && findBar_->isVisible()) {
     findBar_->Close();
+  } else if (e->key() == Qt::Key_Escape && HasFocusedLink()) {
+    DropFocusedLink();
   } else {
     QAbstractScrollArea::keyPressEvent(e);
     return;
@@ -110,7 +123,7 @@ void TRichEditEx::keyPressEvent(QKeyEvent* e) {
   e->accept();
 }
 
-QMenu* TRichEditEx::BuildContextMenu() {
+QMenu* TRichEditEx::BuildContextMenu(LinkRef link) {
   auto* menu = new QMenu(this);
   menu->setAttribute(Qt::WA_DeleteOnClose);
   QAction* copy = menu->addAction(QStringLiteral("コピー"), this, [this] { Copy(); });
@@ -120,13 +133,33 @@ QMenu* TRichEditEx::BuildContextMenu() {
   QAction* all = menu->addAction(QStringLiteral("すべて選択"), this, [this] { SelectAll(); });
   all->setShortcut(QKeySequence::SelectAll);
   all->setEnabled(LineCount() > 0);
+  // Over a link (or with one focused, from the keyboard) the menu also copies its
+  // address; elsewhere the item is not there.
+  if (link.line >= 0) {
+    const LogStore::Link l = store_.Links(link.line)[static_cast<size_t>(link.index)];
+    const QString address = store_.Mid(link.line, static_cast<int>(l.begin), static_cast<int>(l.length));
+    menu->addSeparator();
+    menu->addAction(QStringLiteral("リンクのアドレスをコピー"), this,
+                    [address] { QApplication::clipboard()->setText(address); });
+  }
   return menu;
 }
 
 void TRichEditEx::contextMenuEvent(QContextMenuEvent* e) {
-  QMenu* menu = BuildContextMenu();
-  Q_EMIT MenuPopping(menu, e->globalPos());
-  menu->popup(e->globalPos());
+  LinkRef link;
+  QPoint at = e->globalPos();
+  if (e->reason() == QContextMenuEvent::Keyboard) {
+    if (HasFocusedLink()) {
+      link = focusedLink_;
+      at = LinkMenuPos(link);
+    }
+  } else {
+    link.index = LinkIndexAt(e->pos(), &link.line);
+    if (link.index < 0) link = {};
+  }
+  QMenu* menu = BuildContextMenu(link);
+  Q_EMIT MenuPopping(menu, at);
+  menu->popup(at);
 }
 
 // ---- find -----------------------------------------------------------------------------

@@ -15,10 +15,12 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "chat/chat_sheet.h"
 #include "chat/chat_tabs.h"
 #include "chat/form_create_room.h"
 #include "chat/form_password.h"
 #include "chat/form_room_list.h"
+#include "chat/name_completer.h"
 #include "dialogs/debug_form.h"
 #include "dialogs/form_game_option.h"
 #include "dialogs/form_login.h"
@@ -221,6 +223,10 @@ void TFormMain::CreateLayout() {
   // The reader meets the combo box's text field itself too: the same name.
   NameForScreenReaders(EditInputChat->lineEdit(), label->text());
   EditInputChat->lineEdit()->setValidator(new Cp932Validator(InputLimitBytes, EditInputChat));
+  new TNameCompleter(EditInputChat, InputLimitBytes, [this] {
+    const TChatSheet* tab = chatTabs_->ActiveChatTab();
+    return tab != nullptr ? CompletionCandidates(tab->Users(), session_->playerName()) : std::vector<std::string>{};
+  });
   EditInputChat->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
   label->setBuddy(EditInputChat);
   ButtonSendChat = new QPushButton(QStringLiteral("送信"), PanelInput);

@@ -237,3 +237,75 @@ TEST_F(ChatFrameLogTest, LinesArrivingDuringAClickDoNotMoveTheLinkAway) {
   EXPECT_EQ(Bar()->value(), Bar()->maximum()) << "and follows the end again after the release";
   EXPECT_GT(Bar()->value(), before);
 }
+
+TEST_F(ChatFrameLogTest, TabStepsThroughTheLinksOnScreenAndThenLeavesTheLog) {
+  frame.AddLog("", "", "gone http://off.jp/", Black);
+  for (int i = 0; i < 100; ++i) frame.AddLog("", "", "line " + std::to_string(i), Black);
+  frame.AddLog("", "", "see http://a.jp/ and www.b.jp", Black);
+  frame.AddLog("", "", "then https://c.jp/x", Black);
+  Settle();
+  frame.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&frame));
+  log->setFocus(Qt::TabFocusReason);
+  ASSERT_TRUE(log->hasFocus());
+  EXPECT_FALSE(log->HasFocusedLink()) << "Tab into the log reaches the log itself first";
+
+  std::vector<std::string> visited;
+  for (int i = 0; i < 3; ++i) {
+    QTest::keyClick(log, Qt::Key_Tab);
+    visited.push_back(log->FocusedLinkText());
+  }
+  EXPECT_EQ(visited, (std::vector<std::string>{"http://a.jp/", "www.b.jp", "https://c.jp/x"}))
+      << "top to bottom, left to right, and only what is on screen";
+  QTest::keyClick(log, Qt::Key_Backtab, Qt::ShiftModifier);
+  EXPECT_EQ(log->FocusedLinkText(), "www.b.jp");
+  QTest::keyClick(log, Qt::Key_Tab);
+  QTest::keyClick(log, Qt::Key_Tab);
+  EXPECT_FALSE(log->hasFocus()) << "past the last link Tab goes on to the next control";
+  EXPECT_FALSE(log->HasFocusedLink());
+  EXPECT_TRUE(platform.openedUrls.isEmpty()) << "stepping opens nothing";
+
+  // Shift+Tab back into the log lands on its last link, and before the first it
+  // returns to the log itself and then leaves it.
+  QWidget* next = QApplication::focusWidget();
+  QTest::keyClick(next, Qt::Key_Backtab, Qt::ShiftModifier);
+  ASSERT_TRUE(log->hasFocus());
+  EXPECT_EQ(log->FocusedLinkText(), "https://c.jp/x");
+  for (int i = 0; i < 3; ++i) QTest::keyClick(log, Qt::Key_Backtab, Qt::ShiftModifier);
+  EXPECT_TRUE(log->hasFocus());
+  EXPECT_FALSE(log->HasFocusedLink());
+  QTest::keyClick(log, Qt::Key_Backtab, Qt::ShiftModifier);
+  EXPECT_FALSE(log->hasFocus());
+}
+
+TEST_F(ChatFrameLogTest, EnterOnAFocusedLinkActsAsAClickAndTheMemberMenuPopsAtTheLink) {
+  frame.AddUserRow("hanako", TFrameChatRoom::ImageUnlit);
+  frame.AddUserRow("www.taro", TFrameChatRoom::ImageUnlit);
+  QMenu* popped = nullptr;
+  QPoint poppedAt;
+  QObject::connect(&frame, &TFrameChatRoom::MenuPopping, [&](QMenu* m, const QPoint& at) {
+    popped = m;
+    poppedAt = at;
+  });
+  frame.AddLog("", "", "ask www.taro or http://a.jp/", Black);
+  Settle();
+  frame.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&frame));
+  log->setFocus(Qt::TabFocusReason);
+
+  QTest::keyClick(log, Qt::Key_Return);
+  EXPECT_EQ(popped, nullptr) << "Enter without a focused link does nothing";
+  QTest::keyClick(log, Qt::Key_Tab);
+  QTest::keyClick(log, Qt::Key_Return);
+  EXPECT_EQ(popped, frame.PopupMenuUser2());
+  EXPECT_EQ(frame.SelectedUserRow(), 1);
+  EXPECT_EQ(poppedAt, log->viewport()->mapToGlobal(log->CharRect(0, 4).bottomLeft()))
+      << "under the link, not wherever the pointer is";
+  frame.PopupMenuUser2()->hide();
+  log->setFocus(Qt::PopupFocusReason);
+  EXPECT_EQ(log->FocusedLinkText(), "www.taro") << "the menu keeps the link focused";
+
+  QTest::keyClick(log, Qt::Key_Tab);
+  QTest::keyClick(log, Qt::Key_Enter, Qt::KeypadModifier);
+  EXPECT_EQ(platform.openedUrls, QStringList{QStringLiteral("http://a.jp/")});
+}

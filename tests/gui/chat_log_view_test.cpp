@@ -359,3 +359,113 @@ TEST_F(ChatLogViewTest, ScreenReadersReadTheWholeLogAndTheSelection) {
   EXPECT_EQ(log.SelectedText(), QStringLiteral("first"));
   EXPECT_EQ(text->offsetAtPoint(log.viewport()->mapToGlobal(Before(2, 3))), 13);
 }
+
+TEST_F(ChatLogViewTest, TheLinkMenuCopiesTheAddressAndOnPlainTextHasNoSuchItem) {
+  Add("見て http://a.jp/ページ? www.b.jp");
+  Add("plain text only");
+  QMenu* menu = nullptr;
+  QPoint poppedAt;
+  QObject::connect(&log, &TRichEditEx::MenuPopping, [&](QMenu* m, const QPoint& at) {
+    menu = m;
+    poppedAt = at;
+  });
+  auto captions = [&] {
+    QStringList out;
+    for (QAction* a : menu->actions()) out << (a->isSeparator() ? QStringLiteral("-") : a->text());
+    menu->close();
+    return out;
+  };
+  auto rightClick = [&](QPoint at) {
+    menu = nullptr;
+    QContextMenuEvent ev(QContextMenuEvent::Mouse, at, log.viewport()->mapToGlobal(at));
+    QApplication::sendEvent(log.viewport(), &ev);
+    EXPECT_NE(menu, nullptr);
+  };
+  const QString copyLink = QStringLiteral("リンクのアドレスをコピー");
+
+  rightClick(On(1, 3));
+  EXPECT_EQ(captions(), (QStringList{QStringLiteral("コピー"), QStringLiteral("-"), QStringLiteral("すべて選択")}));
+  rightClick(On(0, 20));
+  QAction* copy = nullptr;
+  for (QAction* a : menu->actions())
+    if (a->text() == copyLink) copy = a;
+  ASSERT_NE(copy, nullptr);
+  copy->trigger();
+  EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("www.b.jp"));
+  EXPECT_EQ(captions(), (QStringList{QStringLiteral("コピー"), QStringLiteral("-"), QStringLiteral("すべて選択"),
+                                     QStringLiteral("-"), copyLink}))
+      << "the existing items keep their places";
+
+  // From the keyboard (Shift+F10) the menu is about the focused link and pops at it.
+  log.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&log));
+  log.setFocus(Qt::TabFocusReason);
+  QTest::keyClick(&log, Qt::Key_Tab);
+  ASSERT_EQ(log.FocusedLinkText(), "http://a.jp/");
+  menu = nullptr;
+  QTest::keyClick(&log, Qt::Key_F10, Qt::ShiftModifier);
+  ASSERT_NE(menu, nullptr);
+  EXPECT_EQ(poppedAt, log.viewport()->mapToGlobal(log.CharRect(0, 3).bottomLeft()));
+  for (QAction* a : menu->actions())
+    if (a->text() == copyLink) a->trigger();
+  menu->close();
+  EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("http://a.jp/")) << "the link's own text";
+}
+
+TEST_F(ChatLogViewTest, AFocusedLinkIsDrawnInThePaletteSelectionColoursHoldsTheViewAndGoesWhenScrolledAway) {
+  QPalette dark = log.palette();
+  dark.setColor(QPalette::Base, QColor(20, 20, 24));
+  dark.setColor(QPalette::Highlight, QColor(60, 110, 200));
+  dark.setColor(QPalette::HighlightedText, QColor(250, 250, 250));
+  log.setPalette(dark);
+  Fill(300);
+  Add("near the end http://a.jp/abcdefghij");
+  Settle();
+  log.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&log));
+  log.setFocus(Qt::TabFocusReason);
+  QTest::keyClick(&log, Qt::Key_Tab);
+  ASSERT_EQ(log.FocusedLinkText(), "http://a.jp/abcdefghij");
+  Settle();
+  const QRect r = log.CharRect(300, 14).united(log.CharRect(300, 20));
+  const QImage shot = log.viewport()->grab().toImage();
+  int marked = 0;
+  for (int x = r.left(); x <= r.right(); ++x) marked += shot.pixelColor(x, r.top()) == QColor(60, 110, 200) ? 1 : 0;
+  EXPECT_GT(marked, r.width() / 2) << "the link's background is the palette's highlight";
+
+  const int held = Bar()->value();
+  for (int i = 0; i < 30; ++i) Add("more " + std::to_string(i));
+  Settle();
+  EXPECT_EQ(Bar()->value(), held) << "new lines do not move the focused link away";
+  EXPECT_TRUE(log.HasFocusedLink());
+
+  for (int i = 0; i < 3; ++i) QTest::keyClick(&log, Qt::Key_PageUp);
+  Settle();
+  EXPECT_FALSE(log.HasFocusedLink()) << "scrolled off screen, the link loses the focus";
+  QTest::keyClick(&log, Qt::Key_End, Qt::ControlModifier);
+  Settle();
+  EXPECT_EQ(Bar()->value(), Bar()->maximum());
+  Add("last");
+  Settle();
+  EXPECT_EQ(Bar()->value(), Bar()->maximum()) << "and the log follows new lines again";
+}
+
+TEST_F(ChatLogViewTest, AScreenReaderReadsTheFocusedLinkAsTheSelection) {
+  Add("first");
+  Add("go http://a.jp/ now");
+  log.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&log));
+  log.setFocus(Qt::TabFocusReason);
+  QAccessibleTextInterface* text = QAccessible::queryAccessibleInterface(&log)->textInterface();
+  EXPECT_EQ(text->selectionCount(), 0);
+  QTest::keyClick(&log, Qt::Key_Tab);
+  ASSERT_EQ(text->selectionCount(), 1);
+  int start = 0;
+  int end = 0;
+  text->selection(0, &start, &end);
+  EXPECT_EQ(start, 9) << "\"first\", a line feed, \"go \"";
+  EXPECT_EQ(text->text(start, end), QStringLiteral("http://a.jp/"));
+  EXPECT_EQ(text->cursorPosition(), end);
+  QTest::keyClick(&log, Qt::Key_Escape);
+  EXPECT_EQ(text->selectionCount(), 0) << "Escape leaves the link";
+}

@@ -12,12 +12,16 @@
 #include <QTest>
 #include <QTimer>
 
+#include "chat/chat_sheet.h"
+#include "chat/frame_chat_room.h"
+#include "chat/rich_edit_ex.h"
 #include "dialogs/form_ping.h"
 #include "dialogs/form_update.h"
 #include "lobby/form_main.h"
 #include "lobby/game_list_panel.h"
 #include "main_window_harness.h"
 #include "main_window_parts.h"
+#include "messages.h"
 #include "platform/cp932.h"
 #include "recording_platform.h"
 #include "scripted_server.h"
@@ -304,6 +308,49 @@ TEST_F(SessionTest, InputRefusesTheHundredFiftyFirstByte) {
   EXPECT_EQ(edit->text().size(), 150);
   QTest::keyClicks(edit, QStringLiteral("c"));
   EXPECT_EQ(edit->text().size(), 150);
+}
+
+TEST_F(SessionTest, TabInTheInputCompletesAMemberOfTheActiveRoomLatestSpeakerFirst) {
+  Login(258);  // the player is "abc"
+  server.send<GmAEnterRoom>(Entered(5));
+  server.send<GmUserEnter>(
+      Enter(5, {{258, 1, "abc", 0}, {300, 2, "tanaka", 0}, {301, 3, "Tarou", 0}, {302, 4, "Ab", 0}}));
+  server.send<GmTalk>(Talk(5, 301, "", "hi", 0));
+  auto* tabs = Child<QTabWidget>(form, "PageControl1");
+  ASSERT_TRUE(WaitUntil([&] {
+    auto* tab = qobject_cast<TChatSheet*>(tabs->currentWidget());
+    return tab != nullptr && tab->Frame()->EditLog()->LineCount() == 1;
+  }));
+  form.show();
+  form.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+  auto* input = Child<QComboBox>(form, "EditInputChat");
+  input->setFocus();
+  QLineEdit* edit = input->lineEdit();
+  auto key = [](Qt::Key k, Qt::KeyboardModifiers m = {}) { QTest::keyClick(QApplication::focusWidget(), k, m); };
+
+  QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("say ta"));
+  key(Qt::Key_Tab);
+  EXPECT_EQ(edit->text(), QStringLiteral("say Tarou ")) << "the latest speaker first";
+  key(Qt::Key_Tab);
+  EXPECT_EQ(edit->text(), QStringLiteral("say tanaka "));
+  key(Qt::Key_Backtab, Qt::ShiftModifier);
+  EXPECT_EQ(edit->text(), QStringLiteral("say Tarou "));
+  EXPECT_EQ(edit->cursorPosition(), 10);
+
+  // Another key ends the cycle; the player's own name comes last.
+  QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("a"));
+  key(Qt::Key_Tab);
+  EXPECT_EQ(edit->text(), QStringLiteral("say Tarou Ab "));
+  key(Qt::Key_Tab);
+  EXPECT_EQ(edit->text(), QStringLiteral("say Tarou abc "));
+  EXPECT_TRUE(input->isAncestorOf(QApplication::focusWidget()) || input->hasFocus()) << "Tab stayed in the input";
+
+  // Nothing to complete: Tab moves the focus as always, the text untouched.
+  QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("zz"));
+  key(Qt::Key_Tab);
+  EXPECT_EQ(edit->text(), QStringLiteral("say Tarou abc zz"));
+  EXPECT_EQ(QApplication::focusWidget(), Child<QPushButton>(form, "ButtonSendChat"));
 }
 
 TEST_F(SessionTest, OnePingAtATimeAndTheTimerRunsUntilTheAnswerAfterClosing) {

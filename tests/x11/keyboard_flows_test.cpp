@@ -3,8 +3,15 @@
 // Escape), and the test looks only at what reaches the server or the settings.
 #include <QDialog>
 #include <QTest>
+#include <QTimer>
+#include <atomic>
+#include <chrono>
+#include <thread>
 
+#include "chat/chat_sheet.h"
 #include "chat/chat_tabs.h"
+#include "chat/frame_chat_room.h"
+#include "chat/rich_edit_ex.h"
 #include "x11_fixture.h"
 
 namespace {
@@ -199,3 +206,33 @@ TEST_F(KeyboardFlowTest, UpdateNoticeClosedWithEnter) {
 }
 
 }  // namespace
+
+// The room's log reached from the chat input by Shift+Tab alone: it lands on the
+// log's last link, steps back to the first, and Enter opens that one.
+TEST_F(KeyboardFlowTest, ALogLinkReachedByShiftTabOpensWithEnter) {
+  LoggedIn();
+  server.send<GmAEnterRoom>(Entered(5));
+  server.send<GmTalk>(Talk(5, 9, "bob", "see http://a.jp/ or http://b.jp/", 0));
+  TRichEditEx* log = nullptr;
+  ASSERT_TRUE(WaitUntil([&] {
+    auto* tab = form.findChild<TChatSheet*>();
+    log = tab != nullptr ? tab->Frame()->EditLog() : nullptr;
+    return log != nullptr && log->LineCount() == 1;
+  }));
+  std::atomic<bool> onLink{false};
+  QTimer watch;
+  watch.setInterval(5);
+  QObject::connect(&watch, &QTimer::timeout, [&] { onLink = log->hasFocus() && log->HasFocusedLink(); });
+  watch.start();
+  EXPECT_TRUE(RunAsUser([&](User& u) {
+    u.x.Press('i', false, true);  // 入力(&I)
+    for (int i = 0; i < 12 && !onLink; ++i) {
+      u.x.Press(kTab, true);
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    if (!onLink) return u.Complain("Shift+Tab never reached a link of the log");
+    u.x.Press(kTab, true);  // from the last link back to the first
+    u.x.Press(kReturn);
+  }));
+  EXPECT_EQ(platform.openedUrls, QStringList{QStringLiteral("http://a.jp/")});
+}
