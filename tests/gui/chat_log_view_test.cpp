@@ -456,7 +456,10 @@ TEST_F(ChatLogViewTest, AScreenReaderReadsTheFocusedLinkAsTheSelection) {
   log.activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(&log));
   log.setFocus(Qt::TabFocusReason);
-  QAccessibleTextInterface* text = QAccessible::queryAccessibleInterface(&log)->textInterface();
+  QAccessibleInterface* face = QAccessible::queryAccessibleInterface(&log);
+  ASSERT_NE(face, nullptr);
+  QAccessibleTextInterface* text = face->textInterface();
+  ASSERT_NE(text, nullptr);
   EXPECT_EQ(text->selectionCount(), 0);
   QTest::keyClick(&log, Qt::Key_Tab);
   ASSERT_EQ(text->selectionCount(), 1);
