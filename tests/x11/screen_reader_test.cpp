@@ -4,6 +4,7 @@
 // and every disc of the formation board as an object of its own.
 #include <QProcess>
 #include <QPushButton>
+#include <QTabWidget>
 #include <QTest>
 #include <cstdio>
 #include <memory>
@@ -156,10 +157,19 @@ TEST_F(ScreenReaderTest, MembersLevelsAndTheBoardsDiscsAreText) {
   EXPECT_EQ(op->description, "レベル 3、ランプ点灯");
   EXPECT_EQ(hanako->description, "レベル 0、ランプ消灯");
 
-  // A level the server changes is read anew.
+  // A level the server changes is read anew; so is the mark of a tab whose talk
+  // the player has not seen.
   server.send<GmUserChange>(GmUserChange::Info{3, 7, 5});
   ASSERT_TRUE(WaitUntil([&] { return frame->UserRowImage(1) == TFrameChatRoom::ImageLit; }));
+  server.send<GmRoomList>(RoomRows({{3, "team", 0, 0}, {4, "lobby", 0, 0}}));
+  server.send<GmAEnterRoom>(Entered(4));
+  ASSERT_TRUE(WaitUntil([&] { return tabs->ChatTabOf(4) != nullptr; }));
+  tabs->PageControl1()->setCurrentWidget(tabs->ChatTabOf(4));
+  server.send<GmTalk>(Talk(3, 6, "op", "hello", 0));
+  ASSERT_TRUE(WaitUntil([&] { return tabs->ChatTabOf(3)->ImageIndex() == TChatSheet::ImageNewTalk; }));
   tree = ReadTree();
+  EXPECT_NE(Find(tree, "page tab", "team（新しい発言あり）"), nullptr);
+  EXPECT_NE(Find(tree, "page tab", "lobby"), nullptr);
   const std::vector<Node> changed = Under(tree, "tree", "入室者一覧");
   hanako = Find(changed, "table cell", "花子");
   ASSERT_NE(hanako, nullptr);
