@@ -129,9 +129,14 @@ bool Xdotool(const QStringList& args) {
   return p.waitForFinished(10000) && p.exitCode() == 0;
 }
 
-// One client, one flood: -1 when it failed, else its lines per second (what it
-// printed besides). saveChatLog: -1 leaves the key out of the settings file.
-double FloodOnce(int lines, const QString& client, bool wm, const QString& shots, int saveChatLog) {
+struct FloodResult {
+  double linesPerSecond = -1;  // -1: the run failed
+  double cpuSeconds = 0;       // of the client's GUI thread over the flood
+};
+
+// One client, one flood, its figures printed. saveChatLog: -1 leaves the key out
+// of the settings file.
+FloodResult FloodOnce(int lines, const QString& client, bool wm, const QString& shots, int saveChatLog) {
   ScriptedServer server;
   bool loggedIn = false;
   AnswerTheLogin(server, loggedIn);
@@ -140,7 +145,7 @@ double FloodOnce(int lines, const QString& client, bool wm, const QString& shots
   const QString exe = dir.filePath(QStringLiteral("turfwing"));
   if (!QFile::copy(client, exe)) {
     std::fprintf(stderr, "cannot copy %s\n", client.toLocal8Bit().constData());
-    return -1.0;
+    return {};
   }
   QFile access(dir.filePath(QStringLiteral("access.ini")));
   access.open(QIODevice::WriteOnly);
@@ -169,7 +174,7 @@ double FloodOnce(int lines, const QString& client, bool wm, const QString& shots
     std::fprintf(stderr, "bench_chat_flood: %s\n", why);
     p.kill();
     p.waitForFinished(5000);
-    return -1.0;
+    return FloodResult{};
   };
   if (!p.waitForStarted()) return stop("the client did not start");
   if (!RunUntil([&] { return trace.loginDialog; }, 30)) return stop("no login dialog");
@@ -291,7 +296,7 @@ double FloodOnce(int lines, const QString& client, bool wm, const QString& shots
     }
     std::printf("  chat log: %ld lines on disk\n", logged);
   }
-  return lines / seconds;
+  return {lines / seconds, cpuSeconds};
 }
 
 }  // namespace
@@ -332,20 +337,21 @@ int main(int argc, char** argv) {
 
   int status = 0;
   if (rounds <= 0) {
-    status = FloodOnce(lines, client, wm, shots, -1) < 0 ? 1 : 0;
+    status = FloodOnce(lines, client, wm, shots, -1).linesPerSecond < 0 ? 1 : 0;
   } else {
-    std::vector<double> off, on;
+    std::vector<double> off, on, cpuOff, cpuOn;
     for (int r = 0; r < rounds && status == 0; ++r) {
       // Alternating, so a neighbour's build slows both alike.
       for (const int logging : {0, 1}) {
         std::printf("round %d, chat log %s:\n", r + 1, logging != 0 ? "on" : "off");
         std::fflush(stdout);
-        const double rate = FloodOnce(lines, client, wm, QString(), logging);
-        if (rate < 0) {
+        const FloodResult run = FloodOnce(lines, client, wm, QString(), logging);
+        if (run.linesPerSecond < 0) {
           status = 1;
           break;
         }
-        (logging != 0 ? on : off).push_back(rate);
+        (logging != 0 ? on : off).push_back(run.linesPerSecond);
+        (logging != 0 ? cpuOn : cpuOff).push_back(run.cpuSeconds);
       }
     }
     if (status == 0) {
@@ -353,9 +359,14 @@ int main(int argc, char** argv) {
         std::sort(v.begin(), v.end());
         return v.size() % 2 != 0 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
       };
+      // The wall clock counts the neighbours' builds too; the client's own CPU
+      // time is the steadier figure.
       const double a = median(off), b = median(on);
-      std::printf("compare-logging N=%d rounds=%d median_lines_per_s off=%.0f on=%.0f on_over_off=%.3f\n", lines,
-                  rounds, a, b, b / a);
+      const double ca = median(cpuOff), cb = median(cpuOn);
+      std::printf(
+          "compare-logging N=%d rounds=%d median_lines_per_s off=%.0f on=%.0f on_over_off=%.3f "
+          "median_gui_cpu_s off=%.3f on=%.3f cpu_lines_per_s_on_over_off=%.3f\n",
+          lines, rounds, a, b, b / a, ca, cb, ca / cb);
     }
   }
   if (wm) {

@@ -94,14 +94,20 @@ bool IsControlByte(char c) { return (static_cast<unsigned char>(c) < 0x20 && c !
 }  // namespace
 
 LogStamp LocalLogStamp() {
+  // A flood asks many times a second: the calendar is worked out once a second.
+  thread_local std::time_t last = -1;
+  thread_local LogStamp stamp;
   const std::time_t now = std::time(nullptr);
+  if (now == last) return stamp;
   std::tm t{};
 #ifdef _WIN32
   localtime_s(&t, &now);
 #else
   localtime_r(&now, &t);
 #endif
-  return {t.tm_year + 1900, t.tm_mon + 1, t.tm_mday, t.tm_hour, t.tm_min, t.tm_sec};
+  last = now;
+  stamp = {t.tm_year + 1900, t.tm_mon + 1, t.tm_mday, t.tm_hour, t.tm_min, t.tm_sec};
+  return stamp;
 }
 
 std::string SafeRoomFolderName(std::string_view roomName) {
@@ -157,23 +163,17 @@ bool ChatLogWriter::Write(const std::string& roomName, std::string_view line) {
   if (failed_) return false;
   if (folder_.empty()) return Fail("(no folder for the logs)", 0);
   const LogStamp now = clock_();
-  OpenFile& f = files_[roomName];
-  if (f.file == nullptr || f.day != DayOf(now)) {
+  auto it = files_.find(roomName);
+  if (it == files_.end() || it->second.day != DayOf(now)) {
     // A new day goes to a file of its own.
-    if (f.file != nullptr && !Close(roomName)) return false;
+    if (it != files_.end() && !Close(roomName)) return false;
     const std::string path = FilePath(roomName, now);
     if (!MakeFolderPath(FolderOf(path))) return Fail(FolderOf(path), errno);
-    OpenFile& opened = files_[roomName];
-    opened.file = OpenAppend(path);
-    if (opened.file == nullptr) {
-      const int error = errno;
-      files_.erase(roomName);
-      return Fail(path, error);
-    }
-    std::setvbuf(opened.file, nullptr, _IOFBF, FileBuffer);
-    opened.day = DayOf(now);
+    std::FILE* file = OpenAppend(path);
+    if (file == nullptr) return Fail(path, errno);
+    std::setvbuf(file, nullptr, _IOFBF, FileBuffer);
+    it = files_.emplace(roomName, OpenFile{file, DayOf(now), false}).first;
   }
-  OpenFile& open = files_[roomName];
   const bool plain = std::none_of(line.begin(), line.end(),
                                   [](char c) { return static_cast<unsigned char>(c) >= 0x80 || IsControlByte(c); });
   if (plain) {
@@ -184,8 +184,8 @@ bool ChatLogWriter::Write(const std::string& roomName, std::string_view line) {
     utf8_ = cp932::ToUtf8(shown);
   }
   utf8_ += '\n';
-  open.dirty = true;
-  if (std::fwrite(utf8_.data(), 1, utf8_.size(), open.file) != utf8_.size()) {
+  it->second.dirty = true;
+  if (std::fwrite(utf8_.data(), 1, utf8_.size(), it->second.file) != utf8_.size()) {
     return Fail(FilePath(roomName, now), errno);
   }
   return true;
