@@ -17,7 +17,7 @@
 namespace {
 
 constexpr size_t ReadableBytes = 60;
-constexpr size_t FileBuffer = 64 * 1024;
+constexpr size_t FileBuffer = size_t{64} * 1024;
 
 void PutUtf8(std::string& out, char32_t c) {
   if (c < 0x80) {
@@ -127,10 +127,10 @@ std::string SafeRoomFolderName(std::string_view roomName) {
   }
   if (readable.empty()) readable = "_";
   if (IsDeviceName(readable)) readable.insert(0, "_");
-  static constexpr char hex[] = "0123456789abcdef";
+  static constexpr char HexDigits[] = "0123456789abcdef";
   const uint64_t h = Fnv1a(roomName);
   std::string suffix = "~";
-  for (int shift = 44; shift >= 0; shift -= 4) suffix += hex[(h >> shift) & 0xF];
+  for (int shift = 44; shift >= 0; shift -= 4) suffix += HexDigits[(h >> shift) & 0xF];
   return readable + suffix;
 }
 
