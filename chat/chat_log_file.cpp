@@ -17,6 +17,7 @@
 namespace {
 
 constexpr size_t ReadableBytes = 60;
+// A room's lines are collected up to this much before they go to the file.
 constexpr size_t FileBuffer = size_t{64} * 1024;
 
 void PutUtf8(std::string& out, char32_t c) {
@@ -171,34 +172,34 @@ bool ChatLogWriter::Write(const std::string& roomName, std::string_view line) {
     if (!MakeFolderPath(FolderOf(path))) return Fail(FolderOf(path), errno);
     std::FILE* file = OpenAppend(path);
     if (file == nullptr) return Fail(path, errno);
-    std::setvbuf(file, nullptr, _IOFBF, FileBuffer);
-    it = files_.emplace(roomName, OpenFile{file, DayOf(now), false}).first;
+    // Our own buffer collects the lines: the file's would only copy them again.
+    std::setvbuf(file, nullptr, _IONBF, 0);
+    it = files_.emplace(roomName, OpenFile{file, DayOf(now), {}}).first;
+    it->second.pending.reserve(FileBuffer + 512);
   }
+  std::string& pending = it->second.pending;
   const bool plain = std::none_of(line.begin(), line.end(),
                                   [](char c) { return static_cast<unsigned char>(c) >= 0x80 || IsControlByte(c); });
   if (plain) {
-    utf8_.assign(line);
+    pending.append(line);
   } else {
     std::string shown(line);
     std::replace_if(shown.begin(), shown.end(), IsControlByte, ' ');
-    utf8_ = cp932::ToUtf8(shown);
+    pending += cp932::ToUtf8(shown);
   }
-  utf8_ += '\n';
-  it->second.dirty = true;
-  if (std::fwrite(utf8_.data(), 1, utf8_.size(), it->second.file) != utf8_.size()) {
-    return Fail(FilePath(roomName, now), errno);
-  }
-  return true;
+  pending += '\n';
+  return pending.size() < FileBuffer || FlushFile(roomName, it->second);
 }
 
 bool ChatLogWriter::Enter(const std::string& roomName) { return Write(roomName, LogEntryHeader(roomName, clock_())); }
 
 bool ChatLogWriter::FlushFile(const std::string& roomName, OpenFile& f) {
-  if (f.file == nullptr || !f.dirty) return true;
-  f.dirty = false;
-  if (std::fflush(f.file) == 0) return true;
+  if (f.file == nullptr || f.pending.empty()) return true;
+  const size_t written = std::fwrite(f.pending.data(), 1, f.pending.size(), f.file);
   const int error = errno;
-  return Fail(FilePath(roomName, StampOfDay(f.day)), error);
+  const bool ok = written == f.pending.size();
+  f.pending.clear();
+  return ok || Fail(FilePath(roomName, StampOfDay(f.day)), error);
 }
 
 bool ChatLogWriter::Flush() {

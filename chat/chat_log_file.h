@@ -76,8 +76,8 @@ class ChatLogWriter {
  private:
   struct OpenFile {
     std::FILE* file = nullptr;
-    int day = 0;  // yyyymmdd of the open file
-    bool dirty = false;
+    int day = 0;          // yyyymmdd of the open file
+    std::string pending;  // UTF-8 lines not yet handed to the file
   };
   bool Fail(const std::string& path, int error);
   bool FlushFile(const std::string& roomName, OpenFile& f);
@@ -87,5 +87,4 @@ class ChatLogWriter {
   std::map<std::string, OpenFile> files_;  // by room name
   bool failed_ = false;
   std::string problem_;
-  std::string utf8_;  // a line being converted, kept for its capacity
 };
