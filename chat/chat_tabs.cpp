@@ -49,8 +49,8 @@ ChatLogWriter* ChatTabs::Logs() {
   if (!host_.SaveChatLog()) return nullptr;
   if (!logs_) {
     std::string folder = host_.LogsFolder();
-    // No home to keep them in: the settings could not be found a place either,
-    // and that has been told already.
+    // No home to keep them in: the settings have none either, and the window
+    // said so at start-up.
     if (folder.empty()) return nullptr;
     logs_ = std::make_unique<ChatLogWriter>(std::move(folder), logClock_);
   }

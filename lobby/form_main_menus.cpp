@@ -59,7 +59,7 @@ void TFormMain::MenuOpenLogFolderClick() {
     return;
   }
   chatTabs_->FlushLogs();
-  Platform::current().openUrl(QUrl::fromLocalFile(folder).toString());
+  Platform::current().openUrl(QUrl::fromLocalFile(folder).toString(QUrl::FullyEncoded));
 }
 
 void TFormMain::OpenPage(const std::string& address) { Platform::current().openUrl(ToQString(address)); }
