@@ -11,6 +11,10 @@
 #include "test_files.h"
 
 #ifndef _WIN32
+#include <fcntl.h>
+#include <sched.h>
+#include <sys/mount.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #endif
 
@@ -168,6 +172,54 @@ TEST(ChatLogFileTest, AFailureIsReportedAndWritingStops) {
     writer.Reset();
     EXPECT_FALSE(writer.Failed()) << "turned on again, it tries again";
   }
+#endif
+}
+
+// A disk that really fills up: a 16 KiB tmpfs, mounted in a mount namespace of
+// a child process of its own (the test's files and mounts stay as they were).
+TEST(ChatLogFileTest, ASmallTmpfsFillsUpAndTheWriterSaysSo) {
+#ifdef _WIN32
+  GTEST_SKIP() << "no tmpfs on Windows";
+#else
+  testfiles::TempFolder temp;
+  ASSERT_TRUE(temp.Valid());
+  const std::string mountPoint = temp.File("small");
+  fs::create_directories(mountPoint);
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    // Root may make a mount namespace as it is; anyone else first makes a user
+    // namespace in which he is root.
+    if (::unshare(CLONE_NEWNS) != 0) {
+      const uid_t uid = ::getuid();
+      const gid_t gid = ::getgid();
+      if (::unshare(CLONE_NEWUSER | CLONE_NEWNS) != 0) ::_exit(77);
+      auto put = [](const char* file, const std::string& text) {
+        const int fd = ::open(file, O_WRONLY);
+        const bool ok = fd >= 0 && ::write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size());
+        if (fd >= 0) ::close(fd);
+        return ok;
+      };
+      put("/proc/self/setgroups", "deny");
+      if (!put("/proc/self/uid_map", "0 " + std::to_string(uid) + " 1") ||
+          !put("/proc/self/gid_map", "0 " + std::to_string(gid) + " 1"))
+        ::_exit(77);
+    }
+    if (::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0) ::_exit(77);
+    if (::mount("tmpfs", mountPoint.c_str(), "tmpfs", 0, "size=16k") != 0) ::_exit(77);
+    Clock clock;
+    ChatLogWriter writer(mountPoint + "/logs", clock.Fn());
+    const std::string line(100, 'x');
+    int written = 0;
+    while (written < 10000 && writer.Write("room", line) && writer.Flush()) ++written;
+    // Some lines fit, then the disk is full and the writer knows it.
+    ::_exit(written > 0 && written < 10000 && writer.Failed() && !writer.Problem().empty() ? 0 : 1);
+  }
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status));
+  if (WEXITSTATUS(status) == 77) GTEST_SKIP() << "this system lets no test mount a tmpfs (no namespaces)";
+  EXPECT_EQ(WEXITSTATUS(status), 0) << "the writer did not report the full disk";
 #endif
 }
 
