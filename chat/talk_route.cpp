@@ -29,12 +29,22 @@ TalkRoute RouteTalk(int16_t room, uint8_t kind, std::optional<int16_t> activeRoo
 
 bool NamesPlayer(std::string_view text, std::string_view name) {
   if (name.empty()) return false;
-  // Only from the start of a character: the trail byte of a double-byte
-  // character may look like an ASCII letter.
+  // Character by character, in the text from the start of a character: the
+  // trail byte of a double-byte character may look like an ASCII letter, and
+  // only ASCII letters are compared without case.
+  auto matchesAt = [&](size_t at) {
+    for (size_t k = 0; k < name.size();) {
+      const size_t n = cp932::CharLength(name, k);
+      if (at + k + n > text.size()) return false;
+      if (n == 1 ? FoldAscii(text[at + k]) != FoldAscii(name[k]) : text.substr(at + k, n) != name.substr(k, n)) {
+        return false;
+      }
+      k += n;
+    }
+    return true;
+  };
   for (size_t at = 0; at + name.size() <= text.size(); at += cp932::CharLength(text, at)) {
-    size_t k = 0;
-    while (k < name.size() && FoldAscii(text[at + k]) == FoldAscii(name[k])) ++k;
-    if (k == name.size()) return true;
+    if (matchesAt(at)) return true;
   }
   return false;
 }

@@ -81,6 +81,9 @@ TEST(TalkRouteTest, TheNameIsFoundWithoutCaseOnCharacterBoundaries) {
       {Sjis("表") + "a", "\\A", false},
       {Sjis("ｶﾀｶﾅtaro"), "TARO", true},
       {Sjis("Ａ"), Sjis("ａ"), false},  // full-width letters are not ASCII
+      // "ア" is 0x83 0x41 and "ヂ" 0x83 0x61: a trail byte is no letter to fold.
+      {Sjis("ヂ"), Sjis("ア"), false},
+      {Sjis("アA"), Sjis("アa"), true},
   };
   for (const auto& row : rows) EXPECT_EQ(NamesPlayer(row.text, row.name), row.found) << row.text << " / " << row.name;
 }
