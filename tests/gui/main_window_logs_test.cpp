@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <QAction>
 #include <QFile>
+#include <QFileInfo>
 #include <QMenu>
 #include <QMenuBar>
 #include <QUrl>
@@ -61,9 +62,12 @@ TEST_F(MainWindowLogsTest, OpeningTheFolderMakesItAndHandsItToTheDesktop) {
   Child<QAction>(form, "MenuOpenLogFolder")->trigger();
   ASSERT_EQ(platform.openedUrls.size(), 1);
   EXPECT_EQ(QUrl(platform.openedUrls[0]), QUrl::fromLocalFile(LogsFolder()));
+  EXPECT_TRUE(QFileInfo(LogsFolder()).isDir());
+#ifndef _WIN32
   struct stat st {};
   ASSERT_EQ(::stat(LogsFolder().toLocal8Bit().constData(), &st), 0);
   EXPECT_EQ(st.st_mode & 0777, 0700u);
+#endif
 }
 
 // The server sends talk and closes in one segment: once the client has taken
