@@ -38,6 +38,7 @@
 #include <QTemporaryDir>
 #include <QThread>
 #include <algorithm>
+#include <array>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -341,8 +342,10 @@ int main(int argc, char** argv) {
   } else {
     std::vector<double> off, on, cpuOff, cpuOn;
     for (int r = 0; r < rounds && status == 0; ++r) {
-      // Alternating, so a neighbour's build slows both alike.
-      for (const int logging : {0, 1}) {
+      // Alternating, so a neighbour's build slows both alike, and which goes
+      // first changes every round, so neither always runs on the other's heels.
+      const std::array<int, 2> order = r % 2 == 0 ? std::array<int, 2>{0, 1} : std::array<int, 2>{1, 0};
+      for (const int logging : order) {
         std::printf("round %d, chat log %s:\n", r + 1, logging != 0 ? "on" : "off");
         std::fflush(stdout);
         const FloodResult run = FloodOnce(lines, client, wm, QString(), logging);

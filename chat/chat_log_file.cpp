@@ -160,7 +160,7 @@ bool ChatLogWriter::Fail(const std::string& path, int error) {
   return false;
 }
 
-bool ChatLogWriter::Write(const std::string& roomName, std::string_view line) {
+bool ChatLogWriter::WriteParts(const std::string& roomName, std::initializer_list<std::string_view> parts) {
   if (failed_) return false;
   if (folder_.empty()) return Fail("(no folder for the logs)", 0);
   const LogStamp now = clock_();
@@ -178,12 +178,16 @@ bool ChatLogWriter::Write(const std::string& roomName, std::string_view line) {
     it->second.pending.reserve(FileBuffer + 512);
   }
   std::string& pending = it->second.pending;
-  const bool plain = std::none_of(line.begin(), line.end(),
-                                  [](char c) { return static_cast<unsigned char>(c) >= 0x80 || IsControlByte(c); });
+  const bool plain = std::all_of(parts.begin(), parts.end(), [](std::string_view part) {
+    return std::none_of(part.begin(), part.end(),
+                        [](char c) { return static_cast<unsigned char>(c) >= 0x80 || IsControlByte(c); });
+  });
   if (plain) {
-    pending.append(line);
+    for (const std::string_view part : parts) pending.append(part);
   } else {
-    std::string shown(line);
+    // Converted whole, as the log converts the line it shows.
+    std::string shown;
+    for (const std::string_view part : parts) shown.append(part);
     std::replace_if(shown.begin(), shown.end(), IsControlByte, ' ');
     pending += cp932::ToUtf8(shown);
   }

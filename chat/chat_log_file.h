@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <functional>
+#include <initializer_list>
 #include <map>
 #include <string>
 #include <string_view>
@@ -53,7 +54,10 @@ class ChatLogWriter {
   // today; control bytes become blanks, as the log shows them. False when the
   // file could not be opened or written; after the first failure the writer
   // writes nothing more (Failed) until Reset.
-  bool Write(const std::string& roomName, std::string_view cp932Line);
+  bool Write(const std::string& roomName, std::string_view cp932Line) { return WriteParts(roomName, {cp932Line}); }
+  // The same for a line given in parts (time prefix, name part, body), which
+  // spares joining them first.
+  bool WriteParts(const std::string& roomName, std::initializer_list<std::string_view> cp932Parts);
   // The entry header, through Write.
   bool Enter(const std::string& roomName);
   // Writes every buffered line to disk. False on a failure (full disk...).

@@ -60,7 +60,7 @@ ChatLogWriter* ChatTabs::Logs() {
 void ChatTabs::LogShown(const TChatSheet* sheet, const ChatLine& line) {
   ChatLogWriter* logs = Logs();
   if (logs == nullptr) return;
-  logs->Write(sheet->GetRoomName(), line.Text());
+  logs->WriteParts(sheet->GetRoomName(), {line.prefix, line.namePart, line.body});
   CheckLogs(false);
   if (!logFlush_.isActive()) logFlush_.start();
 }
