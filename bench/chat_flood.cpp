@@ -9,6 +9,14 @@
 // start and at the end of the flood.
 //
 //   xvfb-run -a build/default/bench/bench_chat_flood [--lines N] [--client PATH] [--no-wm] [--shot DIR]
+//                                                   [--compare-logging ROUNDS]
+//
+// --compare-logging ROUNDS: the flood is run 2 x ROUNDS times in this one
+// invocation, each on a fresh client, alternately with the chat logs off and on
+// (SaveChatLog in the client's settings file), and the median lines/s of each
+// is reported with their ratio; the logged runs' files are counted to show that
+// every line reached the disk. Without it the client runs as its settings
+// default (logging on).
 //
 // --shot DIR: after the figures, a few Japanese lines follow and the screen is
 // saved as DIR/flood.png, then once more with the find bar open (DIR/find.png).
@@ -23,12 +31,14 @@
 // 1,000 lines over the first and last tenth, which other load disturbs less.
 #include <QCoreApplication>
 #include <QDir>
+#include <QDirIterator>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QThread>
 #include <algorithm>
+#include <array>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -120,38 +130,14 @@ bool Xdotool(const QStringList& args) {
   return p.waitForFinished(10000) && p.exitCode() == 0;
 }
 
-}  // namespace
+struct FloodResult {
+  double linesPerSecond = -1;  // -1: the run failed
+  double cpuSeconds = 0;       // of the client's GUI thread over the flood
+};
 
-int main(int argc, char** argv) {
-  QCoreApplication app(argc, argv);
-  int lines = 100000;
-  QString client = QStringLiteral(TURFWING_CLIENT_PATH);
-  bool wm = true;
-  QString shots;
-  const QStringList args = app.arguments();
-  for (int i = 1; i < args.size(); ++i) {
-    if (args[i] == QStringLiteral("--lines") && i + 1 < args.size())
-      lines = args[++i].toInt();
-    else if (args[i] == QStringLiteral("--client") && i + 1 < args.size())
-      client = args[++i];
-    else if (args[i] == QStringLiteral("--no-wm"))
-      wm = false;
-    else if (args[i] == QStringLiteral("--shot") && i + 1 < args.size())
-      shots = args[++i];
-  }
-  if (lines < 10 || qEnvironmentVariableIsEmpty("DISPLAY")) {
-    std::fprintf(stderr,
-                 "usage: xvfb-run -a bench_chat_flood [--lines N>=10] [--client PATH] [--no-wm] [--shot DIR]\n");
-    return 2;
-  }
-
-  QProcess windowManager;
-  if (wm) {
-    windowManager.start(QStringLiteral("openbox"), {});
-    if (!windowManager.waitForStarted()) wm = false;
-    QThread::msleep(500);
-  }
-
+// One client, one flood, its figures printed. saveChatLog: -1 leaves the key out
+// of the settings file.
+FloodResult FloodOnce(int lines, const QString& client, bool wm, const QString& shots, int saveChatLog) {
   ScriptedServer server;
   bool loggedIn = false;
   AnswerTheLogin(server, loggedIn);
@@ -160,7 +146,7 @@ int main(int argc, char** argv) {
   const QString exe = dir.filePath(QStringLiteral("turfwing"));
   if (!QFile::copy(client, exe)) {
     std::fprintf(stderr, "cannot copy %s\n", client.toLocal8Bit().constData());
-    return 1;
+    return {};
   }
   QFile access(dir.filePath(QStringLiteral("access.ini")));
   access.open(QIODevice::WriteOnly);
@@ -169,6 +155,7 @@ int main(int argc, char** argv) {
   QFile settings(dir.filePath(QStringLiteral("turfwing.INI")));
   settings.open(QIODevice::WriteOnly);
   settings.write("[Common]\r\nUserID=1001\r\nPassword=flood1\r\nChatTime=1\r\n");
+  if (saveChatLog >= 0) settings.write(saveChatLog != 0 ? "SaveChatLog=1\r\n" : "SaveChatLog=0\r\n");
   settings.close();
 
   QElapsedTimer clock;
@@ -188,8 +175,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "bench_chat_flood: %s\n", why);
     p.kill();
     p.waitForFinished(5000);
-    if (wm) windowManager.kill();
-    return 1;
+    return FloodResult{};
   };
   if (!p.waitForStarted()) return stop("the client did not start");
   if (!RunUntil([&] { return trace.loginDialog; }, 30)) return stop("no login dialog");
@@ -300,9 +286,95 @@ int main(int argc, char** argv) {
   }
   p.kill();
   p.waitForFinished(5000);
+  if (saveChatLog == 1) {
+    // Every line of the flood in the room's log, beside the entry header.
+    long logged = 0;
+    QDirIterator files(dir.filePath(QStringLiteral("logs")), {QStringLiteral("*.txt")}, QDir::Files,
+                       QDirIterator::Subdirectories);
+    while (files.hasNext()) {
+      QFile f(files.next());
+      if (f.open(QIODevice::ReadOnly)) logged += f.readAll().count('\n');
+    }
+    std::printf("  chat log: %ld lines on disk\n", logged);
+  }
+  return {lines / seconds, cpuSeconds};
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QCoreApplication app(argc, argv);
+  int lines = 100000;
+  QString client = QStringLiteral(TURFWING_CLIENT_PATH);
+  bool wm = true;
+  QString shots;
+  int rounds = 0;
+  const QStringList args = app.arguments();
+  for (int i = 1; i < args.size(); ++i) {
+    if (args[i] == QStringLiteral("--lines") && i + 1 < args.size())
+      lines = args[++i].toInt();
+    else if (args[i] == QStringLiteral("--client") && i + 1 < args.size())
+      client = args[++i];
+    else if (args[i] == QStringLiteral("--no-wm"))
+      wm = false;
+    else if (args[i] == QStringLiteral("--shot") && i + 1 < args.size())
+      shots = args[++i];
+    else if (args[i] == QStringLiteral("--compare-logging") && i + 1 < args.size())
+      rounds = args[++i].toInt();
+  }
+  if (lines < 10 || qEnvironmentVariableIsEmpty("DISPLAY")) {
+    std::fprintf(stderr,
+                 "usage: xvfb-run -a bench_chat_flood [--lines N>=10] [--client PATH] [--no-wm] [--shot DIR] "
+                 "[--compare-logging ROUNDS]\n");
+    return 2;
+  }
+
+  QProcess windowManager;
+  if (wm) {
+    windowManager.start(QStringLiteral("openbox"), {});
+    if (!windowManager.waitForStarted()) wm = false;
+    QThread::msleep(500);
+  }
+
+  int status = 0;
+  if (rounds <= 0) {
+    status = FloodOnce(lines, client, wm, shots, -1).linesPerSecond < 0 ? 1 : 0;
+  } else {
+    std::vector<double> off, on, cpuOff, cpuOn;
+    for (int r = 0; r < rounds && status == 0; ++r) {
+      // Alternating, so a neighbour's build slows both alike, and which goes
+      // first changes every round, so neither always runs on the other's heels.
+      const std::array<int, 2> order = r % 2 == 0 ? std::array<int, 2>{0, 1} : std::array<int, 2>{1, 0};
+      for (const int logging : order) {
+        std::printf("round %d, chat log %s:\n", r + 1, logging != 0 ? "on" : "off");
+        std::fflush(stdout);
+        const FloodResult run = FloodOnce(lines, client, wm, QString(), logging);
+        if (run.linesPerSecond < 0) {
+          status = 1;
+          break;
+        }
+        (logging != 0 ? on : off).push_back(run.linesPerSecond);
+        (logging != 0 ? cpuOn : cpuOff).push_back(run.cpuSeconds);
+      }
+    }
+    if (status == 0) {
+      auto median = [](std::vector<double> v) {
+        std::sort(v.begin(), v.end());
+        return v.size() % 2 != 0 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
+      };
+      // The wall clock counts the neighbours' builds too; the client's own CPU
+      // time is the steadier figure.
+      const double a = median(off), b = median(on);
+      const double ca = median(cpuOff), cb = median(cpuOn);
+      std::printf(
+          "compare-logging N=%d rounds=%d median_lines_per_s off=%.0f on=%.0f on_over_off=%.3f "
+          "median_gui_cpu_s off=%.3f on=%.3f cpu_lines_per_s_on_over_off=%.3f\n",
+          lines, rounds, a, b, b / a, ca, cb, ca / cb);
+    }
+  }
   if (wm) {
     windowManager.kill();
     windowManager.waitForFinished(2000);
   }
-  return 0;
+  return status;
 }

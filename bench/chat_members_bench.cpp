@@ -25,6 +25,8 @@ class BenchHost final : public ChatHost {
  public:
   QWidget window;
   bool ChatTime() const override { return true; }
+  bool SaveChatLog() const override { return false; }
+  std::string LogsFolder() const override { return {}; }
   std::string UserInfoAddress() const override { return {}; }
   std::optional<bool> RememberRoom(const std::string&, const std::string&, int32_t) override { return true; }
   void SetChatInput(const std::string&) override {}

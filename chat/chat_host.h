@@ -16,6 +16,10 @@ class ChatHost {
  public:
   // The chat time setting: log lines start with "hh:nn:ss ".
   virtual bool ChatTime() const = 0;
+  // Whether the lines shown are also written to the chat logs on disk.
+  virtual bool SaveChatLog() const = 0;
+  // The folder of the chat logs (the system's narrow path); empty for none.
+  virtual std::string LogsFolder() const = 0;
   // The user-page address prefix (access.ini URL/UserInfo).
   virtual std::string UserInfoAddress() const = 0;
   // Remembers an entered room (AddRoom with the call sound on) and returns the

@@ -109,11 +109,13 @@ void TChatSheet::SetRoomCheckSound(bool on) {
   if (frame_ != nullptr) frame_->SetCheckSound(on);
 }
 
-void TChatSheet::AddLog(const GmTalk::Info& talk, bool showTime) {
-  ChatLine line;
-  if (!ComposeChatLine(talk, GetRoomNumber(), users_, showTime, showTime ? clock_() : ClockTime{}, line)) return;
+bool TChatSheet::AddLog(const GmTalk::Info& talk, bool showTime, bool marked, ChatLine* shown) {
+  ChatLine own;
+  ChatLine& line = shown != nullptr ? *shown : own;
+  if (!ComposeChatLine(talk, GetRoomNumber(), users_, showTime, showTime ? clock_() : ClockTime{}, line)) return false;
   users_.NoteSpeaker(talk.sender);  // completion offers the latest speakers first
-  frame_->AddLog(line.prefix, line.namePart, line.body, QColor(line.color.r, line.color.g, line.color.b));
+  frame_->AddLog(line.prefix, line.namePart, line.body, QColor(line.color.r, line.color.g, line.color.b), marked);
+  return true;
 }
 
 void TChatSheet::AddUserList(const GmUserEnter::Info& info) {

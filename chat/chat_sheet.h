@@ -44,9 +44,10 @@ class TChatSheet : public QWidget {
   bool GetRoomCheckSound() const;
   void SetRoomCheckSound(bool on);
 
-  // Appends the line for a talk to this tab's room; a talk for another room is
-  // not logged.
-  void AddLog(const GmTalk::Info& talk, bool showTime);
+  // Appends the line for a talk to this tab's room, marked when it names the
+  // player; a talk for another room is not logged. True when a line was shown,
+  // which `shown` then holds.
+  bool AddLog(const GmTalk::Info& talk, bool showTime, bool marked = false, ChatLine* shown = nullptr);
   void AddUserList(const GmUserEnter::Info& info);
   void DeleteUserList(int16_t clientId);
   void ChangeUserInfo(int16_t clientId, NetDef::UserLevel level);

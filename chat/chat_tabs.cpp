@@ -35,9 +35,72 @@ ChatTabs::ChatTabs(ChatHost& host, LobbySession& session, const RoomListModel& r
   subscriptions_.push_back(session_.subscribe(this, &ChatTabs::RecvUserEnter));
   subscriptions_.push_back(session_.subscribe(this, &ChatTabs::RecvUserLeave));
   subscriptions_.push_back(session_.subscribe(this, &ChatTabs::RecvUserChange));
+  // The lines of one batch of arriving messages reach the disk together, once
+  // control is back in the event loop.
+  logFlush_.setSingleShot(true);
+  logFlush_.setInterval(0);
+  connect(&logFlush_, &QTimer::timeout, this, &ChatTabs::FlushLogs);
 }
 
+// The writer's end closes every file, so the program's end loses no line shown.
 ChatTabs::~ChatTabs() = default;
+
+ChatLogWriter* ChatTabs::Logs() {
+  if (!host_.SaveChatLog()) return nullptr;
+  if (!logs_) {
+    std::string folder = host_.LogsFolder();
+    // No home to keep them in: the settings have none either, and the window
+    // said so at start-up.
+    if (folder.empty()) return nullptr;
+    logs_ = std::make_unique<ChatLogWriter>(std::move(folder), logClock_);
+  }
+  return logs_->Failed() ? nullptr : logs_.get();
+}
+
+void ChatTabs::LogShown(const TChatSheet* sheet, const ChatLine& line) {
+  ChatLogWriter* logs = Logs();
+  if (logs == nullptr) return;
+  logs->WriteParts(sheet->GetRoomName(), {line.prefix, line.namePart, line.body});
+  CheckLogs(false);
+  if (!logFlush_.isActive()) logFlush_.start();
+}
+
+void ChatTabs::LogEntered(const TChatSheet* sheet) {
+  ChatLogWriter* logs = Logs();
+  if (logs == nullptr) return;
+  logs->Enter(sheet->GetRoomName());
+  CheckLogs(false);
+  if (!logFlush_.isActive()) logFlush_.start();
+}
+
+void ChatTabs::FlushLogs() {
+  if (!logs_) return;
+  const bool wasFailed = logs_->Failed();
+  logs_->Flush();
+  CheckLogs(wasFailed);
+}
+
+void ChatTabs::CheckLogs(bool wasFailed) {
+  if (!logs_ || wasFailed || !logs_->Failed() || logProblemShown_) return;
+  logProblemShown_ = true;
+  // Not from inside the talk handler: the box's own loop may take the tab away.
+  const QString text = QStringLiteral("チャットログを保存できませんでした。以後のログは保存しません。\n") +
+                       QString::fromUtf8(logs_->Problem().c_str());
+  QMetaObject::invokeMethod(
+      this, [this, text] { Platform::current().errorBox(host_.MainWindow(), text); }, Qt::QueuedConnection);
+}
+
+void ChatTabs::ChatLogSettingChanged() {
+  if (!logs_) return;
+  // Turned off, or on again after a failure: the files start afresh.
+  logs_->Reset();
+  logProblemShown_ = false;
+}
+
+void ChatTabs::SetLogClock(std::function<LogStamp()> clock) {
+  logClock_ = std::move(clock);
+  logs_.reset();
+}
 
 int ChatTabs::PageCount() const { return pageControl_->count(); }
 
@@ -88,6 +151,10 @@ TChatSheet* ChatTabs::CreateSheet(int16_t room, const std::string& name, const s
 void ChatTabs::DestroyTab(TChatSheet* sheet) {
   const int index = pageControl_->indexOf(sheet);
   if (index < 0) return;
+  if (logs_ && !logs_->Failed()) {
+    logs_->Close(sheet->GetRoomName());
+    CheckLogs(false);
+  }
   pageControl_->removeTab(index);
   sheet->Frame()->RoomLeft();
   sheet->disconnect(this);
@@ -108,6 +175,7 @@ void ChatTabs::RecvAEnterRoom(const GmAEnterRoom::Info& info) {
   const std::string password = info.password;
   const int32_t teamId = static_cast<int32_t>(info.teamId);
   TChatSheet* sheet = CreateSheet(info.room, name, password, teamId);
+  LogEntered(sheet);
   pageControl_->setCurrentWidget(sheet);
   PageControl1Change();
   if (const std::optional<bool> sound = host_.RememberRoom(name, password, teamId)) sheet->SetRoomCheckSound(*sound);
@@ -116,8 +184,10 @@ void ChatTabs::RecvAEnterRoom(const GmAEnterRoom::Info& info) {
 
 void ChatTabs::RecvTalk(const GmTalk::Info& info) {
   TChatSheet* active = ActiveChatTab();
-  const TalkRoute route =
-      RouteTalk(info.room, info.kind, active != nullptr ? std::optional(active->GetRoomNumber()) : std::nullopt);
+  // Another member's talk that names the player; never the player's own.
+  const bool namesPlayer = info.sender != session_.clientId() && NamesPlayer(info.text, session_.playerName());
+  const TalkRoute route = RouteTalk(
+      info.room, info.kind, active != nullptr ? std::optional(active->GetRoomNumber()) : std::nullopt, namesPlayer);
   GmTalk::Info talk = info;
   TChatSheet* target = nullptr;
   switch (route.tab) {
@@ -129,6 +199,7 @@ void ChatTabs::RecvTalk(const GmTalk::Info& info) {
       if (target == nullptr) {
         target = CreateSheet(NetDef::PrivateTalkRoom, PrivateTalkCaption(), std::string(), 0);
         target->SetRoomCheckSound(false);
+        LogEntered(target);
       }
       break;
     case TalkTab::Active:
@@ -139,7 +210,8 @@ void ChatTabs::RecvTalk(const GmTalk::Info& info) {
   if (target == nullptr) return;
   const bool showTime = host_.ChatTime();
   target->RecvTalkCommand(talk.text);
-  target->AddLog(talk, showTime);
+  ChatLine shown;
+  if (target->AddLog(talk, showTime, route.highlight, &shown)) LogShown(target, shown);
   if (route.noticeInActive) {
     GmTalk::Info notice = talk;
     notice.room = active->GetRoomNumber();
@@ -147,14 +219,16 @@ void ChatTabs::RecvTalk(const GmTalk::Info& info) {
     notice.name[0] = '\0';
     notice.kind = NetDef::TalkNotice2;
     CopyText(notice.text, PrivateTalkNotice(talk.name).c_str());
-    active->AddLog(notice, showTime);
+    if (active->AddLog(notice, showTime, false, &shown)) LogShown(active, shown);
   }
   if (route.alert) {
     QWidget* window = host_.MainWindow();
     if (window != nullptr && !window->isActiveWindow()) {
       Platform::current().alert(window);
-      Platform::current().notify(window, QStringLiteral("個別チャット"),
-                                 ToQString(talk.name) + QStringLiteral(" > ") + ToQString(talk.text));
+      // A private talk says so; a line naming the player says in which room.
+      const QString summary =
+          route.tab == TalkTab::PrivateTalk ? QStringLiteral("個別チャット") : ToQString(target->GetRoomName());
+      Platform::current().notify(window, summary, ToQString(talk.name) + QStringLiteral(" > ") + ToQString(talk.text));
     }
   }
   if (!IsActive(target)) {
@@ -252,6 +326,7 @@ void ChatTabs::DestroyAll() {
       pageControl_->removeTab(0);
     }
   }
+  FlushLogs();
 }
 
 std::vector<RememberedRoom> ChatTabs::OpenRooms() const {

@@ -10,17 +10,26 @@
 // Every page is a TChatSheet; the chat tab
 // of a room is the first page, in page order, whose room number matches.
 //
+// Every line a tab shows also goes to the chat logs on disk while the host's
+// setting says so (ChatLogWriter): buffered, and flushed when control returns to
+// the event loop, when a tab closes, when the connection drops and at the end.
+// The first failure to write shows one box; logging then rests until the
+// setting is turned on again.
+//
 // A destroyed tab leaves the page control at once and is deleted when control
 // returns to the event loop, so a handler of the tab that is still running (a
 // member command whose sending ended the connection) finishes on a live object.
 
 #include <QObject>
+#include <QTimer>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "chat/chat_line.h"
+#include "chat/chat_log_file.h"
 #include "net/net_messages.h"
 #include "session/lobby_session.h"
 #include "session/remembered_room.h"
@@ -68,6 +77,14 @@ class ChatTabs : public QObject {
   // Whether a tab holds talk the player has not seen (its new-talk mark).
   bool HasUnseenTalk() const;
 
+  // The host's chat log setting changed: off closes the files, on starts again
+  // (after a failure too).
+  void ChatLogSettingChanged();
+  // Writes what the logs hold in their buffers to disk.
+  void FlushLogs();
+  // The clock of the log files' days and entry headers (tests set a fixed one).
+  void SetLogClock(std::function<LogStamp()> clock);
+
  Q_SIGNALS:
   // A tab got or lost its new-talk mark, or a marked tab closed.
   void OnUnseenTalkChange();
@@ -87,6 +104,12 @@ class ChatTabs : public QObject {
   void UserSetTalk(const std::string& talkMsg, bool bEnter);
   void SelectStep(int step);
   bool IsActive(const TChatSheet* sheet) const;
+  // The writer while logging is on, else nullptr.
+  ChatLogWriter* Logs();
+  void LogShown(const TChatSheet* sheet, const ChatLine& line);
+  void LogEntered(const TChatSheet* sheet);
+  // After a write or flush: the first failure is told once, from the event loop.
+  void CheckLogs(bool wasFailed);
 
   ChatHost& host_;
   LobbySession& session_;
@@ -94,4 +117,8 @@ class ChatTabs : public QObject {
   QTabWidget* pageControl_ = nullptr;
   std::function<ClockTime()> clock_;
   LobbySession::Subscriptions subscriptions_;
+  std::unique_ptr<ChatLogWriter> logs_;
+  std::function<LogStamp()> logClock_ = LocalLogStamp;
+  QTimer logFlush_;
+  bool logProblemShown_ = false;
 };

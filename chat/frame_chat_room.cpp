@@ -167,12 +167,12 @@ void TFrameChatRoom::SetRoom(int32_t roomNumber, const std::string& roomName) {
 }
 
 void TFrameChatRoom::AddLog(const std::string& prefix, const std::string& namePart, const std::string& body,
-                            const QColor& color) {
+                            const QColor& color, bool marked) {
   std::string line;
   line.reserve(prefix.size() + namePart.size() + body.size());
   line.append(prefix).append(namePart).append(body);
   EditLog_->SetAutoURLDetect(true);
-  EditLog_->AppendLine(line, color);
+  EditLog_->AppendLine(line, color, marked);
 }
 
 void TFrameChatRoom::AddUserRow(const std::string& caption, int imageIndex, int level) {

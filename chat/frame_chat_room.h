@@ -53,9 +53,11 @@ class TFrameChatRoom : public QFrame {
   int32_t GetRoomNumber() const { return roomNumber_; }
   const std::string& GetRoomName() const { return roomName_; }
 
-  // Appends prefix + namePart + body as one line of the log, all in one colour.
-  // The three texts are CP932 bytes.
-  void AddLog(const std::string& prefix, const std::string& namePart, const std::string& body, const QColor& color);
+  // Appends prefix + namePart + body as one line of the log, all in one colour;
+  // a marked line (it names the player) is drawn highlighted. The three texts
+  // are CP932 bytes.
+  void AddLog(const std::string& prefix, const std::string& namePart, const std::string& body, const QColor& color,
+              bool marked = false);
 
   // Member rows, in the order of the tab's member list. caption: CP932 bytes;
   // imageIndex: ImageLit or ImageUnlit. A row index outside the list does nothing.

@@ -55,7 +55,7 @@ uint8_t LogStore::ColourIndex(QRgb rgb) {
   return static_cast<uint8_t>(palette_.size() - 1);
 }
 
-int LogStore::Append(std::string_view received, const QColor& color, bool detectLinks) {
+int LogStore::Append(std::string_view received, const QColor& color, bool detectLinks, bool marked) {
   std::string cleaned;
   const std::string_view line = WithoutControls(received, cleaned);
   Line rec;
@@ -97,6 +97,7 @@ int LogStore::Append(std::string_view received, const QColor& color, bool detect
     }
     put(line.substr(at));
   }
+  if (marked) rec.flags |= Marked;
   lines_.push_back(rec);
   return Count() - 1;
 }

@@ -23,14 +23,16 @@ class LogStore {
   };
 
   // Appends one line of code page 932 bytes; control bytes become spaces. With
-  // detectLinks the line's web addresses are found and kept. Returns its index.
-  int Append(std::string_view cp932Line, const QColor& color, bool detectLinks);
+  // detectLinks the line's web addresses are found and kept; a marked line (one
+  // that names the player) is drawn highlighted. Returns its index.
+  int Append(std::string_view cp932Line, const QColor& color, bool detectLinks, bool marked = false);
 
   int Count() const { return static_cast<int>(lines_.size()); }
   // Length of line i in UTF-16 units.
   int Length(int line) const;
   // True when line i is kept one byte a character (plain ASCII).
   bool IsNarrow(int line) const { return (lines_[static_cast<size_t>(line)].flags & Wide) == 0; }
+  bool IsMarked(int line) const { return (lines_[static_cast<size_t>(line)].flags & Marked) != 0; }
   QString Text(int line) const;
   QString Mid(int line, int from, int length) const;
   QColor Color(int line) const { return QColor::fromRgb(palette_[lines_[static_cast<size_t>(line)].colour]); }
@@ -45,12 +47,12 @@ class LogStore {
   size_t UsedBytes() const;
 
  private:
-  enum : uint8_t { Wide = 1, Padded = 2 };
+  enum : uint8_t { Wide = 1, Padded = 2, Marked = 4 };
   struct Line {
     uint64_t start = 0;      // byte offset in text_
     uint32_t firstLink = 0;  // index in links_
     uint8_t colour = 0;      // index in palette_
-    uint8_t flags = 0;       // Wide, Padded (one byte before start keeps UTF-16 aligned)
+    uint8_t flags = 0;       // Wide, Padded (one byte before start keeps UTF-16 aligned), Marked
   };
 
   size_t EndOf(int line) const;

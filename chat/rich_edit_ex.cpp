@@ -119,8 +119,8 @@ void TRichEditEx::ForEachVisibleLine(Visit visit, int bottom) const {
   }
 }
 
-void TRichEditEx::AppendLine(std::string_view received, const QColor& color) {
-  const int line = store_.Append(received, color, autoUrlDetect_);
+void TRichEditEx::AppendLine(std::string_view received, const QColor& color, bool marked) {
+  const int line = store_.Append(received, color, autoUrlDetect_, marked);
   heights_.Push(EstimateHeight(line));
   ScheduleFrame();
 }
@@ -293,18 +293,28 @@ void TRichEditEx::changeEvent(QEvent* e) {
   if (e->type() == QEvent::PaletteChange) {
     // The lines' colours are chosen for the background: lay them out anew.
     shownColors_.clear();
+    markedColors_.clear();
     InvalidateLayouts();
     viewport()->update();
   }
 }
 
-QColor TRichEditEx::ShownColor(const QColor& color) const {
+QColor TRichEditEx::ShownColor(const QColor& color, bool marked) const {
   // Every line that is laid out asks; a log holds a handful of colours, so
   // each is worked out once per palette.
-  if (const auto it = shownColors_.constFind(color.rgb()); it != shownColors_.constEnd()) return *it;
-  const QColor result = ReadableOn(color, palette().color(QPalette::Base));
-  shownColors_.insert(color.rgb(), result);
+  QHash<QRgb, QColor>& cache = marked ? markedColors_ : shownColors_;
+  if (const auto it = cache.constFind(color.rgb()); it != cache.constEnd()) return *it;
+  const QColor result = ReadableOn(color, marked ? MarkBackground() : palette().color(QPalette::Base));
+  cache.insert(color.rgb(), result);
   return result;
+}
+
+QColor TRichEditEx::MarkBackground() const {
+  // Opaque, so the ink can be chosen to read on it as on the base.
+  const QColor hi = palette().color(QPalette::Highlight);
+  const QColor base = palette().color(QPalette::Base);
+  auto mix = [](int h, int b) { return (h + 3 * b) / 4; };
+  return QColor(mix(hi.red(), base.red()), mix(hi.green(), base.green()), mix(hi.blue(), base.blue()));
 }
 
 void TRichEditEx::showEvent(QShowEvent* e) {
@@ -317,7 +327,7 @@ void TRichEditEx::showEvent(QShowEvent* e) {
 QList<QTextLayout::FormatRange> TRichEditEx::LineFormats(int line) const {
   QList<QTextLayout::FormatRange> out;
   QTextCharFormat plain;
-  plain.setForeground(ShownColor(store_.Color(line)));
+  plain.setForeground(ShownColor(store_.Color(line), store_.IsMarked(line)));
   QTextCharFormat link = plain;
   link.setFontUnderline(true);
   link.setAnchor(true);
@@ -376,6 +386,7 @@ void TRichEditEx::paintEvent(QPaintEvent* e) {
         const int to = i == selTo.line ? selTo.column : store_.Length(i);
         if (to > from) marks.append({from, to - from, selected});
       }
+      if (store_.IsMarked(i)) p.fillRect(QRect(0, y, viewport()->width(), h), MarkBackground());
       if (showFocusedLink && i == focusedLink_.line) {
         const LogStore::Link l = store_.Links(i)[static_cast<size_t>(focusedLink_.index)];
         marks.append({static_cast<int>(l.begin), static_cast<int>(l.length), focusedLink});

@@ -47,8 +47,10 @@ class TRichEditEx : public QAbstractScrollArea {
   ~TRichEditEx() override;
 
   // Appends one line (code page 932 bytes, without line end) in colour. Control
-  // bytes in it show as spaces, so one call is always one line of the log.
-  void AppendLine(std::string_view cp932Line, const QColor& color);
+  // bytes in it show as spaces, so one call is always one line of the log. A
+  // marked line (it names the player) is drawn on a band of the palette's
+  // highlight colour.
+  void AppendLine(std::string_view cp932Line, const QColor& color, bool marked = false);
   // Number of lines appended so far.
   int LineCount() const { return store_.Count(); }
 
@@ -65,6 +67,9 @@ class TRichEditEx : public QAbstractScrollArea {
   QString LineText(int line) const { return store_.Text(line); }
   int LineLength(int line) const { return store_.Length(line); }  // in UTF-16 units
   QColor LineColor(int line) const { return store_.Color(line); }
+  bool IsLineMarked(int line) const { return store_.IsMarked(line); }
+  // The background of a marked line: the palette's highlight a quarter over its base.
+  QColor MarkBackground() const;
   // Every line, joined by line feeds.
   QString PlainText() const;
   // The character formats line i is drawn with (colour, links), without the
@@ -170,8 +175,9 @@ class TRichEditEx : public QAbstractScrollArea {
   template <class Visit>
   void ForEachVisibleLine(Visit visit, int bottom = -1) const;
   void InvalidateLayouts();
-  // A line's colour as drawn on the current background (lightened on a dark one).
-  QColor ShownColor(const QColor& color) const;
+  // A line's colour as drawn on the current background (lightened on a dark
+  // one), or on the band of a marked line.
+  QColor ShownColor(const QColor& color, bool marked = false) const;
 
   void UpdateMetrics();
   void ScheduleFrame();
@@ -207,7 +213,8 @@ class TRichEditEx : public QAbstractScrollArea {
   int averageCharWidth_ = 7;
   int layoutWidth_ = -1;  // width the heights were found for
   mutable QCache<int, QTextLayout> layouts_;
-  mutable QHash<QRgb, QColor> shownColors_;  // a line colour as drawn on this palette's background
+  mutable QHash<QRgb, QColor> shownColors_;   // a line colour as drawn on this palette's background
+  mutable QHash<QRgb, QColor> markedColors_;  // the same on a marked line's band
   mutable bool heightsChanged_ = false;
 
   int topLine_ = 0;  // the view's anchor: this line, topOffset_ pixels into it

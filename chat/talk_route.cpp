@@ -1,8 +1,10 @@
 #include "chat/talk_route.h"
 
 #include "net/net_def.h"
+#include "platform/cp932.h"
 
-TalkRoute RouteTalk(int16_t room, uint8_t kind, std::optional<int16_t> activeRoom) {
+namespace {
+TalkRoute RouteOf(int16_t room, uint8_t kind, std::optional<int16_t> activeRoom) {
   if (room != NetDef::PrivateTalkRoom) return {TalkTab::Room, false, false};
   if (kind != NetDef::TalkPrivate && kind != NetDef::TalkPrivateEcho) return {TalkTab::Active, false, false};
   // What the user sent privately only echoes in the private tab; what others
@@ -10,4 +12,39 @@ TalkRoute RouteTalk(int16_t room, uint8_t kind, std::optional<int16_t> activeRoo
   const bool received = kind == NetDef::TalkPrivate;
   const bool elsewhere = activeRoom.has_value() && *activeRoom != NetDef::PrivateTalkRoom;
   return {TalkTab::PrivateTalk, received && elsewhere, received};
+}
+
+char FoldAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; }
+}  // namespace
+
+TalkRoute RouteTalk(int16_t room, uint8_t kind, std::optional<int16_t> activeRoom, bool namesPlayer) {
+  TalkRoute route = RouteOf(room, kind, activeRoom);
+  // Notices (kinds 1, 2, 4) speak of members, they are not talk to the player.
+  if (namesPlayer && (kind == NetDef::TalkNormal || kind == NetDef::TalkPrivate)) {
+    route.highlight = true;
+    route.alert = true;
+  }
+  return route;
+}
+
+bool NamesPlayer(std::string_view text, std::string_view name) {
+  if (name.empty()) return false;
+  // Character by character, in the text from the start of a character: the
+  // trail byte of a double-byte character may look like an ASCII letter, and
+  // only ASCII letters are compared without case.
+  auto matchesAt = [&](size_t at) {
+    for (size_t k = 0; k < name.size();) {
+      const size_t n = cp932::CharLength(name, k);
+      if (at + k + n > text.size()) return false;
+      if (n == 1 ? FoldAscii(text[at + k]) != FoldAscii(name[k]) : text.substr(at + k, n) != name.substr(k, n)) {
+        return false;
+      }
+      k += n;
+    }
+    return true;
+  };
+  for (size_t at = 0; at + name.size() <= text.size(); at += cp932::CharLength(text, at)) {
+    if (matchesAt(at)) return true;
+  }
+  return false;
 }

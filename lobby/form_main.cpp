@@ -28,6 +28,7 @@
 #include "dialogs/form_update.h"
 #include "lobby/game_list_panel.h"
 #include "lobby/main_window_rules.h"
+#include "platform/paths.h"
 #include "platform/platform.h"
 #include "platform/qt_text.h"
 
@@ -41,8 +42,9 @@ constexpr int HistoryLimit = 50;
 
 TFormMain::TFormMain(std::string accessPath, std::string settingsPath, QWidget* parent)
     : TFormMain(FilePlaces{.accessPath = std::move(accessPath),
-                           .settingsPath = std::move(settingsPath),
-                           .dataFolder = QCoreApplication::applicationDirPath().toStdString()},
+                           .settingsPath = settingsPath,
+                           .dataFolder = QCoreApplication::applicationDirPath().toStdString(),
+                           .logsFolder = JoinPath(FolderOf(settingsPath), "logs")},
                 parent) {}
 
 TFormMain::TFormMain(const FilePlaces& places, QWidget* parent)
@@ -50,6 +52,7 @@ TFormMain::TFormMain(const FilePlaces& places, QWidget* parent)
       settings_(places.accessPath, places.settingsPath, places.settingsFolder),
       dataFolder_(QString::fromLocal8Bit(places.dataFolder.c_str())),
       gameFolder_(QString::fromLocal8Bit(places.gameFolder.c_str())),
+      logsFolder_(places.logsFolder),
       session_(new LobbySession(this, [] { return Platform::current().tick(); })) {
   setObjectName(QStringLiteral("FormMain"));
   CreateMenus();
@@ -86,6 +89,7 @@ void TFormMain::CreateDialogs() {
 void TFormMain::LoadSettings() {
   settings_.LoadSettings(CurrentLayout());
   MenuKeepInTray->setChecked(settings_.KeepInTray);
+  MenuSaveChatLog->setChecked(settings_.SaveChatLog);
   const FormLayout& form = settings_.Form;
   move(form.Left, form.Top);
   resize(form.Width, form.Height);
@@ -162,11 +166,20 @@ void TFormMain::CreateMenus() {
   tools->addSeparator();
   MenuKeepInTray = action(tools, "トレイに常駐(&K)", "MenuKeepInTray");
   MenuKeepInTray->setCheckable(true);
+  tools->addSeparator();
+  MenuSaveChatLog = action(tools, "チャットログを保存(&G)", "MenuSaveChatLog");
+  MenuSaveChatLog->setCheckable(true);
+  MenuSaveChatLog->setChecked(true);
+  MenuOpenLogFolder = action(tools, "チャットログのフォルダを開く(&F)", "MenuOpenLogFolder");
+  // Without a home for the logs there is nothing to open.
+  MenuOpenLogFolder->setEnabled(!logsFolder_.empty());
 
   connect(OpenMenu, &QAction::triggered, this, &TFormMain::OpenMenuClick);
   connect(CloseMenu, &QAction::triggered, this, &TFormMain::CloseMenuClick);
   connect(ExitMenu, &QAction::triggered, this, &TFormMain::ExitMenuClick);
   connect(MenuKeepInTray, &QAction::toggled, this, [this](bool on) { settings_.KeepInTray = on; });
+  connect(MenuSaveChatLog, &QAction::toggled, this, &TFormMain::MenuSaveChatLogToggled);
+  connect(MenuOpenLogFolder, &QAction::triggered, this, &TFormMain::MenuOpenLogFolderClick);
   connect(CreateMenu, &QAction::triggered, this, &TFormMain::CreateMenuClick);
   connect(MenuPrev, &QAction::triggered, this, [this] { chatTabs_->MenuPrev(); });
   connect(MenuNext, &QAction::triggered, this, [this] { chatTabs_->MenuNext(); });

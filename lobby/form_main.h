@@ -67,6 +67,8 @@ class TFormMain : public QMainWindow, public ChatHost {
 
   // ChatHost.
   bool ChatTime() const override { return settings_.ChatTime; }
+  bool SaveChatLog() const override { return settings_.SaveChatLog; }
+  std::string LogsFolder() const override { return logsFolder_; }
   std::string UserInfoAddress() const override { return settings_.Access.UrlUserInfo; }
   std::optional<bool> RememberRoom(const std::string& name, const std::string& password, int32_t teamId) override;
   void SetChatInput(const std::string& text) override;
@@ -120,11 +122,14 @@ class TFormMain : public QMainWindow, public ChatHost {
   void MenuPreviewClick();
   void MenuGameOptionClick();
   void MenuPingClick();
+  void MenuSaveChatLogToggled(bool on);
+  void MenuOpenLogFolderClick();
   void OpenPage(const std::string& address);
 
   Settings settings_;
   QString dataFolder_;
   QString gameFolder_;
+  std::string logsFolder_;
   LobbySession* session_ = nullptr;
   RoomListModel roomRows_;  // the room list window's rows; the chat tabs' captions
   LobbySession::Subscriptions subscriptions_;
@@ -132,6 +137,8 @@ class TFormMain : public QMainWindow, public ChatHost {
   bool settingsSaved_ = false;
   QSystemTrayIcon* tray_ = nullptr;
   QAction* MenuKeepInTray = nullptr;
+  QAction* MenuSaveChatLog = nullptr;
+  QAction* MenuOpenLogFolder = nullptr;
   bool trayMarked_ = false;
   bool quitting_ = false;  // the exit command: close even when the tray would keep the window
   int roomHeight_ = FormLayout::DesignRoomHeight;

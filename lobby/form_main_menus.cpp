@@ -3,6 +3,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QTimer>
+#include <QUrl>
 
 #include "chat/chat_tabs.h"
 #include "chat/form_create_room.h"
@@ -13,6 +14,7 @@
 #include "lobby/form_main.h"
 #include "lobby/game_list_panel.h"
 #include "lobby/preview.h"
+#include "platform/file_places.h"
 #include "platform/platform.h"
 #include "platform/qt_text.h"
 
@@ -40,6 +42,24 @@ void TFormMain::MenuPingClick() {
   session_->startPing();
   FormPing->Clear();
   FormPing->Execute();
+}
+
+void TFormMain::MenuSaveChatLogToggled(bool on) {
+  if (settings_.SaveChatLog == on) return;
+  settings_.SaveChatLog = on;
+  chatTabs_->ChatLogSettingChanged();
+}
+
+void TFormMain::MenuOpenLogFolderClick() {
+  // Before the first line the folder does not exist yet: make it (owner-only,
+  // as the first line would), so the file manager opens it and not an error.
+  const QString folder = QString::fromLocal8Bit(logsFolder_.c_str());
+  if (!MakeFolderPath(logsFolder_)) {
+    Platform::current().errorBox(this, QStringLiteral("チャットログのフォルダを作れませんでした。\n") + folder);
+    return;
+  }
+  chatTabs_->FlushLogs();
+  Platform::current().openUrl(QUrl::fromLocalFile(folder).toString(QUrl::FullyEncoded));
 }
 
 void TFormMain::OpenPage(const std::string& address) { Platform::current().openUrl(ToQString(address)); }

@@ -86,6 +86,7 @@ void Settings::LoadSettings(const FormLayout& design) {
   Game.GameFog = ini.ReadInteger(kCommon, "GameFog", gameDefaults.GameFog);
   ChatTime = ReadFlagOn1(ini, kCommon, "ChatTime", false);
   KeepInTray = ReadFlagOn1(ini, kCommon, "KeepInTray", false);
+  SaveChatLog = ReadFlag(ini, kCommon, "SaveChatLog", true);
 
   // A count outside the table is brought into it: below 0 means none, above
   // the capacity means the first 500.
@@ -129,6 +130,9 @@ bool Settings::SaveSettings(const FormLayout& layout, const std::vector<Remember
   // A key of this client only: written once the player has chosen it, so a
   // file that never had it stays as the older client wrote it.
   if (KeepInTray || ini.HasKey(kCommon, "KeepInTray")) ini.WriteInteger(kCommon, "KeepInTray", KeepInTray ? 1 : 0);
+  if (!SaveChatLog || ini.HasKey(kCommon, "SaveChatLog")) {
+    ini.WriteInteger(kCommon, "SaveChatLog", SaveChatLog ? 1 : 0);
+  }
 
   CollectOpenRooms(openTabs, Rooms);
   if (!Rooms.Empty()) {

@@ -87,6 +87,9 @@ class Settings {
   // Closing the main window hides it in the system tray instead of ending the
   // program (where the desktop has a tray). Off unless the player chose it.
   bool KeepInTray = false;
+  // Every line shown in a room's log is also appended to a file of the room and
+  // day. On unless the player turned it off.
+  bool SaveChatLog = true;
   RememberedRooms Rooms;
 
  private:

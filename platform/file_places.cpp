@@ -59,6 +59,20 @@ std::string UserFolder(const PlacesLookup& lookup, PathStyle style) {
   return JoinPath(config, "turfwing", style);
 }
 
+// The chat logs of an installed client: data, not configuration, so on POSIX
+// they follow XDG_DATA_HOME (an empty or relative one is ignored).
+std::string InstalledLogsFolder(const PlacesLookup& lookup, PathStyle style, const std::string& user) {
+  if (style == PathStyle::Windows) return user.empty() ? std::string() : JoinPath(user, "logs", style);
+  std::string data = AbsoluteVariable(lookup, "XDG_DATA_HOME", style);
+  if (data.empty()) {
+    std::string home = AbsoluteVariable(lookup, "HOME", style);
+    if (home.empty() && IsAbsolutePath(lookup.accountHome, style)) home = lookup.accountHome;
+    if (home.empty()) return {};
+    data = JoinPath(JoinPath(home, ".local", style), "share", style);
+  }
+  return JoinPath(JoinPath(data, "turfwing", style), "logs", style);
+}
+
 // Where an operator may put a system-wide access.ini: each XDG_CONFIG_DIRS
 // entry (/etc/xdg when unset or empty). Windows has no such list.
 std::vector<std::string> SystemConfigFolders(const PlacesLookup& lookup, PathStyle style) {
@@ -82,6 +96,7 @@ FilePlaces DecideFilePlaces(const std::string& executablePath, const std::vector
     places.accessPath = besideExe;
     places.settingsPath = SettingsPath(executablePath, arguments, style);
     places.dataFolder = exeFolder;
+    places.logsFolder = JoinPath(FolderOf(places.settingsPath, style), "logs", style);
     return places;
   }
 
@@ -104,6 +119,7 @@ FilePlaces DecideFilePlaces(const std::string& executablePath, const std::vector
     }
   }
   places.gameFolder = FolderOf(places.accessPath, style);
+  places.logsFolder = InstalledLogsFolder(lookup, style, user);
 
   if (const std::string* argument = SettingsArgument(arguments)) {
     places.settingsPath = *argument;

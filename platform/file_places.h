@@ -17,7 +17,10 @@
 //   settings      <user folder>/turfwing.INI, the folder created owner-only,
 //                 unless the argument names a file;
 //   game          a relative GameExe/GameExeTest resolves against the folder
-//                 of the access.ini in use, and the game runs there.
+//                 of the access.ini in use, and the game runs there;
+//   chat logs     $XDG_DATA_HOME/turfwing/logs (~/.local/share when unset,
+//                 empty or relative) on POSIX, <user folder>\logs on Windows.
+// A portable client keeps its chat logs in logs/ beside the settings file.
 // The user folder is $XDG_CONFIG_HOME/turfwing (~/.config/turfwing when unset,
 // empty or relative) on POSIX and %APPDATA%\Turfwing on Windows.
 //
@@ -55,6 +58,9 @@ struct FilePlaces {
   // The folder relative game programs resolve against and run in; empty for the
   // current folder (portable mode).
   std::string gameFolder{};
+  // Where the chat logs go; made owner-only on the first line written, never at
+  // start-up. Empty when there is no home to put them in.
+  std::string logsFolder{};
   // What went wrong finding a place, for the user (UTF-8); empty when all is well.
   std::string problem{};
 };

@@ -105,6 +105,51 @@ TEST(ChatLogPaletteTest, EveryTalkKindReadsOnALightAndADarkPalette) {
   }
 }
 
+// A line naming the player lies on a band taken from the palette's highlight,
+// and its ink reads on that band as well as on the base, light or dark.
+TEST(ChatLogPaletteTest, AMarkedLineFollowsThePaletteAndReads) {
+  const struct {
+    const char* name;
+    QColor base, text, highlight;
+  } palettes[] = {
+      {"light", QColor(255, 255, 255), Qt::black, QColor(48, 140, 198)},
+      {"dark (Adwaita)", QColor(45, 45, 45), QColor(238, 238, 236), QColor(21, 83, 158)},
+      {"black, orange highlight", QColor(0, 0, 0), Qt::white, QColor(240, 120, 0)},
+  };
+  TRichEditEx log;
+  log.resize(300, 120);
+  log.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&log));
+  log.AppendLine(cp932::FromUtf8("■■■■■■"), QColor(0, 0, 0));
+  log.AppendLine(cp932::FromUtf8("■■■■■■"), QColor(0, 0, 0), true);
+  log.AppendLine(cp932::FromUtf8("■■■■■■"), QColor(0, 0, 255), true);
+  for (const auto& pal : palettes) {
+    SCOPED_TRACE(pal.name);
+    QPalette p = PaletteWith(pal.base, pal.text);
+    p.setColor(QPalette::Highlight, pal.highlight);
+    log.setPalette(p);
+    ASSERT_TRUE(WaitUntil([&] { return !log.HasPendingUpdate(); }));
+    QApplication::processEvents();
+    const QImage shot = log.viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const QRect first = log.CharRect(0, 0), second = log.CharRect(1, 0), third = log.CharRect(2, 0);
+    ASSERT_FALSE(second.isEmpty());
+    const Rgb base = RgbOf(pal.base.rgb());
+    // The band: at the right end of the marked rows, past their text.
+    const Rgb band = RgbOf(shot.pixel(shot.width() - 3, second.center().y()));
+    EXPECT_EQ(RgbOf(shot.pixel(shot.width() - 3, first.center().y())), base) << "a plain line has no band";
+    EXPECT_NE(band, base);
+    EXPECT_EQ(RgbOf(shot.pixel(shot.width() - 3, third.center().y())), band);
+    EXPECT_EQ(band, RgbOf(log.MarkBackground().rgb()));
+    // Towards the highlight: each channel lies between the base's and the highlight's.
+    EXPECT_GE(band.b, std::min<int>(base.b, pal.highlight.blue()));
+    EXPECT_LE(band.b, std::max<int>(base.b, pal.highlight.blue()));
+    for (const QRect& r : {second, third}) {
+      const Rgb ink = RgbOf(shot.pixel(r.center()));
+      EXPECT_GE(ContrastRatio(ink, band), 4.5) << "ink " << int(ink.r) << "," << int(ink.g) << "," << int(ink.b);
+    }
+  }
+}
+
 TEST(ChatLogPaletteTest, TheColourRuleLightensOnlyWhatDoesNotRead) {
   const Rgb white{255, 255, 255}, dark{45, 45, 45};
   for (const Rgb c : {TalkColor(0), TalkColor(1), TalkColor(2), TalkColor(3)}) {

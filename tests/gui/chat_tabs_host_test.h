@@ -34,6 +34,8 @@ class RecordingChatHost final : public ChatHost {
 
   SessionDouble session;
   bool chatTime = true;
+  bool saveChatLog = false;  // tests of the logs turn it on with a folder of their own
+  std::string logsFolder;
   std::string userInfo = "http://members.example/user?no=";
   std::optional<bool> rememberAnswer = true;
   std::vector<Remembered> remembered;
@@ -47,6 +49,8 @@ class RecordingChatHost final : public ChatHost {
   int roomListShows = 0;
 
   bool ChatTime() const override { return chatTime; }
+  bool SaveChatLog() const override { return saveChatLog; }
+  std::string LogsFolder() const override { return logsFolder; }
   std::string UserInfoAddress() const override { return userInfo; }
   std::optional<bool> RememberRoom(const std::string& name, const std::string& password, int32_t teamId) override {
     remembered.push_back({name, password, teamId});

@@ -249,6 +249,50 @@ TEST(FilePlacesTest, TheOneRuleForBothModesAndBothSystems) {
   }
 }
 
+// The chat logs: beside the settings file when portable (wherever the argument
+// put it), the user's data folder when installed.
+TEST(FilePlacesTest, TheLogsFolderFollowsTheMode) {
+  const struct {
+    const char* what;
+    World world;
+    std::string exe;
+    std::vector<std::string> args;
+    std::string logs;
+  } rows[] = {
+      {"portable", {.files = {"/opt/tw/access.ini"}}, "/opt/tw/turfwing", {}, "/opt/tw/logs"},
+      {"portable, the argument's folder",
+       {.files = {"/opt/tw/access.ini"}},
+       "/opt/tw/turfwing",
+       {"/s/my.ini"},
+       "/s/logs"},
+      {"installed: XDG_DATA_HOME",
+       {.vars = {{"XDG_DATA_HOME", "/d"}, {"HOME", "/home/u"}}, .folders = kUsrData},
+       "/usr/bin/turfwing",
+       {"/s/my.ini"},
+       "/d/turfwing/logs"},
+      {"installed: a relative XDG_DATA_HOME is ignored",
+       {.vars = {{"XDG_DATA_HOME", "d"}, {"HOME", "/home/u"}}, .folders = kUsrData},
+       "/usr/bin/turfwing",
+       {},
+       "/home/u/.local/share/turfwing/logs"},
+      {"installed: no home, no logs",
+       {.vars = {{"HOME", "relative"}}, .folders = kUsrData},
+       "/usr/bin/turfwing",
+       {},
+       ""},
+      {"windows portable", {.windows = true, .files = {"C:\\T\\access.ini"}}, "C:\\T\\turfwing.exe", {}, "C:\\T\\logs"},
+      {"windows installed",
+       {.windows = true, .vars = {{"APPDATA", "C:\\R"}, {"XDG_DATA_HOME", "C:\\x"}}},
+       "D:\\bin\\turfwing.exe",
+       {},
+       "C:\\R\\Turfwing\\logs"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.what);
+    EXPECT_EQ(DecideFilePlaces(row.exe, row.args, row.world.Lookup()).logsFolder, row.logs);
+  }
+}
+
 #ifdef _WIN32
 constexpr const char* kSep = "\\";
 #else

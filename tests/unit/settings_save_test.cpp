@@ -137,6 +137,25 @@ TEST_F(SettingsSaveTest, KeepInTrayIsWrittenOnceChosenAndReadBack) {
   EXPECT_FALSE(Loaded().KeepInTray) << "only 1 turns it on";
 }
 
+// Saving the chat log is on unless turned off; the key is written once the
+// player turned it off, and any value but 0 reads as on.
+TEST_F(SettingsSaveTest, SaveChatLogIsOnByDefaultAndAChoiceIsKept) {
+  Settings s = Loaded();
+  EXPECT_TRUE(s.SaveChatLog);
+  ASSERT_TRUE(s.SaveSettings(Layout(), {}));
+  EXPECT_EQ(Read(UserIni()).find("SaveChatLog"), std::string::npos);
+  s.SaveChatLog = false;
+  ASSERT_TRUE(s.SaveSettings(Layout(), {}));
+  EXPECT_NE(Read(UserIni()).find("SaveChatLog=0"), std::string::npos);
+  Settings next = Loaded();
+  EXPECT_FALSE(next.SaveChatLog);
+  next.SaveChatLog = true;
+  ASSERT_TRUE(next.SaveSettings(Layout(), {}));
+  EXPECT_TRUE(Loaded().SaveChatLog) << "turned on again, written as 1";
+  Write(UserIni(), "[Common]\r\nSaveChatLog=2\r\n");
+  EXPECT_TRUE(Loaded().SaveChatLog);
+}
+
 TEST_F(SettingsSaveTest, TwoTabsOverFiveRoomsRewriteTwoAndLeaveTheRest) {
   Write(UserIni(), FiveRooms());
   Settings s = Loaded();

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "chat/talk_route.h"
+#include "messages.h"
 #include "net/net_def.h"
 
 namespace {
@@ -43,4 +44,48 @@ TEST(TalkRouteTest, EachTalkFindsItsTab) {
   };
   for (const RouteRow& row : rows) EXPECT_EQ(RouteTalk(row.room, row.kind, row.active), row.route) << row.what;
 }
+
+// A member's talk that names the player is marked and alerts; a notice that
+// names him is only a notice.
+TEST(TalkRouteTest, TalkNamingThePlayerIsMarkedAndAlerts) {
+  const struct {
+    const char* what;
+    int16_t room;
+    uint8_t kind;
+    TalkRoute route;
+  } rows[] = {
+      {"room talk", 3, NetDef::TalkNormal, {TalkTab::Room, false, true, true}},
+      {"private talk", PrivateTalkRoom, NetDef::TalkPrivate, {TalkTab::PrivateTalk, true, true, true}},
+      {"a notice", 3, NetDef::TalkNotice2, {TalkTab::Room, false, false, false}},
+      {"an announcement", 3, NetDef::TalkNotice4, {TalkTab::Room, false, false, false}},
+      {"own private echo", PrivateTalkRoom, NetDef::TalkPrivateEcho, {TalkTab::PrivateTalk, false, false, false}},
+  };
+  for (const auto& row : rows) EXPECT_EQ(RouteTalk(row.room, row.kind, 5, true), row.route) << row.what;
+}
+
+TEST(TalkRouteTest, TheNameIsFoundWithoutCaseOnCharacterBoundaries) {
+  const struct {
+    std::string text, name;
+    bool found;
+  } rows[] = {
+      {"hi taro!", "taro", true},
+      {"hi TARO!", "Taro", true},
+      {"hi tar", "taro", false},
+      {"anything", "", false},
+      {Sjis("やあ太郎さん"), Sjis("太郎"), true},
+      {Sjis("やあ太郎さん"), Sjis("次郎"), false},
+      // "ソ" is 0x83 0x5C and "表" 0x95 0x5C: their trail bytes are not the
+      // ASCII characters they look like.
+      {Sjis("ソ"), "\\", false},
+      {Sjis("ソa"), "\\a", false},
+      {Sjis("表") + "a", "\\A", false},
+      {Sjis("ｶﾀｶﾅtaro"), "TARO", true},
+      {Sjis("Ａ"), Sjis("ａ"), false},  // full-width letters are not ASCII
+      // "ア" is 0x83 0x41 and "ヂ" 0x83 0x61: a trail byte is no letter to fold.
+      {Sjis("ヂ"), Sjis("ア"), false},
+      {Sjis("アA"), Sjis("アa"), true},
+  };
+  for (const auto& row : rows) EXPECT_EQ(NamesPlayer(row.text, row.name), row.found) << row.text << " / " << row.name;
+}
+
 }  // namespace

@@ -1,0 +1,236 @@
+#include "chat/chat_log_file.h"
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <cstring>
+#include <ctime>
+
+#include "platform/cp932.h"
+#include "platform/file_places.h"
+#include "platform/paths.h"
+
+#ifdef _WIN32
+#include <cwchar>
+#endif
+
+namespace {
+
+constexpr size_t ReadableBytes = 60;
+// A room's lines are collected up to this much before they go to the file.
+constexpr size_t FileBuffer = size_t{64} * 1024;
+
+void PutUtf8(std::string& out, char32_t c) {
+  if (c < 0x80) {
+    out += static_cast<char>(c);
+  } else if (c < 0x800) {
+    out += static_cast<char>(0xC0 | (c >> 6));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  } else {
+    out += static_cast<char>(0xE0 | (c >> 12));
+    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  }
+}
+
+bool Refused(char16_t c) {
+  if (c < 0x20 || (c >= 0x7F && c < 0xA0)) return true;  // control characters
+  if (c == 0xFFFD) return true;                          // a byte that did not decode
+  // Surrogates cannot come out of code page 932; should one ever, it goes too.
+  if (c >= 0xD800 && c < 0xE000) return true;
+  return c < 0x80 && std::strchr("/\\:*?\"<>|", static_cast<int>(c)) != nullptr;
+}
+
+bool IsDeviceName(std::string_view name) {
+  // The part before the first dot is what Windows compares, in any case.
+  const std::string_view base = name.substr(0, name.find('.'));
+  std::string upper(base);
+  for (char& ch : upper) ch = static_cast<char>(ch >= 'a' && ch <= 'z' ? ch - 32 : ch);
+  if (upper == "CON" || upper == "PRN" || upper == "AUX" || upper == "NUL") return true;
+  return upper.size() == 4 && (upper.starts_with("COM") || upper.starts_with("LPT")) && upper[3] >= '1' &&
+         upper[3] <= '9';
+}
+
+uint64_t Fnv1a(std::string_view bytes) {
+  uint64_t h = 0xcbf29ce484222325ULL;
+  for (const char c : bytes) {
+    h ^= static_cast<unsigned char>(c);
+    h *= 0x100000001b3ULL;
+  }
+  return h;
+}
+
+int DayOf(const LogStamp& s) { return s.year * 10000 + s.month * 100 + s.day; }
+LogStamp StampOfDay(int day) { return {day / 10000, day / 100 % 100, day % 100}; }
+
+std::string Two(int n) {
+  const char digits[] = {static_cast<char>('0' + (n / 10) % 10), static_cast<char>('0' + n % 10), '\0'};
+  return digits;
+}
+
+std::string DateText(const LogStamp& s) { return std::to_string(s.year) + "-" + Two(s.month) + "-" + Two(s.day); }
+
+// The system's path of a folder name built in UTF-8.
+std::string NativeName(const std::string& utf8) {
+#ifdef _WIN32
+  return cp932::FromUtf8(utf8);
+#else
+  return utf8;
+#endif
+}
+
+std::FILE* OpenAppend(const std::string& path) {
+#ifdef _WIN32
+  const std::u16string wide = cp932::ToUtf16(path);
+  return _wfopen(reinterpret_cast<const wchar_t*>(wide.c_str()), L"ab");
+#else
+  return std::fopen(path.c_str(), "ab");
+#endif
+}
+
+// A log line's bytes as the log shows them: control bytes are blanks (no CP932
+// trail byte is below 0x40, so bytes are safe to test one by one).
+bool IsControlByte(char c) { return (static_cast<unsigned char>(c) < 0x20 && c != '\t') || c == 0x7F; }
+
+}  // namespace
+
+LogStamp LocalLogStamp() {
+  // A flood asks many times a second: the calendar is worked out once a second.
+  thread_local std::time_t last = -1;
+  thread_local LogStamp stamp;
+  const std::time_t now = std::time(nullptr);
+  if (now == last) return stamp;
+  std::tm t{};
+#ifdef _WIN32
+  localtime_s(&t, &now);
+#else
+  localtime_r(&now, &t);
+#endif
+  last = now;
+  stamp = {t.tm_year + 1900, t.tm_mon + 1, t.tm_mday, t.tm_hour, t.tm_min, t.tm_sec};
+  return stamp;
+}
+
+std::string SafeRoomFolderName(std::string_view roomName) {
+  const std::u16string chars = cp932::ToUtf16(roomName);
+  std::string readable;
+  for (const char16_t c : chars) {
+    std::string piece;
+    PutUtf8(piece, Refused(c) ? U'_' : static_cast<char32_t>(c));
+    if (readable.size() + piece.size() > ReadableBytes) break;
+    readable += piece;
+  }
+  // Windows drops dots and blanks at the end of a name, and a leading dot hides
+  // a folder (or, alone or doubled, names this folder or its parent).
+  for (size_t i = 0; i < readable.size() && (readable[i] == '.' || readable[i] == ' '); ++i) readable[i] = '_';
+  for (size_t i = readable.size(); i > 0 && (readable[i - 1] == '.' || readable[i - 1] == ' '); --i) {
+    readable[i - 1] = '_';
+  }
+  if (readable.empty()) readable = "_";
+  if (IsDeviceName(readable)) readable.insert(0, "_");
+  static constexpr char HexDigits[] = "0123456789abcdef";
+  const uint64_t h = Fnv1a(roomName);
+  std::string suffix = "~";
+  for (int shift = 44; shift >= 0; shift -= 4) suffix += HexDigits[(h >> shift) & 0xF];
+  return readable + suffix;
+}
+
+std::string LogEntryHeader(std::string_view roomName, const LogStamp& at) {
+  return "---- " + std::string(roomName) + cp932::FromUtf8(" に入室 ") + DateText(at) + " " + Two(at.hour) + ":" +
+         Two(at.minute) + ":" + Two(at.second) + " ----";
+}
+
+ChatLogWriter::ChatLogWriter(std::string folder, std::function<LogStamp()> clock)
+    : folder_(std::move(folder)), clock_(std::move(clock)) {}
+
+ChatLogWriter::~ChatLogWriter() { CloseAll(); }
+
+std::string ChatLogWriter::FilePath(const std::string& roomName, const LogStamp& day) const {
+  return JoinPath(JoinPath(folder_, NativeName(SafeRoomFolderName(roomName))), DateText(day) + ".txt");
+}
+
+bool ChatLogWriter::Fail(const std::string& path, int error) {
+  failed_ = true;
+#ifdef _WIN32
+  problem_ = cp932::ToUtf8(path);
+#else
+  problem_ = path;
+#endif
+  if (error != 0) problem_ += std::string("\n(") + std::strerror(error) + ")";
+  return false;
+}
+
+bool ChatLogWriter::WriteParts(const std::string& roomName, std::initializer_list<std::string_view> parts) {
+  if (failed_) return false;
+  if (folder_.empty()) return Fail("(no folder for the logs)", 0);
+  const LogStamp now = clock_();
+  auto it = files_.find(roomName);
+  if (it == files_.end() || it->second.day != DayOf(now)) {
+    // A new day goes to a file of its own.
+    if (it != files_.end() && !Close(roomName)) return false;
+    const std::string path = FilePath(roomName, now);
+    if (!MakeFolderPath(FolderOf(path))) return Fail(FolderOf(path), errno);
+    std::FILE* file = OpenAppend(path);
+    if (file == nullptr) return Fail(path, errno);
+    // Our own buffer collects the lines: the file's would only copy them again.
+    std::setvbuf(file, nullptr, _IONBF, 0);
+    it = files_.emplace(roomName, OpenFile{file, DayOf(now), {}}).first;
+    it->second.pending.reserve(FileBuffer + 512);
+  }
+  std::string& pending = it->second.pending;
+  const bool plain = std::all_of(parts.begin(), parts.end(), [](std::string_view part) {
+    return std::none_of(part.begin(), part.end(),
+                        [](char c) { return static_cast<unsigned char>(c) >= 0x80 || IsControlByte(c); });
+  });
+  if (plain) {
+    for (const std::string_view part : parts) pending.append(part);
+  } else {
+    // Converted whole, as the log converts the line it shows.
+    std::string shown;
+    for (const std::string_view part : parts) shown.append(part);
+    std::replace_if(shown.begin(), shown.end(), IsControlByte, ' ');
+    pending += cp932::ToUtf8(shown);
+  }
+  pending += '\n';
+  return pending.size() < FileBuffer || FlushFile(roomName, it->second);
+}
+
+bool ChatLogWriter::Enter(const std::string& roomName) { return Write(roomName, LogEntryHeader(roomName, clock_())); }
+
+bool ChatLogWriter::FlushFile(const std::string& roomName, OpenFile& f) {
+  if (f.file == nullptr || f.pending.empty()) return true;
+  const size_t written = std::fwrite(f.pending.data(), 1, f.pending.size(), f.file);
+  const int error = errno;
+  const bool ok = written == f.pending.size();
+  f.pending.clear();
+  return ok || Fail(FilePath(roomName, StampOfDay(f.day)), error);
+}
+
+bool ChatLogWriter::Flush() {
+  bool ok = true;
+  for (auto& [room, f] : files_) ok = FlushFile(room, f) && ok;
+  return ok;
+}
+
+bool ChatLogWriter::Close(const std::string& roomName) {
+  const auto it = files_.find(roomName);
+  if (it == files_.end()) return true;
+  bool ok = FlushFile(it->first, it->second);
+  if (it->second.file != nullptr && std::fclose(it->second.file) != 0 && ok) {
+    ok = Fail(FilePath(it->first, StampOfDay(it->second.day)), errno);
+  }
+  files_.erase(it);
+  return ok;
+}
+
+bool ChatLogWriter::CloseAll() {
+  bool ok = true;
+  while (!files_.empty()) ok = Close(files_.begin()->first) && ok;
+  return ok;
+}
+
+void ChatLogWriter::Reset() {
+  CloseAll();
+  failed_ = false;
+  problem_.clear();
+}

@@ -1,0 +1,94 @@
+#pragma once
+// The chat logs on disk: every line a room's log shows is appended, as shown,
+// to <logs folder>/<room folder>/<YYYY-MM-DD>.txt in UTF-8, and a header line
+// marks each entry into the room.
+//
+// The room folder's name comes from the room name the server sent, so it is made
+// safe first (SafeRoomFolderName). Lines are buffered per room and reach the
+// disk at Flush, which the caller runs once control goes back to the event loop
+// and before anything that may end the program or the room; a busy room thus
+// costs one write per batch of lines, not one per line.
+//
+// Plain C++. Room names and lines are code page 932 bytes; paths are the
+// system's own narrow paths (UTF-8 on POSIX, code page 932 on Windows).
+
+#include <cstdint>
+#include <cstdio>
+#include <functional>
+#include <initializer_list>
+#include <map>
+#include <string>
+#include <string_view>
+
+// Local date and time of a log line.
+struct LogStamp {
+  int year = 1970, month = 1, day = 1;
+  int hour = 0, minute = 0, second = 0;
+};
+LogStamp LocalLogStamp();
+
+// The folder name (UTF-8) for a room name (CP932 bytes as the server sent it).
+// The readable part keeps the name's characters except separators, the
+// characters Windows refuses (: * ? " < > |), control characters and undecodable
+// bytes (each an underscore); dots and blanks at either end and a Windows device
+// name (CON, PRN, AUX, NUL, COM1-9, LPT1-9, with any extension, any case) are
+// defused the same way, and it is cut to 60 bytes on a character boundary. A
+// hash of the raw bytes always follows ("~" and 12 hex digits), so two rooms
+// whose names differ in any byte (in case alone too, for case-blind disks) never
+// share a folder. Never empty, never "." or "..", never containing a separator.
+std::string SafeRoomFolderName(std::string_view roomName);
+
+// The header written when a room is entered: "---- <room> に入室 YYYY-MM-DD
+// hh:mm:ss ----", CP932 bytes.
+std::string LogEntryHeader(std::string_view roomName, const LogStamp& at);
+
+class ChatLogWriter {
+ public:
+  // folder: the logs folder, made owner-only with its parents at the first line.
+  explicit ChatLogWriter(std::string folder, std::function<LogStamp()> clock = LocalLogStamp);
+  ~ChatLogWriter();
+  ChatLogWriter(const ChatLogWriter&) = delete;
+  ChatLogWriter& operator=(const ChatLogWriter&) = delete;
+
+  // Appends one line (CP932 bytes, without line end) to the room's file of
+  // today; control bytes become blanks, as the log shows them. False when the
+  // file could not be opened or written; after the first failure the writer
+  // writes nothing more (Failed) until Reset.
+  bool Write(const std::string& roomName, std::string_view cp932Line) { return WriteParts(roomName, {cp932Line}); }
+  // The same for a line given in parts (time prefix, name part, body), which
+  // spares joining them first.
+  bool WriteParts(const std::string& roomName, std::initializer_list<std::string_view> cp932Parts);
+  // The entry header, through Write.
+  bool Enter(const std::string& roomName);
+  // Writes every buffered line to disk. False on a failure (full disk...).
+  bool Flush();
+  // Flushes and closes the room's file (the tab goes).
+  bool Close(const std::string& roomName);
+  // Flushes and closes every file.
+  bool CloseAll();
+
+  bool Failed() const { return failed_; }
+  // What failed, for the user (UTF-8): the path and the system's reason.
+  const std::string& Problem() const { return problem_; }
+  // Closes everything and forgets a failure: the player turned logging on again.
+  void Reset();
+
+  const std::string& Folder() const { return folder_; }
+  // The file a room's lines of that day go to.
+  std::string FilePath(const std::string& roomName, const LogStamp& day) const;
+
+ private:
+  struct OpenFile {
+    std::FILE* file = nullptr;
+    int day = 0;          // yyyymmdd of the open file
+    std::string pending;  // UTF-8 lines not yet handed to the file
+  };
+  bool Fail(const std::string& path, int error);
+  bool FlushFile(const std::string& roomName, OpenFile& f);
+
+  std::string folder_;
+  std::function<LogStamp()> clock_;
+  std::map<std::string, OpenFile> files_;  // by room name
+  bool failed_ = false;
+  std::string problem_;
+};
