@@ -140,10 +140,78 @@ std::string LogEntryHeader(std::string_view roomName, const LogStamp& at) {
          Two(at.minute) + ":" + Two(at.second) + " ----";
 }
 
-ChatLogWriter::ChatLogWriter(std::string folder, std::function<LogStamp()> clock)
-    : folder_(std::move(folder)), clock_(std::move(clock)) {}
+ChatLogWriter::ChatLogWriter(std::string folder, std::function<LogStamp()> clock, std::function<void()> failed)
+    : folder_(std::move(folder)), clock_(std::move(clock)), failedCallback_(std::move(failed)) {
+  disk_ = std::thread([this] { RunDisk(); });
+}
 
-ChatLogWriter::~ChatLogWriter() { CloseAll(); }
+ChatLogWriter::~ChatLogWriter() {
+  CloseAll();
+  {
+    const std::lock_guard<std::mutex> lock(diskMutex_);
+    diskStop_ = true;
+  }
+  diskWork_.notify_one();
+  disk_.join();
+}
+
+void ChatLogWriter::Hand(DiskJob job) {
+  {
+    const std::lock_guard<std::mutex> lock(diskMutex_);
+    diskJobs_.push_back(std::move(job));
+  }
+  diskWork_.notify_one();
+}
+
+void ChatLogWriter::RunDisk() {
+  std::unique_lock<std::mutex> lock(diskMutex_);
+  for (;;) {
+    diskWork_.wait(lock, [this] { return diskStop_ || !diskJobs_.empty(); });
+    if (diskJobs_.empty()) return;  // stopped, with nothing left to write
+    DiskJob job = std::move(diskJobs_.front());
+    diskJobs_.pop_front();
+    diskBusy_ = true;
+    lock.unlock();
+    // After a failure nothing more is written; the files are still closed.
+    if (!job.bytes.empty() && !diskFailed_.load()) {
+      const size_t written = std::fwrite(job.bytes.data(), 1, job.bytes.size(), job.file);
+      if (written != job.bytes.size()) DiskFailed(job.path, errno);
+    }
+    if (job.close && std::fclose(job.file) != 0 && !diskFailed_.load()) DiskFailed(job.path, errno);
+    lock.lock();
+    diskBusy_ = false;
+    if (diskJobs_.empty()) diskIdle_.notify_all();
+  }
+}
+
+void ChatLogWriter::DiskFailed(const std::string& path, int error) {
+  {
+    const std::lock_guard<std::mutex> lock(diskMutex_);
+    if (diskFailed_.load()) return;  // the first failure is the one to tell
+    diskProblem_ = path;
+    if (error != 0) diskProblem_ += std::string("\n(") + std::strerror(error) + ")";
+    diskFailed_.store(true);
+  }
+  if (failedCallback_) failedCallback_();
+}
+
+bool ChatLogWriter::Sync() {
+  Flush();
+  std::unique_lock<std::mutex> lock(diskMutex_);
+  diskIdle_.wait(lock, [this] { return diskJobs_.empty() && !diskBusy_; });
+  lock.unlock();
+  return !Failed();
+}
+
+std::string ChatLogWriter::Problem() const {
+  if (!problem_.empty()) return problem_;
+  const std::lock_guard<std::mutex> lock(diskMutex_);
+#ifdef _WIN32
+  return cp932::ToUtf8(diskProblem_);
+#else
+  return diskProblem_;
+#endif
+}
 
 std::string ChatLogWriter::FilePath(const std::string& roomName, const LogStamp& day) const {
   return JoinPath(JoinPath(folder_, NativeName(SafeRoomFolderName(roomName))), DateText(day) + ".txt");
@@ -161,7 +229,7 @@ bool ChatLogWriter::Fail(const std::string& path, int error) {
 }
 
 bool ChatLogWriter::WriteParts(const std::string& roomName, std::initializer_list<std::string_view> parts) {
-  if (failed_) return false;
+  if (Failed()) return false;
   if (folder_.empty()) return Fail("(no folder for the logs)", 0);
   const LogStamp now = clock_();
   auto it = files_.find(roomName);
@@ -192,45 +260,48 @@ bool ChatLogWriter::WriteParts(const std::string& roomName, std::initializer_lis
     pending += cp932::ToUtf8(shown);
   }
   pending += '\n';
-  return pending.size() < FileBuffer || FlushFile(roomName, it->second);
+  if (pending.size() >= FileBuffer) FlushFile(roomName, it->second);
+  return true;
 }
 
 bool ChatLogWriter::Enter(const std::string& roomName) { return Write(roomName, LogEntryHeader(roomName, clock_())); }
 
-bool ChatLogWriter::FlushFile(const std::string& roomName, OpenFile& f) {
-  if (f.file == nullptr || f.pending.empty()) return true;
-  const size_t written = std::fwrite(f.pending.data(), 1, f.pending.size(), f.file);
-  const int error = errno;
-  const bool ok = written == f.pending.size();
-  f.pending.clear();
-  return ok || Fail(FilePath(roomName, StampOfDay(f.day)), error);
+void ChatLogWriter::FlushFile(const std::string& roomName, OpenFile& f) {
+  if (f.file == nullptr || f.pending.empty()) return;
+  std::string bytes;
+  bytes.reserve(FileBuffer + 512);
+  bytes.swap(f.pending);
+  Hand({f.file, FilePath(roomName, StampOfDay(f.day)), std::move(bytes), false});
 }
 
 bool ChatLogWriter::Flush() {
-  bool ok = true;
-  for (auto& [room, f] : files_) ok = FlushFile(room, f) && ok;
-  return ok;
+  for (auto& [room, f] : files_) FlushFile(room, f);
+  return !Failed();
 }
 
 bool ChatLogWriter::Close(const std::string& roomName) {
   const auto it = files_.find(roomName);
-  if (it == files_.end()) return true;
-  bool ok = FlushFile(it->first, it->second);
-  if (it->second.file != nullptr && std::fclose(it->second.file) != 0 && ok) {
-    ok = Fail(FilePath(it->first, StampOfDay(it->second.day)), errno);
-  }
+  if (it == files_.end()) return Sync();
+  FlushFile(it->first, it->second);
+  if (it->second.file != nullptr) Hand({it->second.file, FilePath(it->first, StampOfDay(it->second.day)), {}, true});
   files_.erase(it);
-  return ok;
+  return Sync();
 }
 
 bool ChatLogWriter::CloseAll() {
-  bool ok = true;
-  while (!files_.empty()) ok = Close(files_.begin()->first) && ok;
-  return ok;
+  for (auto& [room, f] : files_) {
+    FlushFile(room, f);
+    if (f.file != nullptr) Hand({f.file, FilePath(room, StampOfDay(f.day)), {}, true});
+  }
+  files_.clear();
+  return Sync();
 }
 
 void ChatLogWriter::Reset() {
   CloseAll();
   failed_ = false;
   problem_.clear();
+  const std::lock_guard<std::mutex> lock(diskMutex_);
+  diskFailed_.store(false);
+  diskProblem_.clear();
 }

@@ -4,21 +4,29 @@
 // marks each entry into the room.
 //
 // The room folder's name comes from the room name the server sent, so it is made
-// safe first (SafeRoomFolderName). Lines are buffered per room and reach the
-// disk at Flush, which the caller runs once control goes back to the event loop
-// and before anything that may end the program or the room; a busy room thus
-// costs one write per batch of lines, not one per line.
+// safe first (SafeRoomFolderName). Lines are buffered per room and handed over at
+// Flush, which the caller runs once control goes back to the event loop; a busy
+// room thus costs one write per batch of lines, not one per line. The writes
+// themselves run on a thread of the writer's own, so the system's work for the
+// bytes is not the caller's; Close, CloseAll and Sync wait until every line
+// handed over is on disk, so the caller runs them before anything that may end
+// the program or the room.
 //
 // Plain C++. Room names and lines are code page 932 bytes; paths are the
 // system's own narrow paths (UTF-8 on POSIX, code page 932 on Windows).
 
+#include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <cstdio>
+#include <deque>
 #include <functional>
 #include <initializer_list>
 #include <map>
+#include <mutex>
 #include <string>
 #include <string_view>
+#include <thread>
 
 // Local date and time of a log line.
 struct LogStamp {
@@ -45,31 +53,37 @@ std::string LogEntryHeader(std::string_view roomName, const LogStamp& at);
 class ChatLogWriter {
  public:
   // folder: the logs folder, made owner-only with its parents at the first line.
-  explicit ChatLogWriter(std::string folder, std::function<LogStamp()> clock = LocalLogStamp);
+  // failed, when given, is called once a write on the writer's thread fails,
+  // from that thread (the caller then looks at Failed from its own).
+  explicit ChatLogWriter(std::string folder, std::function<LogStamp()> clock = LocalLogStamp,
+                         std::function<void()> failed = {});
   ~ChatLogWriter();
   ChatLogWriter(const ChatLogWriter&) = delete;
   ChatLogWriter& operator=(const ChatLogWriter&) = delete;
 
   // Appends one line (CP932 bytes, without line end) to the room's file of
   // today; control bytes become blanks, as the log shows them. False when the
-  // file could not be opened or written; after the first failure the writer
-  // writes nothing more (Failed) until Reset.
+  // file could not be opened or a failure is known; after the first failure the
+  // writer writes nothing more (Failed) until Reset.
   bool Write(const std::string& roomName, std::string_view cp932Line) { return WriteParts(roomName, {cp932Line}); }
   // The same for a line given in parts (time prefix, name part, body), which
   // spares joining them first.
   bool WriteParts(const std::string& roomName, std::initializer_list<std::string_view> cp932Parts);
   // The entry header, through Write.
   bool Enter(const std::string& roomName);
-  // Writes every buffered line to disk. False on a failure (full disk...).
+  // Hands every buffered line over to be written. False when a failure (full
+  // disk...) is known already.
   bool Flush();
-  // Flushes and closes the room's file (the tab goes).
+  // Flushes and waits until every line handed over is on disk. False on a failure.
+  bool Sync();
+  // Flushes and closes the room's file (the tab goes), and waits for the disk.
   bool Close(const std::string& roomName);
-  // Flushes and closes every file.
+  // Flushes and closes every file, and waits for the disk.
   bool CloseAll();
 
-  bool Failed() const { return failed_; }
+  bool Failed() const { return failed_ || diskFailed_.load(std::memory_order_relaxed); }
   // What failed, for the user (UTF-8): the path and the system's reason.
-  const std::string& Problem() const { return problem_; }
+  std::string Problem() const;
   // Closes everything and forgets a failure: the player turned logging on again.
   void Reset();
 
@@ -81,14 +95,36 @@ class ChatLogWriter {
   struct OpenFile {
     std::FILE* file = nullptr;
     int day = 0;          // yyyymmdd of the open file
-    std::string pending;  // UTF-8 lines not yet handed to the file
+    std::string pending;  // UTF-8 lines not yet handed over
+  };
+  // What the writer's thread does: write bytes to a file, or close it.
+  struct DiskJob {
+    std::FILE* file = nullptr;
+    std::string path;  // for the problem text
+    std::string bytes;
+    bool close = false;
   };
   bool Fail(const std::string& path, int error);
-  bool FlushFile(const std::string& roomName, OpenFile& f);
+  void FlushFile(const std::string& roomName, OpenFile& f);
+  void Hand(DiskJob job);
+  void RunDisk();
+  void DiskFailed(const std::string& path, int error);
 
   std::string folder_;
   std::function<LogStamp()> clock_;
+  std::function<void()> failedCallback_;
   std::map<std::string, OpenFile> files_;  // by room name
   bool failed_ = false;
   std::string problem_;
+
+  // The writer's thread and what it has still to do.
+  mutable std::mutex diskMutex_;
+  std::condition_variable diskWork_;
+  std::condition_variable diskIdle_;
+  std::deque<DiskJob> diskJobs_;
+  bool diskBusy_ = false;
+  bool diskStop_ = false;
+  std::atomic<bool> diskFailed_{false};
+  std::string diskProblem_;  // under diskMutex_
+  std::thread disk_;
 };

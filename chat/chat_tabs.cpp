@@ -39,7 +39,7 @@ ChatTabs::ChatTabs(ChatHost& host, LobbySession& session, const RoomListModel& r
   // control is back in the event loop.
   logFlush_.setSingleShot(true);
   logFlush_.setInterval(0);
-  connect(&logFlush_, &QTimer::timeout, this, &ChatTabs::FlushLogs);
+  connect(&logFlush_, &QTimer::timeout, this, &ChatTabs::HandOverLogs);
 }
 
 // The writer's end closes every file, so the program's end loses no line shown.
@@ -52,7 +52,11 @@ ChatLogWriter* ChatTabs::Logs() {
     // No home to keep them in: the settings have none either, and the window
     // said so at start-up.
     if (folder.empty()) return nullptr;
-    logs_ = std::make_unique<ChatLogWriter>(std::move(folder), logClock_);
+    // A write that fails on the writer's thread is told here, on this one.
+    logs_ = std::make_unique<ChatLogWriter>(std::move(folder), logClock_, [this] {
+      QMetaObject::invokeMethod(
+          this, [this] { CheckLogs(); }, Qt::QueuedConnection);
+    });
   }
   return logs_->Failed() ? nullptr : logs_.get();
 }
@@ -61,7 +65,7 @@ void ChatTabs::LogShown(const TChatSheet* sheet, const ChatLine& line) {
   ChatLogWriter* logs = Logs();
   if (logs == nullptr) return;
   logs->WriteParts(sheet->GetRoomName(), {line.prefix, line.namePart, line.body});
-  CheckLogs(false);
+  CheckLogs();
   if (!logFlush_.isActive()) logFlush_.start();
 }
 
@@ -69,19 +73,24 @@ void ChatTabs::LogEntered(const TChatSheet* sheet) {
   ChatLogWriter* logs = Logs();
   if (logs == nullptr) return;
   logs->Enter(sheet->GetRoomName());
-  CheckLogs(false);
+  CheckLogs();
   if (!logFlush_.isActive()) logFlush_.start();
+}
+
+void ChatTabs::HandOverLogs() {
+  if (!logs_) return;
+  logs_->Flush();
+  CheckLogs();
 }
 
 void ChatTabs::FlushLogs() {
   if (!logs_) return;
-  const bool wasFailed = logs_->Failed();
-  logs_->Flush();
-  CheckLogs(wasFailed);
+  logs_->Sync();
+  CheckLogs();
 }
 
-void ChatTabs::CheckLogs(bool wasFailed) {
-  if (!logs_ || wasFailed || !logs_->Failed() || logProblemShown_) return;
+void ChatTabs::CheckLogs() {
+  if (!logs_ || !logs_->Failed() || logProblemShown_) return;
   logProblemShown_ = true;
   // Not from inside the talk handler: the box's own loop may take the tab away.
   const QString text = QStringLiteral("チャットログを保存できませんでした。以後のログは保存しません。\n") +
@@ -153,7 +162,7 @@ void ChatTabs::DestroyTab(TChatSheet* sheet) {
   if (index < 0) return;
   if (logs_ && !logs_->Failed()) {
     logs_->Close(sheet->GetRoomName());
-    CheckLogs(false);
+    CheckLogs();
   }
   pageControl_->removeTab(index);
   sheet->Frame()->RoomLeft();

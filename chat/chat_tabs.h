@@ -80,7 +80,7 @@ class ChatTabs : public QObject {
   // The host's chat log setting changed: off closes the files, on starts again
   // (after a failure too).
   void ChatLogSettingChanged();
-  // Writes what the logs hold in their buffers to disk.
+  // Writes what the logs hold in their buffers to disk, and waits until it is there.
   void FlushLogs();
   // The clock of the log files' days and entry headers (tests set a fixed one).
   void SetLogClock(std::function<LogStamp()> clock);
@@ -108,8 +108,11 @@ class ChatTabs : public QObject {
   ChatLogWriter* Logs();
   void LogShown(const TChatSheet* sheet, const ChatLine& line);
   void LogEntered(const TChatSheet* sheet);
+  // Once control is back in the event loop: the lines of the batch go to the
+  // writer's thread, without waiting for the disk.
+  void HandOverLogs();
   // After a write or flush: the first failure is told once, from the event loop.
-  void CheckLogs(bool wasFailed);
+  void CheckLogs();
 
   ChatHost& host_;
   LobbySession& session_;

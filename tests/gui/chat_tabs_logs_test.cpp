@@ -52,11 +52,18 @@ TEST(ChatTabsLogsTest, EveryLineShownLandsInTheRoomsFileAsShown) {
   ASSERT_TRUE(w.host.session.deliver<GmTalk>(Talk(NetDef::PrivateTalkRoom, 8, "jiro", "psst", 3)));
   const std::string lobbyFile =
       "---- lobby に入室 2026-12-09 12:34:56 ----\n12:34:56 hanako > see http://x.example/\na notice\n";
+  const std::string waitingFile =
+      "---- 待合室 に入室 2026-12-09 12:34:56 ----\n12:34:56 太郎 > こんにちは\n"
+      "jiro さん からの個別チャットを受信しました\n";
+  // Written from the event loop, by the writer's own thread: on disk soon after.
   ASSERT_TRUE(WaitUntil([&] { return ReadFile(w.FileOf("lobby")) == lobbyFile; })) << ReadFile(w.FileOf("lobby"));
-  EXPECT_EQ(ReadFile(w.FileOf(Sjis("待合室"))),
-            "---- 待合室 に入室 2026-12-09 12:34:56 ----\n12:34:56 太郎 > こんにちは\n"
-            "jiro さん からの個別チャットを受信しました\n");
-  const std::string priv = ReadFile(w.FileOf(Sjis("【個別 チャット】")));
+  ASSERT_TRUE(WaitUntil([&] { return ReadFile(w.FileOf(Sjis("待合室"))) == waitingFile; }))
+      << ReadFile(w.FileOf(Sjis("待合室")));
+  std::string priv;
+  WaitUntil([&] {
+    priv = ReadFile(w.FileOf(Sjis("【個別 チャット】")));
+    return priv.find("12:34:56 jiro > psst\n") != std::string::npos;
+  });
   EXPECT_NE(priv.find("---- 【個別 チャット】 に入室"), std::string::npos) << priv;
   EXPECT_NE(priv.find("12:34:56 jiro > psst\n"), std::string::npos) << priv;
   EXPECT_EQ(lobby->Frame()->EditLog()->LineCount(), 2);
@@ -113,6 +120,19 @@ TEST(ChatTabsLogsTest, AWriteFailureShowsOneBoxAndChatGoesOn) {
   ASSERT_TRUE(w.host.session.deliver<GmTalk>(Talk(2, 7, "hanako", "hello", 0)));
   QApplication::processEvents();
   EXPECT_EQ(w.platform.boxes.size(), 1u) << "one box for the session";
+}
+
+// A disk that refuses the bytes themselves (here the device that is always
+// full): the writer's thread finds out, and the box comes without another line.
+TEST(ChatTabsLogsTest, AFullDiskFoundByTheWritersThreadShowsTheBox) {
+  LogWorld w;
+  const std::string file = w.FileOf("lobby");
+  std::filesystem::create_directories(std::filesystem::path(file).parent_path());
+  std::filesystem::create_symlink("/dev/full", file);
+  w.Open(1);
+  ASSERT_TRUE(w.host.session.deliver<GmTalk>(Talk(1, 7, "hanako", "hello", 0)));
+  ASSERT_TRUE(WaitUntil([&] { return !w.platform.boxes.empty(); })) << "the failure was never told";
+  EXPECT_TRUE(w.platform.boxes[0].text.contains(QString::fromStdString(file)));
 }
 
 // Another member's line naming the player (ASCII without case, or in Japanese)

@@ -105,9 +105,9 @@ TEST(ChatLogFileTest, LinesGoAsShownInUtf8ToTheFileOfTheirDay) {
                                                12)));
     clock.now = {2026, 12, 10, 0, 0, 1};
     ASSERT_TRUE(writer.Write(room, "after midnight"));
-    ASSERT_TRUE(writer.Flush());
+    ASSERT_TRUE(writer.Sync());
     EXPECT_EQ(testfiles::Read(writer.FilePath(room, {2026, 12, 10})), "after midnight\n")
-        << "flushed lines are on disk while the file stays open";
+        << "synced lines are on disk while the file stays open";
   }
   const std::string folder = logs + "/" + SafeRoomFolderName(room);
   EXPECT_EQ(testfiles::Read(folder + "/2026-12-09.txt"),
@@ -164,7 +164,7 @@ TEST(ChatLogFileTest, AFailureIsReportedAndWritingStops) {
     testfiles::TempFolder temp;
     Clock clock;
     ChatLogWriter writer(row.prepare(temp), clock.Fn());
-    const bool written = writer.Write("room", "one") && writer.Flush();
+    const bool written = writer.Write("room", "one") && writer.Sync();
     EXPECT_FALSE(written);
     EXPECT_TRUE(writer.Failed());
     EXPECT_FALSE(writer.Problem().empty());
@@ -211,7 +211,7 @@ TEST(ChatLogFileTest, ASmallTmpfsFillsUpAndTheWriterSaysSo) {
     ChatLogWriter writer(mountPoint + "/logs", clock.Fn());
     const std::string line(100, 'x');
     int written = 0;
-    while (written < 10000 && writer.Write("room", line) && writer.Flush()) ++written;
+    while (written < 10000 && writer.Write("room", line) && writer.Sync()) ++written;
     // Some lines fit, then the disk is full and the writer knows it.
     ::_exit(written > 0 && written < 10000 && writer.Failed() && !writer.Problem().empty() ? 0 : 1);
   }
