@@ -1,15 +1,67 @@
 #include "chat/icons.h"
 
+#include <QGuiApplication>
+#include <QHash>
+#include <QIconEngine>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
 #include <QRadialGradient>
+#include <functional>
 
 namespace {
 
-// The scales every picture is drawn at: a screen at 100 %, 200 % or 300 % takes
-// its own, drawn for it rather than stretched.
-constexpr qreal kScales[] = {1.0, 2.0, 3.0};
+// A picture drawn for the scale of the screen it is shown on (100 %, 200 %,
+// 150 %...) when that scale is first asked for, and kept: it is sharp at any
+// scale, and a screen at 100 % never pays for larger pictures.
+class DrawnIconEngine final : public QIconEngine {
+ public:
+  using Draw = std::function<QPixmap(qreal scale, QIcon::Mode mode, QIcon::State state)>;
+  DrawnIconEngine(int logical, Draw draw) : logical_(logical), draw_(std::move(draw)) {}
+
+  QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
+    return Drawn(size, mode, state, 1.0);
+  }
+  void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State state) override {
+    const qreal scale = painter->device() != nullptr ? painter->device()->devicePixelRatioF() : 1.0;
+    painter->drawPixmap(rect, Drawn(rect.size(), mode, state, scale));
+  }
+  QSize actualSize(const QSize& size, QIcon::Mode, QIcon::State) override {
+    return QSize(logical_, logical_).boundedTo(size);
+  }
+  QList<QSize> availableSizes(QIcon::Mode, QIcon::State) override {
+    return {QSize(logical_, logical_), QSize(2 * logical_, 2 * logical_), QSize(3 * logical_, 3 * logical_)};
+  }
+  QIconEngine* clone() const override { return new DrawnIconEngine(*this); }
+  void virtual_hook(int id, void* data) override {
+    if (id == QIconEngine::ScaledPixmapHook) {
+      // size is in device pixels here.
+      auto& arg = *static_cast<QIconEngine::ScaledPixmapArgument*>(data);
+      const qreal scale = arg.scale > 0 ? arg.scale : 1.0;
+      arg.pixmap = Drawn(arg.size / scale, arg.mode, arg.state, scale);
+      return;
+    }
+    QIconEngine::virtual_hook(id, data);
+  }
+
+ private:
+  // Drawn at the picture's own size, never larger than asked for.
+  QPixmap Drawn(const QSize& asked, QIcon::Mode mode, QIcon::State state, qreal scale) {
+    if (mode == QIcon::Selected) mode = QIcon::Normal;
+    const int key = qRound(scale * 100) * 16 + static_cast<int>(mode) * 2 + static_cast<int>(state);
+    auto it = drawn_.find(key);
+    if (it == drawn_.end()) it = drawn_.insert(key, draw_(scale, mode, state));
+    if (asked.width() >= logical_ && asked.height() >= logical_) return *it;
+    // A smaller place than the picture's own: scaled down, smoothly.
+    QPixmap smaller = it->scaled(asked * scale, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    smaller.setDevicePixelRatio(scale);
+    return smaller;
+  }
+
+  int logical_;
+  Draw draw_;
+  QHash<int, QPixmap> drawn_;  // by scale, mode and state
+};
 
 // A transparent square of size logical pixels at a device pixel ratio; what is
 // painted on it in logical coordinates lands on the finer grid.
@@ -77,25 +129,26 @@ QPixmap Bell(qreal scale, const QColor& body, const QColor& line, bool ringing, 
 
 }  // namespace
 
+// One icon for every frame: QIcon shares its pictures, so the tenth room costs
+// no more pictures than the first.
 QIcon MemberIcon(int index) {
-  QIcon icon;
-  for (qreal scale : kScales) icon.addPixmap(Lamp(index == 0, scale));
-  return icon;
+  static const QIcon lit(
+      new DrawnIconEngine(16, [](qreal scale, QIcon::Mode, QIcon::State) { return Lamp(true, scale); }));
+  static const QIcon unlit(
+      new DrawnIconEngine(16, [](qreal scale, QIcon::Mode, QIcon::State) { return Lamp(false, scale); }));
+  return index == 0 ? lit : unlit;
 }
 
 QIcon BellIcon() {
-  QIcon icon;
-  const QColor gold(250, 200, 40);
-  const QColor brown(120, 80, 0);
-  const QColor paleGrey(215, 215, 215);
-  const QColor grey(150, 150, 150);
-  for (qreal scale : kScales) {
-    icon.addPixmap(Bell(scale, gold, brown, true, false), QIcon::Normal, QIcon::Off);
-    icon.addPixmap(Bell(scale, gold, brown, true, false), QIcon::Active, QIcon::Off);
-    icon.addPixmap(Bell(scale, gold.darker(115), brown, false, true), QIcon::Normal, QIcon::On);
-    icon.addPixmap(Bell(scale, gold.darker(115), brown, false, true), QIcon::Active, QIcon::On);
-    icon.addPixmap(Bell(scale, paleGrey, grey, true, false), QIcon::Disabled, QIcon::Off);
-    icon.addPixmap(Bell(scale, paleGrey, grey, false, true, grey), QIcon::Disabled, QIcon::On);
-  }
+  static const QIcon icon(new DrawnIconEngine(24, [](qreal scale, QIcon::Mode mode, QIcon::State state) {
+    const QColor gold(250, 200, 40);
+    const QColor brown(120, 80, 0);
+    const bool muted = state == QIcon::On;
+    if (mode == QIcon::Disabled) {
+      const QColor grey(150, 150, 150);
+      return Bell(scale, QColor(215, 215, 215), grey, !muted, muted, grey);
+    }
+    return muted ? Bell(scale, gold.darker(115), brown, false, true) : Bell(scale, gold, brown, true, false);
+  }));
   return icon;
 }

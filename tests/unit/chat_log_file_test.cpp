@@ -109,17 +109,18 @@ TEST(ChatLogFileTest, LinesGoAsShownInUtf8ToTheFileOfTheirDay) {
     EXPECT_EQ(testfiles::Read(writer.FilePath(room, {2026, 12, 10})), "after midnight\n")
         << "synced lines are on disk while the file stays open";
   }
-  const std::string folder = logs + "/" + SafeRoomFolderName(room);
-  EXPECT_EQ(testfiles::Read(folder + "/2026-12-09.txt"),
+  ChatLogWriter again(logs, clock.Fn());
+  // The system's own path: the folder's name is in the system's code page.
+  EXPECT_EQ(testfiles::Read(again.FilePath(room, {2026, 12, 9})),
             "---- 待合室 に入室 2026-12-09 23:59:58 ----\n23:59:58 太郎 > こんにちは\ntab\tand bell\n");
 #ifndef _WIN32
   EXPECT_EQ(testfiles::Mode(logs), 0700u);
-  EXPECT_EQ(testfiles::Mode(folder), 0700u);
+  EXPECT_EQ(testfiles::Mode(logs + "/" + SafeRoomFolderName(room)), 0700u);
 #endif
-  ChatLogWriter again(logs, clock.Fn());
   ASSERT_TRUE(again.Write(room, "next run"));
   ASSERT_TRUE(again.CloseAll());
-  EXPECT_EQ(testfiles::Read(folder + "/2026-12-10.txt"), "after midnight\nnext run\n") << "appended, not replaced";
+  EXPECT_EQ(testfiles::Read(again.FilePath(room, {2026, 12, 10})), "after midnight\nnext run\n")
+      << "appended, not replaced";
 }
 
 // Every way the disk can refuse: the writer says so once and then rests.
