@@ -45,7 +45,7 @@ QString PackageFile(const QString& folder, const QString& name) {
   return found.size() == 1 ? QDir(folder).filePath(found.front()) : QString();
 }
 
-TEST(InstalledClientTest, ANewUserLogsInAndFindsTheSettingsInTheirConfigFolder) {
+TEST(InstalledClientTest, ANewUserLogsInAndFindsTheSettingsAndTheChatLogInTheirFolders) {
   if (qEnvironmentVariableIsEmpty("DISPLAY")) GTEST_SKIP() << "needs an X server; scripts/test starts one";
   const QString packages = qEnvironmentVariable("TURFWING_PACKAGES");
   const QString client = PackageFile(packages, QStringLiteral("turfwing"));
@@ -158,6 +158,19 @@ TEST(InstalledClientTest, ANewUserLogsInAndFindsTheSettingsInTheirConfigFolder) 
   EXPECT_EQ(st.st_mode & 0777, 0600u) << "the settings file holds a password";
   EXPECT_TRUE(Snapshot(work).empty()) << "something was written in the working folder";
   EXPECT_EQ(Snapshot(root), installed) << "something changed under the install root";
+
+  // The room entered at login kept its log in the user's data folder, owner-only.
+  const QString logs = home + QStringLiteral("/.local/share/turfwing/logs");
+  const QStringList rooms = QDir(logs).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+  ASSERT_EQ(rooms.size(), 1) << "no room folder in " << logs.toStdString();
+  EXPECT_TRUE(rooms.front().startsWith(QStringLiteral("待合室~"))) << rooms.front().toStdString();
+  const QStringList days = QDir(logs + QLatin1Char('/') + rooms.front()).entryList(QDir::Files);
+  ASSERT_EQ(days.size(), 1);
+  QFile day(logs + QLatin1Char('/') + rooms.front() + QLatin1Char('/') + days.front());
+  ASSERT_TRUE(day.open(QIODevice::ReadOnly));
+  EXPECT_TRUE(day.readAll().startsWith("---- 待合室 に入室 ")) << "the entry header is missing";
+  ASSERT_EQ(::stat(logs.toLocal8Bit().constData(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0700u) << "the logs are the player's own";
 }
 
 }  // namespace
