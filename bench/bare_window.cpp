@@ -3,17 +3,23 @@
 // dialog with two fields and buttons) in the client's Japanese font at the
 // same size. It says "login dialog" on stderr when its dialog opens, as the
 // client's --trace does.
+//
+// --with-captions also shows, in plain labels, the Japanese captions the client
+// shows at rest (its menus, panels, buttons and the login dialog's notice): the
+// same glyphs drawn, so the font's pages read for them count on both sides.
 #include <QApplication>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QFont>
 #include <QFontDatabase>
 #include <QFormLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMainWindow>
 #include <QMenuBar>
 #include <QTimer>
 #include <QTreeWidget>
+#include <QVBoxLayout>
 #include <cstdio>
 
 int main(int argc, char** argv) {
@@ -33,7 +39,28 @@ int main(int argc, char** argv) {
   window.menuBar()->addMenu(QStringLiteral("ファイル(&F)"))->addAction(QStringLiteral("接続(&O)..."));
   auto* list = new QTreeWidget;
   list->setHeaderLabels({QStringLiteral("競技場名"), QStringLiteral("ホームチーム"), QStringLiteral("スコア")});
-  window.setCentralWidget(list);
+  if (app.arguments().contains(QStringLiteral("--with-captions"))) {
+    auto* panel = new QWidget;
+    auto* column = new QVBoxLayout(panel);
+    column->addWidget(list);
+    for (const char* caption :
+         {"☆競技場を選択し、待機/即入場ボタンを押してください☆",
+          "入場待機(W) 即入場(G) 入室者一覧(U) フォーメーション(B) 部屋一覧(Y) 送信 入力(I) ホームチーム スコア "
+          "アウェイチーム 時間 人数 待機",
+          "部屋(R) ツール(T) 切断(C) 終了(X) 前の部屋(1) 次の部屋(2) 部屋一覧(L)... 退室(R) 接続時に開く部屋(E)... "
+          "部屋作成(C)... ホームページ(H) MYページ(M) 登録ページ(N) 競技場一覧表示／非表示(V) "
+          "プレビューデータ再生(P)... "
+          "設定(S)... トレイに常駐(K) チャットログを保存(G) チャットログのフォルダを開く(F)",
+          "　Turfwingでお遊び頂くためには会員登録が必要です。まだ会員登録をされていない方は、下記のボタンを押し、"
+          "ホームページより登録をお願いします。 新規登録 ｷｬﾝｾﾙ"}) {
+      auto* label = new QLabel(QString::fromUtf8(caption));
+      label->setWordWrap(true);
+      column->addWidget(label);
+    }
+    window.setCentralWidget(panel);
+  } else {
+    window.setCentralWidget(list);
+  }
   window.resize(631, 420);
   window.show();
 

@@ -6,7 +6,9 @@
 //  - memory: proportional set size (Pss of /proc/PID/smaps_rollup) at rest,
 //    the client after a standard session against a scripted lobby in this
 //    process (login, two rooms of 20 members, 200 lines each), the bare
-//    window with its dialog open.
+//    window with its dialog open, and the bare window once more showing the
+//    client's captions (bench_bare_window --with-captions), which tells the
+//    font's pages for the glyphs drawn apart from the rest.
 //
 //   xvfb-run -a bench_footprint [--runs N] [--client PATH] [--bare PATH] [--where]
 //
@@ -128,10 +130,10 @@ void MeasureAtRest(QProcess& p, const char* who, Sample& s) {
   PrintWhere(who, p.processId());
 }
 
-Sample RunBare(const QString& bare, const QTemporaryDir& dir) {
+Sample RunBare(const QString& bare, const QTemporaryDir& dir, const QStringList& args = {}) {
   Sample s;
   QProcess p;
-  if (StartToDialog(p, bare, {}, dir.path(), s)) MeasureAtRest(p, "bare window", s);
+  if (StartToDialog(p, bare, args, dir.path(), s)) MeasureAtRest(p, "bare window", s);
   p.kill();
   p.waitForFinished();
   return s;
@@ -197,10 +199,11 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: xvfb-run -a bench_footprint [--runs N] [--client PATH] [--bare PATH]\n");
     return 2;
   }
-  std::vector<double> clientStart, clientPss, bareStart, barePss;
+  std::vector<double> clientStart, clientPss, bareStart, barePss, captionsPss;
   for (int i = 0; i < runs; ++i) {
     QTemporaryDir dir;
     const Sample b = RunBare(bare, dir);
+    const Sample t = RunBare(bare, dir, {QStringLiteral("--with-captions")});
     const Sample c = RunClient(client, dir);
     if (b.pssMb < 0 || c.pssMb < 0) {
       std::fprintf(stderr, "bench_footprint: run %d did not finish (bare %.1f MB, client %.1f MB)\n", i + 1, b.pssMb,
@@ -209,6 +212,7 @@ int main(int argc, char** argv) {
     }
     bareStart.push_back(b.startMs);
     barePss.push_back(b.pssMb);
+    captionsPss.push_back(t.pssMb);
     clientStart.push_back(c.startMs);
     clientPss.push_back(c.pssMb);
   }
@@ -217,5 +221,9 @@ int main(int argc, char** argv) {
   std::printf("  start-up to the login dialog: client %.0f ms, bare window %.0f ms (%+.0f ms)\n", cs, bs, cs - bs);
   std::printf("  proportional memory at rest:  client %.1f MB, bare window %.1f MB (%.2fx)\n", cp, bp, cp / bp);
   std::printf("  (client after login, %d rooms of %d members, %d lines each)\n", kRooms, kMembers, kLines);
+  // The font's pages grow with the glyphs drawn: the same window showing the
+  // client's own captions tells them apart from the rest.
+  const double tp = Median(captionsPss);
+  std::printf("  bare window with the client's captions: %.1f MB (client %.2fx)\n", tp, cp / tp);
   return 0;
 }
