@@ -20,19 +20,6 @@ constexpr size_t ReadableBytes = 60;
 // A room's lines are collected up to this much before they go to the file.
 constexpr size_t FileBuffer = size_t{64} * 1024;
 
-void PutUtf8(std::string& out, char32_t c) {
-  if (c < 0x80) {
-    out += static_cast<char>(c);
-  } else if (c < 0x800) {
-    out += static_cast<char>(0xC0 | (c >> 6));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else {
-    out += static_cast<char>(0xE0 | (c >> 12));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  }
-}
-
 bool Refused(char16_t c) {
   if (c < 0x20 || (c >= 0x7F && c < 0xA0)) return true;  // control characters
   if (c == 0xFFFD) return true;                          // a byte that did not decode
@@ -61,7 +48,6 @@ uint64_t Fnv1a(std::string_view bytes) {
 }
 
 int DayOf(const LogStamp& s) { return s.year * 10000 + s.month * 100 + s.day; }
-LogStamp StampOfDay(int day) { return {day / 10000, day / 100 % 100, day % 100}; }
 
 std::string Two(int n) {
   const char digits[] = {static_cast<char>('0' + (n / 10) % 10), static_cast<char>('0' + n % 10), '\0'};
@@ -112,13 +98,14 @@ LogStamp LocalLogStamp() {
 }
 
 std::string SafeRoomFolderName(std::string_view roomName) {
-  const std::u16string chars = cp932::ToUtf16(roomName);
-  std::string readable;
-  for (const char16_t c : chars) {
-    std::string piece;
-    PutUtf8(piece, Refused(c) ? U'_' : static_cast<char32_t>(c));
-    if (readable.size() + piece.size() > ReadableBytes) break;
-    readable += piece;
+  std::u16string chars = cp932::ToUtf16(roomName);
+  std::replace_if(chars.begin(), chars.end(), Refused, u'_');
+  std::string readable = cp932::Utf16ToUtf8(chars);
+  if (readable.size() > ReadableBytes) {
+    // Cut on a character boundary: never inside a character's continuation bytes.
+    size_t end = ReadableBytes;
+    while (end > 0 && (static_cast<unsigned char>(readable[end]) & 0xC0) == 0x80) --end;
+    readable.resize(end);
   }
   // Windows drops dots and blanks at the end of a name, and a leading dot hides
   // a folder (or, alone or doubled, names this folder or its parent).
@@ -173,26 +160,31 @@ void ChatLogWriter::RunDisk() {
     diskBusy_ = true;
     lock.unlock();
     // After a failure nothing more is written; the files are still closed.
-    if (!job.bytes.empty() && !diskFailed_.load()) {
+    if (!job.bytes.empty() && !Failed()) {
       const size_t written = std::fwrite(job.bytes.data(), 1, job.bytes.size(), job.file);
-      if (written != job.bytes.size()) DiskFailed(job.path, errno);
+      if (written != job.bytes.size()) Fail(job.path, errno);
     }
-    if (job.close && std::fclose(job.file) != 0 && !diskFailed_.load()) DiskFailed(job.path, errno);
+    if (job.close && std::fclose(job.file) != 0 && !Failed()) Fail(job.path, errno);
     lock.lock();
     diskBusy_ = false;
     if (diskJobs_.empty()) diskIdle_.notify_all();
   }
 }
 
-void ChatLogWriter::DiskFailed(const std::string& path, int error) {
+bool ChatLogWriter::Fail(const std::string& path, int error) {
   {
     const std::lock_guard<std::mutex> lock(diskMutex_);
-    if (diskFailed_.load()) return;  // the first failure is the one to tell
-    diskProblem_ = path;
-    if (error != 0) diskProblem_ += std::string("\n(") + std::strerror(error) + ")";
-    diskFailed_.store(true);
+    if (failed_.load()) return false;  // the first failure is the one to tell
+#ifdef _WIN32
+    problem_ = cp932::ToUtf8(path);
+#else
+    problem_ = path;
+#endif
+    if (error != 0) problem_ += std::string("\n(") + std::strerror(error) + ")";
+    failed_.store(true);
   }
   if (failedCallback_) failedCallback_();
+  return false;
 }
 
 bool ChatLogWriter::Sync() {
@@ -204,28 +196,12 @@ bool ChatLogWriter::Sync() {
 }
 
 std::string ChatLogWriter::Problem() const {
-  if (!problem_.empty()) return problem_;
   const std::lock_guard<std::mutex> lock(diskMutex_);
-#ifdef _WIN32
-  return cp932::ToUtf8(diskProblem_);
-#else
-  return diskProblem_;
-#endif
+  return problem_;
 }
 
 std::string ChatLogWriter::FilePath(const std::string& roomName, const LogStamp& day) const {
   return JoinPath(JoinPath(folder_, NativeName(SafeRoomFolderName(roomName))), DateText(day) + ".txt");
-}
-
-bool ChatLogWriter::Fail(const std::string& path, int error) {
-  failed_ = true;
-#ifdef _WIN32
-  problem_ = cp932::ToUtf8(path);
-#else
-  problem_ = path;
-#endif
-  if (error != 0) problem_ += std::string("\n(") + std::strerror(error) + ")";
-  return false;
 }
 
 bool ChatLogWriter::WriteParts(const std::string& roomName, std::initializer_list<std::string_view> parts) {
@@ -242,7 +218,7 @@ bool ChatLogWriter::WriteParts(const std::string& roomName, std::initializer_lis
     if (file == nullptr) return Fail(path, errno);
     // Our own buffer collects the lines: the file's would only copy them again.
     std::setvbuf(file, nullptr, _IONBF, 0);
-    it = files_.emplace(roomName, OpenFile{file, DayOf(now), {}}).first;
+    it = files_.emplace(roomName, OpenFile{file, DayOf(now), path, {}}).first;
     it->second.pending.reserve(FileBuffer + 512);
   }
   std::string& pending = it->second.pending;
@@ -260,48 +236,47 @@ bool ChatLogWriter::WriteParts(const std::string& roomName, std::initializer_lis
     pending += cp932::ToUtf8(shown);
   }
   pending += '\n';
-  if (pending.size() >= FileBuffer) FlushFile(roomName, it->second);
+  if (pending.size() >= FileBuffer) FlushFile(it->second);
   return true;
 }
 
 bool ChatLogWriter::Enter(const std::string& roomName) { return Write(roomName, LogEntryHeader(roomName, clock_())); }
 
-void ChatLogWriter::FlushFile(const std::string& roomName, OpenFile& f) {
-  if (f.file == nullptr || f.pending.empty()) return;
+void ChatLogWriter::FlushFile(OpenFile& f) {
+  if (f.pending.empty()) return;
   std::string bytes;
   bytes.reserve(FileBuffer + 512);
   bytes.swap(f.pending);
-  Hand({f.file, FilePath(roomName, StampOfDay(f.day)), std::move(bytes), false});
+  Hand({f.file, f.path, std::move(bytes), false});
+}
+
+void ChatLogWriter::HandOverAndClose(OpenFile& f) {
+  FlushFile(f);
+  Hand({f.file, f.path, {}, true});
 }
 
 bool ChatLogWriter::Flush() {
-  for (auto& [room, f] : files_) FlushFile(room, f);
+  for (auto& [room, f] : files_) FlushFile(f);
   return !Failed();
 }
 
 bool ChatLogWriter::Close(const std::string& roomName) {
-  const auto it = files_.find(roomName);
-  if (it == files_.end()) return Sync();
-  FlushFile(it->first, it->second);
-  if (it->second.file != nullptr) Hand({it->second.file, FilePath(it->first, StampOfDay(it->second.day)), {}, true});
-  files_.erase(it);
+  if (const auto it = files_.find(roomName); it != files_.end()) {
+    HandOverAndClose(it->second);
+    files_.erase(it);
+  }
   return Sync();
 }
 
 bool ChatLogWriter::CloseAll() {
-  for (auto& [room, f] : files_) {
-    FlushFile(room, f);
-    if (f.file != nullptr) Hand({f.file, FilePath(room, StampOfDay(f.day)), {}, true});
-  }
+  for (auto& [room, f] : files_) HandOverAndClose(f);
   files_.clear();
   return Sync();
 }
 
 void ChatLogWriter::Reset() {
   CloseAll();
-  failed_ = false;
-  problem_.clear();
   const std::lock_guard<std::mutex> lock(diskMutex_);
-  diskFailed_.store(false);
-  diskProblem_.clear();
+  failed_.store(false);
+  problem_.clear();
 }

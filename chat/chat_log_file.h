@@ -81,7 +81,7 @@ class ChatLogWriter {
   // Flushes and closes every file, and waits for the disk.
   bool CloseAll();
 
-  bool Failed() const { return failed_ || diskFailed_.load(std::memory_order_relaxed); }
+  bool Failed() const { return failed_.load(std::memory_order_relaxed); }
   // What failed, for the user (UTF-8): the path and the system's reason.
   std::string Problem() const;
   // Closes everything and forgets a failure: the player turned logging on again.
@@ -95,6 +95,7 @@ class ChatLogWriter {
   struct OpenFile {
     std::FILE* file = nullptr;
     int day = 0;          // yyyymmdd of the open file
+    std::string path;     // for the problem text
     std::string pending;  // UTF-8 lines not yet handed over
   };
   // What the writer's thread does: write bytes to a file, or close it.
@@ -104,18 +105,17 @@ class ChatLogWriter {
     std::string bytes;
     bool close = false;
   };
+  // Records the first failure (from either thread) and tells it; always false.
   bool Fail(const std::string& path, int error);
-  void FlushFile(const std::string& roomName, OpenFile& f);
+  void FlushFile(OpenFile& f);
+  void HandOverAndClose(OpenFile& f);
   void Hand(DiskJob job);
   void RunDisk();
-  void DiskFailed(const std::string& path, int error);
 
   std::string folder_;
   std::function<LogStamp()> clock_;
   std::function<void()> failedCallback_;
   std::map<std::string, OpenFile> files_;  // by room name
-  bool failed_ = false;
-  std::string problem_;
 
   // The writer's thread and what it has still to do.
   mutable std::mutex diskMutex_;
@@ -124,7 +124,7 @@ class ChatLogWriter {
   std::deque<DiskJob> diskJobs_;
   bool diskBusy_ = false;
   bool diskStop_ = false;
-  std::atomic<bool> diskFailed_{false};
-  std::string diskProblem_;  // under diskMutex_
+  std::atomic<bool> failed_{false};
+  std::string problem_;  // under diskMutex_, UTF-8
   std::thread disk_;
 };

@@ -231,8 +231,9 @@ std::string FromUtf8(std::string_view utf8) {
   return out;
 }
 
-std::string ToUtf8(std::string_view bytes) {
-  const std::u16string u = ToUtf16(bytes);
+std::string ToUtf8(std::string_view bytes) { return Utf16ToUtf8(ToUtf16(bytes)); }
+
+std::string Utf16ToUtf8(std::u16string_view u) {
   std::string out;
   for (size_t i = 0; i < u.size(); ++i) {
     char32_t cp = u[i];

@@ -48,5 +48,7 @@ std::u16string Utf8ToUtf16(std::string_view utf8);
 // Convenience for tests and literals written in UTF-8 source.
 std::string FromUtf8(std::string_view utf8);
 std::string ToUtf8(std::string_view bytes);
+// UTF-16 text as UTF-8.
+std::string Utf16ToUtf8(std::u16string_view text);
 
 }  // namespace cp932
