@@ -39,7 +39,9 @@ ChatTabs::ChatTabs(ChatHost& host, LobbySession& session, const RoomListModel& r
   // control is back in the event loop.
   logFlush_.setSingleShot(true);
   logFlush_.setInterval(0);
-  connect(&logFlush_, &QTimer::timeout, this, &ChatTabs::HandOverLogs);
+  connect(&logFlush_, &QTimer::timeout, this, [this] {
+    if (logs_) logs_->Flush();  // to the writer's thread, without waiting for the disk
+  });
 }
 
 // The writer's end closes every file, so the program's end loses no line shown.
@@ -52,51 +54,41 @@ ChatLogWriter* ChatTabs::Logs() {
     // No home to keep them in: the settings have none either, and the window
     // said so at start-up.
     if (folder.empty()) return nullptr;
-    // A write that fails on the writer's thread is told here, on this one.
+    // The writer tells its first failure from either thread; the box comes
+    // from the event loop, never from inside a talk handler (its own loop may
+    // take the tab away).
     logs_ = std::make_unique<ChatLogWriter>(std::move(folder), logClock_, [this] {
       QMetaObject::invokeMethod(
-          this, [this] { CheckLogs(); }, Qt::QueuedConnection);
+          this, [this] { ShowLogProblem(); }, Qt::QueuedConnection);
     });
   }
   return logs_->Failed() ? nullptr : logs_.get();
 }
 
 void ChatTabs::LogShown(const TChatSheet* sheet, const ChatLine& line) {
-  ChatLogWriter* logs = Logs();
-  if (logs == nullptr) return;
-  logs->WriteParts(sheet->GetRoomName(), {line.prefix, line.namePart, line.body});
-  CheckLogs();
-  if (!logFlush_.isActive()) logFlush_.start();
+  if (ChatLogWriter* logs = Logs()) {
+    logs->WriteParts(sheet->GetRoomName(), {line.prefix, line.namePart, line.body});
+    if (!logFlush_.isActive()) logFlush_.start();
+  }
 }
 
 void ChatTabs::LogEntered(const TChatSheet* sheet) {
-  ChatLogWriter* logs = Logs();
-  if (logs == nullptr) return;
-  logs->Enter(sheet->GetRoomName());
-  CheckLogs();
-  if (!logFlush_.isActive()) logFlush_.start();
-}
-
-void ChatTabs::HandOverLogs() {
-  if (!logs_) return;
-  logs_->Flush();
-  CheckLogs();
+  if (ChatLogWriter* logs = Logs()) {
+    logs->Enter(sheet->GetRoomName());
+    if (!logFlush_.isActive()) logFlush_.start();
+  }
 }
 
 void ChatTabs::FlushLogs() {
-  if (!logs_) return;
-  logs_->Sync();
-  CheckLogs();
+  if (logs_) logs_->Sync();
 }
 
-void ChatTabs::CheckLogs() {
+void ChatTabs::ShowLogProblem() {
   if (!logs_ || !logs_->Failed() || logProblemShown_) return;
   logProblemShown_ = true;
-  // Not from inside the talk handler: the box's own loop may take the tab away.
-  const QString text = QStringLiteral("チャットログを保存できませんでした。以後のログは保存しません。\n") +
-                       QString::fromUtf8(logs_->Problem().c_str());
-  QMetaObject::invokeMethod(
-      this, [this, text] { Platform::current().errorBox(host_.MainWindow(), text); }, Qt::QueuedConnection);
+  Platform::current().errorBox(host_.MainWindow(),
+                               QStringLiteral("チャットログを保存できませんでした。以後のログは保存しません。\n") +
+                                   QString::fromUtf8(logs_->Problem().c_str()));
 }
 
 void ChatTabs::ChatLogSettingChanged() {
@@ -160,10 +152,7 @@ TChatSheet* ChatTabs::CreateSheet(int16_t room, const std::string& name, const s
 void ChatTabs::DestroyTab(TChatSheet* sheet) {
   const int index = pageControl_->indexOf(sheet);
   if (index < 0) return;
-  if (logs_ && !logs_->Failed()) {
-    logs_->Close(sheet->GetRoomName());
-    CheckLogs();
-  }
+  if (logs_ && !logs_->Failed()) logs_->Close(sheet->GetRoomName());
   pageControl_->removeTab(index);
   sheet->Frame()->RoomLeft();
   sheet->disconnect(this);

@@ -108,11 +108,8 @@ class ChatTabs : public QObject {
   ChatLogWriter* Logs();
   void LogShown(const TChatSheet* sheet, const ChatLine& line);
   void LogEntered(const TChatSheet* sheet);
-  // Once control is back in the event loop: the lines of the batch go to the
-  // writer's thread, without waiting for the disk.
-  void HandOverLogs();
-  // After a write or flush: the first failure is told once, from the event loop.
-  void CheckLogs();
+  // The writer's first failure, told once in a box.
+  void ShowLogProblem();
 
   ChatHost& host_;
   LobbySession& session_;
