@@ -7,8 +7,6 @@
 
 namespace {
 
-char FoldAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
 // A blank ends a word: the ASCII ones and the full-width space Japanese input
 // gives.
 size_t SpaceLength(std::string_view text, size_t pos) {
@@ -28,24 +26,6 @@ size_t WordStart(std::string_view text, size_t caret) {
     if (SpaceLength(text, i - len) != 0) start = i;
   }
   return i == caret ? start : std::string_view::npos;
-}
-
-// Whether name begins with word: ASCII letters match either case, every other
-// character byte for byte. Both are walked from their start, so a trail byte that
-// happens to be a letter is never folded.
-bool BeginsWith(std::string_view name, std::string_view word) {
-  if (name.size() < word.size()) return false;
-  for (size_t i = 0; i < word.size();) {
-    const size_t len = cp932::CharLength(word, i);
-    if (cp932::CharLength(name, i) != len) return false;
-    if (len == 1) {
-      if (FoldAscii(name[i]) != FoldAscii(word[i])) return false;
-    } else if (name.substr(i, len) != word.substr(i, len)) {
-      return false;
-    }
-    i += len;
-  }
-  return true;
 }
 
 // The text the cycle's current name gives: a blank follows the name unless one is
@@ -84,7 +64,7 @@ NameCompletionResult CompleteName(std::string_view text, size_t caret, std::span
   const size_t rest = start + (text.size() - caret);  // bytes that stay around the name
   bool anyBegins = false;
   for (const std::string& name : candidates) {
-    if (name.empty() || !BeginsWith(name, word)) continue;
+    if (name.empty() || !cp932::StartsWithFoldingAscii(name, word)) continue;
     anyBegins = true;
     if (rest + name.size() > limitBytes) continue;
     if (std::find(state.matches.begin(), state.matches.end(), name) == state.matches.end()) {

@@ -13,8 +13,6 @@ TalkRoute RouteOf(int16_t room, uint8_t kind, std::optional<int16_t> activeRoom)
   const bool elsewhere = activeRoom.has_value() && *activeRoom != NetDef::PrivateTalkRoom;
   return {TalkTab::PrivateTalk, received && elsewhere, received};
 }
-
-char FoldAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; }
 }  // namespace
 
 TalkRoute RouteTalk(int16_t room, uint8_t kind, std::optional<int16_t> activeRoom, bool namesPlayer) {
@@ -29,22 +27,10 @@ TalkRoute RouteTalk(int16_t room, uint8_t kind, std::optional<int16_t> activeRoo
 
 bool NamesPlayer(std::string_view text, std::string_view name) {
   if (name.empty()) return false;
-  // Character by character, in the text from the start of a character: the
-  // trail byte of a double-byte character may look like an ASCII letter, and
-  // only ASCII letters are compared without case.
-  auto matchesAt = [&](size_t at) {
-    for (size_t k = 0; k < name.size();) {
-      const size_t n = cp932::CharLength(name, k);
-      if (at + k + n > text.size()) return false;
-      if (n == 1 ? FoldAscii(text[at + k]) != FoldAscii(name[k]) : text.substr(at + k, n) != name.substr(k, n)) {
-        return false;
-      }
-      k += n;
-    }
-    return true;
-  };
+  // From the start of each character of the text: the trail byte of a
+  // double-byte character may look like an ASCII letter.
   for (size_t at = 0; at + name.size() <= text.size(); at += cp932::CharLength(text, at)) {
-    if (matchesAt(at)) return true;
+    if (cp932::StartsWithFoldingAscii(text.substr(at), name)) return true;
   }
   return false;
 }

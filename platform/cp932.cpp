@@ -206,6 +206,18 @@ std::string_view CutToBytes(std::string_view bytes, size_t maxBytes) {
   return bytes.substr(0, pos);
 }
 
+bool StartsWithFoldingAscii(std::string_view text, std::string_view prefix) {
+  const auto fold = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+  if (text.size() < prefix.size()) return false;
+  for (size_t i = 0; i < prefix.size();) {
+    const size_t len = CharLength(prefix, i);
+    if (CharLength(text, i) != len) return false;
+    if (len == 1 ? fold(text[i]) != fold(prefix[i]) : text.substr(i, len) != prefix.substr(i, len)) return false;
+    i += len;
+  }
+  return true;
+}
+
 std::u16string Utf8ToUtf16(std::string_view s) {
   std::u16string out;
   size_t i = 0;

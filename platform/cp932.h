@@ -41,6 +41,11 @@ long ByteLength(std::u16string_view text);
 // the first half of a double-byte character.
 std::string_view CutToBytes(std::string_view bytes, size_t maxBytes);
 
+// Whether text begins with prefix, both walked character by character from
+// their start: ASCII letters match either case, every other character byte for
+// byte, so a trail byte that happens to be a letter is never folded.
+bool StartsWithFoldingAscii(std::string_view text, std::string_view prefix);
+
 // UTF-8 (file names, the server's accounts file) to UTF-16; an invalid byte
 // reads as the character of its own value.
 std::u16string Utf8ToUtf16(std::string_view utf8);
