@@ -42,6 +42,15 @@ class FakeNotifications final : public QObject {
   QStringList GetCapabilities() { return {QStringLiteral("body"), QStringLiteral("actions")}; }
 };
 
+// What the desktop says when the player clicks notification id.
+QDBusMessage DefaultActionInvoked(uint id) {
+  QDBusMessage clicked =
+      QDBusMessage::createSignal(QStringLiteral("/org/freedesktop/Notifications"),
+                                 QStringLiteral("org.freedesktop.Notifications"), QStringLiteral("ActionInvoked"));
+  clicked << id << QStringLiteral("default");
+  return clicked;
+}
+
 QDBusConnection ServiceBus() { return QDBusConnection::connectToBus(gBusAddress, QStringLiteral("service")); }
 
 TEST(NotificationTest, TheServiceGetsTheNotificationAndItsClickRaisesTheWindow) {
@@ -73,11 +82,7 @@ TEST(NotificationTest, TheServiceGetsTheNotificationAndItsClickRaisesTheWindow) 
 
   // The player clicks it: the desktop says so on the bus, the window comes up.
   WaitUntil([] { return false; }, 100);  // the id's answer has arrived
-  QDBusMessage clicked =
-      QDBusMessage::createSignal(QStringLiteral("/org/freedesktop/Notifications"),
-                                 QStringLiteral("org.freedesktop.Notifications"), QStringLiteral("ActionInvoked"));
-  clicked << uint{41} << QStringLiteral("default");
-  ASSERT_TRUE(bus.send(clicked));
+  ASSERT_TRUE(bus.send(DefaultActionInvoked(41)));
   EXPECT_TRUE(WaitUntil([&] { return window.isActiveWindow(); })) << "the click did not raise the window";
 
   // While the window is active nothing is sent.
@@ -98,11 +103,7 @@ TEST(NotificationTest, WithoutAServiceNothingFailsOrWaits) {
   for (int i = 0; i < 20; ++i) notifier.notify(&window, QStringLiteral("試合の準備ができました"), QStringLiteral("x"));
   WaitUntil([] { return false; }, 300);  // the bus's errors come back and are dropped
   // A stray click for an id never given raises nothing.
-  QDBusMessage clicked =
-      QDBusMessage::createSignal(QStringLiteral("/org/freedesktop/Notifications"),
-                                 QStringLiteral("org.freedesktop.Notifications"), QStringLiteral("ActionInvoked"));
-  clicked << uint{1} << QStringLiteral("default");
-  ServiceBus().send(clicked);
+  ServiceBus().send(DefaultActionInvoked(1));
   WaitUntil([] { return false; }, 200);
   EXPECT_FALSE(window.isActiveWindow());
 }

@@ -12,6 +12,7 @@
 #include <iterator>
 
 #include "lobby/form_main.h"
+#include "main_window_harness.h"
 #include "platform/qt_text.h"
 #include "recording_platform.h"
 
@@ -22,11 +23,15 @@ QString SpokenName(QObject* object) {
   return face != nullptr ? face->text(QAccessible::Name) : QString();
 }
 
-TEST(AccessibleNamesTest, InputsAndListsAreNamedByTheirCaptions) {
+// The main window with its dialogs, never shown.
+class AccessibleNamesTest : public ::testing::Test {
+ protected:
   RecordingPlatform platform;
   QTemporaryDir dir;
-  TFormMain form{(dir.path() + QStringLiteral("/access.ini")).toStdString(),
-                 (dir.path() + QStringLiteral("/turfwing.INI")).toStdString()};
+  TFormMain form{AccessPathIn(dir.path()), SettingsPathIn(dir.path())};
+};
+
+TEST_F(AccessibleNamesTest, InputsAndListsAreNamedByTheirCaptions) {
   const struct {
     const char* dialog;  // nullptr: the main window
     const char* control;
@@ -54,11 +59,7 @@ TEST(AccessibleNamesTest, InputsAndListsAreNamedByTheirCaptions) {
 
 // Every control a player can operate, in the main window and every dialog it
 // owns, has something to be called by; a new control without a name fails here.
-TEST(AccessibleNamesTest, NoOperableControlIsNameless) {
-  RecordingPlatform platform;
-  QTemporaryDir dir;
-  TFormMain form{(dir.path() + QStringLiteral("/access.ini")).toStdString(),
-                 (dir.path() + QStringLiteral("/turfwing.INI")).toStdString()};
+TEST_F(AccessibleNamesTest, NoOperableControlIsNameless) {
   static const QAccessible::Role operable[] = {
       QAccessible::EditableText, QAccessible::ComboBox,   QAccessible::List,      QAccessible::Tree,
       QAccessible::Table,        QAccessible::PushButton, QAccessible::CheckBox,  QAccessible::RadioButton,
@@ -79,7 +80,7 @@ TEST(AccessibleNamesTest, NoOperableControlIsNameless) {
   EXPECT_GT(seen, 30) << "the walk found the dialogs' controls";
 }
 
-TEST(AccessibleNamesTest, MnemonicsAreNotSpoken) {
+TEST(MnemonicTest, MnemonicsAreNotSpoken) {
   EXPECT_EQ(WithoutMnemonic(QStringLiteral("入室者一覧(&U)")), QStringLiteral("入室者一覧"));
   EXPECT_EQ(WithoutMnemonic(QStringLiteral("接続(&O)...")), QStringLiteral("接続..."));
   EXPECT_EQ(WithoutMnemonic(QStringLiteral("Q&&A")), QStringLiteral("Q&A"));

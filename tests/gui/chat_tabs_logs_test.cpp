@@ -4,23 +4,15 @@
 #include <QApplication>
 #include <QTemporaryDir>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "chat/chat_log_file.h"
 #include "chat_tabs_host_test.h"
+#include "test_files.h"
 #include "wait.h"
 
 namespace {
 
 using chattest::TabsWorld;
-
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream out;
-  out << in.rdbuf();
-  return out.str();
-}
 
 constexpr LogStamp kDay{2026, 12, 9, 12, 34, 56};
 
@@ -56,12 +48,13 @@ TEST(ChatTabsLogsTest, EveryLineShownLandsInTheRoomsFileAsShown) {
       "---- 待合室 に入室 2026-12-09 12:34:56 ----\n12:34:56 太郎 > こんにちは\n"
       "jiro さん からの個別チャットを受信しました\n";
   // Written from the event loop, by the writer's own thread: on disk soon after.
-  ASSERT_TRUE(WaitUntil([&] { return ReadFile(w.FileOf("lobby")) == lobbyFile; })) << ReadFile(w.FileOf("lobby"));
-  ASSERT_TRUE(WaitUntil([&] { return ReadFile(w.FileOf(Sjis("待合室"))) == waitingFile; }))
-      << ReadFile(w.FileOf(Sjis("待合室")));
+  ASSERT_TRUE(WaitUntil([&] { return testfiles::Read(w.FileOf("lobby")) == lobbyFile; }))
+      << testfiles::Read(w.FileOf("lobby"));
+  ASSERT_TRUE(WaitUntil([&] { return testfiles::Read(w.FileOf(Sjis("待合室"))) == waitingFile; }))
+      << testfiles::Read(w.FileOf(Sjis("待合室")));
   std::string priv;
   WaitUntil([&] {
-    priv = ReadFile(w.FileOf(Sjis("【個別 チャット】")));
+    priv = testfiles::Read(w.FileOf(Sjis("【個別 チャット】")));
     return priv.find("12:34:56 jiro > psst\n") != std::string::npos;
   });
   EXPECT_NE(priv.find("---- 【個別 チャット】 に入室"), std::string::npos) << priv;
@@ -79,7 +72,7 @@ TEST(ChatTabsLogsTest, ALostConnectionLeavesEveryLineOnDisk) {
   }
   w.host.session.drop();
   EXPECT_EQ(w.tabs->PageCount(), 0);
-  EXPECT_EQ(ReadFile(w.FileOf("lobby")),
+  EXPECT_EQ(testfiles::Read(w.FileOf("lobby")),
             "---- lobby に入室 2026-12-09 12:34:56 ----\n12:34:56 hanako > line 0\n12:34:56 hanako > line 1\n"
             "12:34:56 hanako > line 2\n");
 }
@@ -96,7 +89,7 @@ TEST(ChatTabsLogsTest, WithTheSettingOffNothingIsWritten) {
   w.tabs->ChatLogSettingChanged();
   ASSERT_TRUE(w.host.session.deliver<GmTalk>(Talk(1, 7, "hanako", "again", 0)));
   w.tabs->FlushLogs();
-  EXPECT_EQ(ReadFile(w.FileOf("lobby")), "12:34:56 hanako > again\n");
+  EXPECT_EQ(testfiles::Read(w.FileOf("lobby")), "12:34:56 hanako > again\n");
 }
 
 // A folder that cannot be made: one box however many lines fail, and the chat
@@ -104,7 +97,7 @@ TEST(ChatTabsLogsTest, WithTheSettingOffNothingIsWritten) {
 TEST(ChatTabsLogsTest, AWriteFailureShowsOneBoxAndChatGoesOn) {
   LogWorld w;
   const std::string blocker = w.dir.filePath(QStringLiteral("file")).toStdString();
-  std::ofstream(blocker) << "x";
+  testfiles::Write(blocker, "x");
   w.host.logsFolder = blocker + "/logs";
   TChatSheet* lobby = w.Open(1);
   for (int i = 0; i < 5; ++i) ASSERT_TRUE(w.host.session.deliver<GmTalk>(Talk(1, 7, "hanako", "hello", 0)));

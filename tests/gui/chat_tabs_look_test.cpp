@@ -20,19 +20,10 @@ using namespace chattest;
 
 namespace {
 GmRoomList::Info Rooms() {
-  GmRoomList::Info list;
-  const std::tuple<int16_t, std::string, uint8_t, uint32_t> rooms[] = {{1, Sjis("待合室"), 0, 0},
-                                                                       {2, "Q&A", 0, 0},
-                                                                       {3, Sjis("東京フットボール部"), 1, 55},
-                                                                       {4, Sjis("初心者歓迎"), 1, 0}};
-  for (const auto& [room, name, password, team] : rooms) {
-    GmRoomList::Entry& e = list.entries[list.count++];
-    e.room = room;
-    CopyText(e.name, name.c_str());
-    e.passwordFlag = password;
-    e.teamId = team;
-  }
-  return list;
+  return RoomRows({{1, Sjis("待合室").c_str(), 0, 0},
+                   {2, "Q&A", 0, 0},
+                   {3, Sjis("東京フットボール部").c_str(), 1, 55},
+                   {4, Sjis("初心者歓迎").c_str(), 1, 0}});
 }
 
 void Save(QWidget* w, const char* file) { w->grab().save(QDir::temp().filePath(QString::fromUtf8(file))); }
@@ -74,12 +65,8 @@ TEST(ChatTabsLookTest, RoomListCellsFitTheirColumns) {
   RoomListModel rows;
   TFormRoomList form(host, host.session, rows);
   EXPECT_TRUE(host.session.deliver<GmRoomList>(Rooms()));
-  GmRoomUsers::Info counts;
-  const std::pair<int16_t, int16_t> n[] = {{1, 12}, {2, 3}, {3, 120}, {4, 0}};
-  for (auto [room, c] : n) counts.entries[counts.count++] = {room, c};
-  EXPECT_TRUE(host.session.deliver<GmRoomUsers>(counts));
-  counts.count = 0;
-  EXPECT_TRUE(host.session.deliver<GmRoomUsers>(counts));
+  EXPECT_TRUE(host.session.deliver<GmRoomUsers>(RoomCounts({{1, 12}, {2, 3}, {3, 120}, {4, 0}})));
+  EXPECT_TRUE(host.session.deliver<GmRoomUsers>(RoomCounts({})));
   form.show();
   QCoreApplication::processEvents();
   form.RoomList2()->topLevelItem(1)->setSelected(true);

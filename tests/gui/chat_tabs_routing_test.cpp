@@ -23,14 +23,8 @@ const QColor kBlack(0, 0, 0), kRed(255, 0, 0), kGreen(0, 128, 0), kBlue(0, 0, 25
 // Tabs whose rooms have names in the room rows, and a fixed clock.
 struct World : TabsWorld {
   World() {
-    GmRoomList::Info list;
-    const std::pair<int16_t, std::string> named[] = {{1, "lobby"}, {2, "club"}, {3, "A&B"}, {4, Sjis("待合室")}};
-    for (const auto& [room, name] : named) {
-      GmRoomList::Entry& e = list.entries[list.count++];
-      e.room = room;
-      CopyText(e.name, name.c_str());
-    }
-    rooms.ApplyRoomList(list);
+    rooms.ApplyRoomList(
+        RoomRows({{1, "lobby", 0, 0}, {2, "club", 0, 0}, {3, "A&B", 0, 0}, {4, Sjis("待合室").c_str(), 0, 0}}));
     tabs->SetClock([] { return ClockTime{12, 34, 56}; });
   }
 };

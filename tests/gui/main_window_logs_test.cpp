@@ -2,7 +2,6 @@
 // kept in the settings file, and a connection lost under a flood of talk.
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
 #include <QAction>
 #include <QFile>
 #include <QFileInfo>
@@ -15,6 +14,7 @@
 #include "main_window_parts.h"
 #include "messages.h"
 #include "recording_platform.h"
+#include "test_files.h"
 #include "wait.h"
 
 namespace {
@@ -64,9 +64,7 @@ TEST_F(MainWindowLogsTest, OpeningTheFolderMakesItAndHandsItToTheDesktop) {
   EXPECT_EQ(QUrl(platform.openedUrls[0]), QUrl::fromLocalFile(LogsFolder()));
   EXPECT_TRUE(QFileInfo(LogsFolder()).isDir());
 #ifndef _WIN32
-  struct stat st {};
-  ASSERT_EQ(::stat(LogsFolder().toLocal8Bit().constData(), &st), 0);
-  EXPECT_EQ(st.st_mode & 0777, 0700u);
+  EXPECT_EQ(testfiles::Mode(LogsFolder().toStdString()), 0700u);
 #endif
 }
 

@@ -15,7 +15,6 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTcpSocket>
-#include <QTemporaryDir>
 #include <QTimer>
 #include <QTreeView>
 #include <functional>
@@ -31,7 +30,6 @@
 #include "main_window_harness.h"
 #include "main_window_parts.h"
 #include "messages.h"
-#include "platform/cp932.h"
 #include "platform/qt_text.h"
 #include "recording_platform.h"
 #include "scripted_server.h"
@@ -246,7 +244,6 @@ class HostileServerTest : public ::testing::Test {
   RecordingPlatform platform;
   bool closeDialogs = true;  // the closer above
   MainWindowHarness harness;
-  QTemporaryDir& dir = harness.dir;
   ScriptedServer& server = harness.server;
   TFormMain& form = harness.form;
 

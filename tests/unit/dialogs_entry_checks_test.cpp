@@ -6,8 +6,6 @@
 #include "messages.h"
 #include "platform/cp932.h"
 
-namespace {}  // namespace
-
 TEST(ReadIntegerTextTest, ReadsLeadingNumberAndIgnoresTheRest) {
   EXPECT_EQ(ReadIntegerText("42"), 42);
   EXPECT_EQ(ReadIntegerText(" 42"), 42);

@@ -16,8 +16,6 @@
 
 namespace {
 
-constexpr uint32_t kTab = 0xff09, kReturn = 0xff0d, kEscape = 0xff1b, kDown = 0xff54, kUp = 0xff52;
-
 class KeyboardFlowTest : public X11ClientTest {
  protected:
   // The room list with one room behind a password.
@@ -25,12 +23,8 @@ class KeyboardFlowTest : public X11ClientTest {
   void LoggedIn() {
     ASSERT_TRUE(ShowForm());
     ASSERT_TRUE(LogIn());
-    ASSERT_TRUE(WaitUntil([&] { return form.session().isOpen(); }));
     OfferLockedRoom();
     WaitUntil([] { return false; }, 50);
-  }
-  static void Control(User& u, char letter) {
-    u.x.Hold(u.x.Code(0xffe3), [&] { u.x.Press(static_cast<uint32_t>(letter)); });
   }
 };
 

@@ -6,8 +6,6 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTest>
-#include <cstdio>
-#include <memory>
 
 #include "chat/chat_sheet.h"
 #include "chat/chat_tabs.h"
@@ -19,8 +17,6 @@
 #include "x11_fixture.h"
 
 namespace {
-
-constexpr uint32_t kEscape = 0xff1b;
 
 struct Node {
   int depth = 0;
@@ -48,46 +44,35 @@ std::vector<Node> ParseTree(const std::string& text) {
   return nodes;
 }
 
-std::string TreeCommand() {
-  return std::string("/usr/bin/python3 ") + TURFWING_AT_SPI_TREE + " " +
-         std::to_string(QCoreApplication::applicationPid());
-}
-
 // A program registers with the accessibility service when it starts, and the
 // service itself starts on the first call: the reader asks again for a while.
-constexpr int kReads = 50;
-constexpr auto kBetweenReads = std::chrono::milliseconds(100);
-
-// From a thread that is not the program's: a blocking read is then fine.
-std::vector<Node> ReadTreeBlocking() {
-  for (int attempt = 0; attempt < kReads; ++attempt) {
-    std::string out;
-    std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(TreeCommand().c_str(), "r"), pclose);
-    if (pipe == nullptr) return {};
-    char buffer[4096];
-    while (size_t n = fread(buffer, 1, sizeof buffer, pipe.get())) out.append(buffer, n);
-    if (!out.empty()) return ParseTree(out);
-    std::this_thread::sleep_for(kBetweenReads);
-  }
-  return {};
-}
-
-// From the program's thread: its loop runs while the reader reads.
-std::vector<Node> ReadTree() {
+// From the program's thread its loop runs while the reader reads; from another
+// thread (the person at the keyboard, while a modal dialog's loop runs) the
+// read simply blocks.
+std::vector<Node> ReadTree(bool onProgramThread = true) {
+  constexpr int kReads = 50;
+  constexpr int kBetweenReadsMs = 100;
   for (int attempt = 0; attempt < kReads; ++attempt) {
     QProcess reader;
     reader.start(QStringLiteral("/usr/bin/python3"),
                  {QStringLiteral(TURFWING_AT_SPI_TREE), QString::number(QCoreApplication::applicationPid())});
-    WaitUntil([&] { return reader.state() == QProcess::NotRunning; }, 20000);
+    if (onProgramThread) {
+      WaitUntil([&] { return reader.state() == QProcess::NotRunning; }, 20000);
+    } else {
+      reader.waitForFinished(20000);
+    }
     const QByteArray out = reader.readAllStandardOutput();
     if (!out.isEmpty()) return ParseTree(out.toStdString());
-    WaitUntil([] { return false; }, static_cast<int>(kBetweenReads.count()));
+    if (onProgramThread) {
+      WaitUntil([] { return false; }, kBetweenReadsMs);
+    } else {
+      std::this_thread::sleep_for(std::chrono::milliseconds(kBetweenReadsMs));
+    }
   }
   return {};
 }
 
-// The nodes below the first node of this role and name (the whole tree when no
-// role is given), in tree order.
+// The nodes below the first node of this role and name, in tree order.
 std::vector<Node> Under(const std::vector<Node>& tree, const std::string& role, const std::string& name) {
   for (size_t i = 0; i < tree.size(); ++i) {
     if (tree[i].role != role || tree[i].name != name) continue;
@@ -119,9 +104,9 @@ TEST_F(ScreenReaderTest, TheLoginDialogsFieldsAreFoundByTheirNames) {
   ASSERT_TRUE(ShowForm());
   std::vector<Node> tree;
   EXPECT_TRUE(RunAsUser([&](User& u) {
-    u.x.Hold(u.x.Code(0xffe3), [&] { u.x.Press('o'); });
+    Control(u, 'o');
     if (!u.WaitFor("FormLogin")) return;
-    tree = ReadTreeBlocking();
+    tree = ReadTree(false);
     u.x.Press(kEscape);
   }));
   const std::vector<Node> dialog = Under(tree, "dialog", "接続");

@@ -21,7 +21,6 @@
 #include <QApplication>
 #include <QDeadlineTimer>
 #include <QDialog>
-#include <QTemporaryDir>
 #include <QTimer>
 #include <atomic>
 #include <chrono>
@@ -32,7 +31,6 @@
 
 #include "lobby/form_main.h"
 #include "main_window_harness.h"
-#include "platform/cp932.h"
 #include "recording_platform.h"
 #include "scripted_server.h"
 
@@ -116,6 +114,12 @@ class X11ClientTest : public ::testing::Test {
     xcb_window_t activeId_ = XCB_NONE;
     std::vector<std::string> complaints_;
   };
+
+  // Keysyms of the keys the scripts press, and Ctrl with a letter.
+  static constexpr uint32_t kTab = 0xff09, kReturn = 0xff0d, kEscape = 0xff1b, kDown = 0xff54, kUp = 0xff52;
+  static void Control(User& u, char letter) {
+    u.x.Hold(u.x.Code(0xffe3), [&] { u.x.Press(static_cast<uint32_t>(letter)); });
+  }
 
   ::testing::AssertionResult RunAsUser(const std::function<void(User&)>& script) {
     User user;
