@@ -311,10 +311,7 @@ QColor TRichEditEx::ShownColor(const QColor& color, bool marked) const {
 
 QColor TRichEditEx::MarkBackground() const {
   // Opaque, so the ink can be chosen to read on it as on the base.
-  const QColor hi = palette().color(QPalette::Highlight);
-  const QColor base = palette().color(QPalette::Base);
-  auto mix = [](int h, int b) { return (h + 3 * b) / 4; };
-  return QColor(mix(hi.red(), base.red()), mix(hi.green(), base.green()), mix(hi.blue(), base.blue()));
+  return Blended(palette().color(QPalette::Highlight), palette().color(QPalette::Base), 1, 4);
 }
 
 void TRichEditEx::showEvent(QShowEvent* e) {
@@ -362,9 +359,7 @@ void TRichEditEx::paintEvent(QPaintEvent* e) {
     // On a dark background the marks take the palette's highlight: the current
     // match in full, the others half blended into the background.
     const QColor hi = palette().color(QPalette::Highlight);
-    const QColor base = palette().color(QPalette::Base);
-    found.setBackground(
-        QColor((hi.red() + base.red()) / 2, (hi.green() + base.green()) / 2, (hi.blue() + base.blue()) / 2));
+    found.setBackground(Blended(hi, palette().color(QPalette::Base), 1, 2));
     current.setBackground(hi);
     current.setForeground(palette().color(QPalette::HighlightedText));
   } else {

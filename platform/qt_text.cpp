@@ -70,3 +70,8 @@ QColor ReadableOn(const QColor& color, const QColor& background) {
 }
 
 bool IsDarkBackground(const QColor& background) { return IsDarkBackground(RgbOf(background)); }
+
+QColor Blended(const QColor& over, const QColor& under, int parts, int whole) {
+  auto mix = [&](int o, int u) { return (parts * o + (whole - parts) * u) / whole; };
+  return {mix(over.red(), under.red()), mix(over.green(), under.green()), mix(over.blue(), under.blue())};
+}

@@ -43,3 +43,6 @@ void NameForScreenReaders(QWidget* widget, const QString& caption);
 // The plain colour rule (platform/colour_contrast.h) for Qt's colours.
 QColor ReadableOn(const QColor& color, const QColor& background);
 bool IsDarkBackground(const QColor& background);
+// An opaque colour of `parts` parts of over to (whole - parts) of under, each
+// channel rounded down.
+QColor Blended(const QColor& over, const QColor& under, int parts, int whole);
