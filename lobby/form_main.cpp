@@ -169,7 +169,6 @@ void TFormMain::CreateMenus() {
   tools->addSeparator();
   MenuSaveChatLog = action(tools, "チャットログを保存(&G)", "MenuSaveChatLog");
   MenuSaveChatLog->setCheckable(true);
-  MenuSaveChatLog->setChecked(true);
   MenuOpenLogFolder = action(tools, "チャットログのフォルダを開く(&F)", "MenuOpenLogFolder");
   // Without a home for the logs there is nothing to open.
   MenuOpenLogFolder->setEnabled(!logsFolder_.empty());
