@@ -8,6 +8,7 @@
 
 #include "chat/chat_host.h"
 #include "platform/cp932.h"
+#include "platform/list_header.h"
 #include "platform/qt_text.h"
 
 namespace {
@@ -26,6 +27,7 @@ TFormRoomList::TFormRoomList(ChatHost& host, LobbySession& session, RoomListMode
 
   RoomList2_ = new QTreeWidget(this);
   RoomList2_->setObjectName(QStringLiteral("RoomList2"));
+  ListHeader::InstallOn(RoomList2_);
   NameForScreenReaders(RoomList2_, QStringLiteral("部屋一覧"));
   RoomList2_->setColumnCount(4);
   RoomList2_->setHeaderLabels(

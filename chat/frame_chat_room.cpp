@@ -19,6 +19,7 @@
 #include "chat/link_scan.h"
 #include "chat/rich_edit_ex.h"
 #include "formation/form_formation.h"
+#include "platform/list_header.h"
 #include "platform/platform.h"
 #include "platform/qt_text.h"
 
@@ -77,6 +78,7 @@ void TFrameChatRoom::BuildLayout() {
   group->setContentsMargins(4, 4, 4, 4);
   ListUser_ = new QTreeWidget(GroupUserList_);
   ListUser_->setObjectName(QStringLiteral("ListUser"));
+  ListHeader::InstallOn(ListUser_);
   NameForScreenReaders(ListUser_, GroupUserList_->title());
   ListUser_->setColumnCount(1);
   ListUser_->setHeaderLabels({QStringLiteral("名前")});

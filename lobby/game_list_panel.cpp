@@ -19,6 +19,7 @@
 #include "lobby/stadium_table_model.h"
 #include "lobby/stadium_waiting.h"
 #include "net/net_def.h"
+#include "platform/list_header.h"
 #include "platform/platform.h"
 #include "platform/qt_text.h"
 
@@ -67,6 +68,7 @@ TGameListPanel::TGameListPanel(LobbySession& session, std::function<GameSetup()>
   group_ = new QGroupBox(QStringLiteral("競技場一覧(&L)"), this);
   list_ = new QTreeView(group_);
   list_->setObjectName(QStringLiteral("GameList2"));
+  ListHeader::InstallOn(list_);
   NameForScreenReaders(list_, group_->title());
   list_->setModel(model_);
   list_->setRootIsDecorated(false);

@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStandardItemModel>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeView>
@@ -16,6 +17,7 @@
 #include "lobby/game_list_panel.h"
 #include "lobby/stadium_list.h"
 #include "platform/cp932.h"
+#include "platform/list_header.h"
 #include "recording_platform.h"
 #include "scripted_server.h"
 #include "session_double.h"
@@ -497,4 +499,23 @@ TEST_F(StadiumPanelTest, RelativeProgramResolvesAgainstTheCurrentDirectory) {
   ASSERT_EQ(platform.starts.size(), 1u);
   EXPECT_EQ(platform.starts[0].program, QDir::toNativeSeparators(QDir::currentPath() + QStringLiteral("/g/run.exe")));
   EXPECT_EQ(platform.starts[0].workingDirectory, QDir::currentPath());
+}
+
+// The lists' header measures a caption in the font it draws it in, and still
+// leaves room for all of it; a header that highlights columns keeps Qt's bold
+// measure, since it draws them bold.
+TEST(ListHeaderTest, CaptionsFitTheirDrawnFontAndHighlightingKeepsTheBoldMeasure) {
+  const QString caption = QStringLiteral("WWWWWWWWWWWWWWWW 競技場名");
+  QStandardItemModel model(0, 1);
+  model.setHorizontalHeaderLabels({caption});
+  QHeaderView stock(Qt::Horizontal);
+  stock.setModel(&model);
+  QTreeView view;
+  view.setModel(&model);
+  ListHeader* ours = ListHeader::InstallOn(&view);
+  ASSERT_EQ(view.header(), ours);
+  EXPECT_GE(ours->sectionSizeHint(0), ours->fontMetrics().horizontalAdvance(caption)) << "the caption fits";
+  EXPECT_LT(ours->sectionSizeHint(0), stock.sectionSizeHint(0)) << "narrower than the bold measure";
+  ours->setHighlightSections(true);
+  EXPECT_EQ(ours->sectionSizeHint(0), stock.sectionSizeHint(0));
 }
