@@ -77,13 +77,17 @@ TFormMain::~TFormMain() {
 
 void TFormMain::CreateDialogs() {
   FormLogin = new TFormLogin(this);
-  FormUpdate = new TFormUpdate(this);
   FormCreateRoom = new TFormCreateRoom(this);
   FormPassword = new TFormPassword(this);
   FormGameOption = new TFormGameOption(this);
   FormPing = new TFormPing(this);
   DebugForm = new TDebugForm(this);
   FormRoomList = new TFormRoomList(*this, *session_, roomRows_, this);
+}
+
+TFormUpdate* TFormMain::UpdateNotice() {
+  if (FormUpdate == nullptr) FormUpdate = new TFormUpdate(this);
+  return FormUpdate;
 }
 
 void TFormMain::LoadSettings() {

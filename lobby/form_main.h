@@ -79,6 +79,10 @@ class TFormMain : public QMainWindow, public ChatHost {
   // GmRoomListRequest, then the room list window, modal.
   void ShowRoomList() override;
 
+  // The update notice, built the first time it is needed: most sessions never
+  // show it, and its bold link would load a face of the font of its own.
+  TFormUpdate* UpdateNotice();
+
  protected:
   bool event(QEvent* e) override;
   void closeEvent(QCloseEvent* e) override;

@@ -65,7 +65,7 @@ void TFormMain::SessionFailed(const QString& reason, const QString& detail) {
 
 void TFormMain::HandshakeRefused(int status, const std::string& text) {
   if (status == NetDef::ReadyNeedsUpdate) {
-    FormUpdate->Execute(settings_.Access.UrlDownload);
+    UpdateNotice()->Execute(settings_.Access.UrlDownload);
     return;
   }
   ShowRefusal(AReadyRefusal(static_cast<uint8_t>(status), text.c_str()));

@@ -349,8 +349,8 @@ class Tour {
   }
 
   void Update() {
-    CaptureModal(Child<TFormUpdate>(*form_, "FormUpdate"), "update.png",
-                 [&] { Child<TFormUpdate>(*form_, "FormUpdate")->Execute(form_->settings().Access.UrlDownload); });
+    CaptureModal(form_->UpdateNotice(), "update.png",
+                 [&] { form_->UpdateNotice()->Execute(form_->settings().Access.UrlDownload); });
   }
 
   // The team room's formation board with its extended panel open.

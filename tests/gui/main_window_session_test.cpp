@@ -404,3 +404,38 @@ TEST_F(SessionTest, LengthFieldOutOfRangeClosesTheConnection) {
   EXPECT_TRUE(server.waitForDisconnect());
   EXPECT_TRUE(platform.boxes.empty());
 }
+
+#ifdef Q_OS_LINUX
+// The font files of bold faces this process has mapped.
+static QStringList BoldFacesMapped() {
+  QFile maps(QStringLiteral("/proc/self/maps"));
+  if (!maps.open(QIODevice::ReadOnly)) return {QStringLiteral("(no /proc/self/maps)")};
+  QStringList faces;
+  for (const QByteArray& line : maps.readAll().split('\n')) {
+    const QString file = QString::fromUtf8(line.mid(line.indexOf('/')));
+    const bool font = file.endsWith(QStringLiteral(".ttc")) || file.endsWith(QStringLiteral(".ttf")) ||
+                      file.endsWith(QStringLiteral(".otf"));
+    if (line.contains('/') && font && file.contains(QStringLiteral("Bold")) && !faces.contains(file)) faces << file;
+  }
+  return faces;
+}
+
+// Nothing the window draws at rest is bold; a bold face loaded only to measure
+// a caption holds pages of its font file for nothing.
+TEST_F(SessionTest, ASessionAtRestLoadsNoBoldFace) {
+  if (!BoldFacesMapped().isEmpty()) GTEST_SKIP() << "an earlier test in this process loaded a bold face";
+  form.show();
+  Login(258);
+  server.send<GmAEnterRoom>(Entered(5));
+  server.send<GmUserEnter>(Enter(5, {{258, 1, "abc", 0}, {300, 2, "たなか", 0}}));
+  server.send<GmTalk>(Talk(5, 300, "", "こんにちは、試合しませんか？", 0));
+  auto* tabs = Child<QTabWidget>(form, "PageControl1");
+  ASSERT_TRUE(WaitUntil([&] {
+    auto* tab = qobject_cast<TChatSheet*>(tabs->currentWidget());
+    return tab != nullptr && tab->Frame()->EditLog()->LineCount() == 1;
+  }));
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+  form.grab();  // everything painted once
+  EXPECT_EQ(BoldFacesMapped().join(QStringLiteral(", ")).toStdString(), "");
+}
+#endif

@@ -56,6 +56,7 @@ TEST_F(NativeTitleTest, DialogsShowTheirOwnCaptionsAlone) {
       {"FormUpdate", "バージョンアップ告知"},
   };
   ASSERT_TRUE(ShowForm());
+  form.UpdateNotice();  // built when first needed
   for (const auto& row : rows) {
     SCOPED_TRACE(row.objectName);
     auto* dialog = form.findChild<QDialog*>(QString::fromLatin1(row.objectName));
