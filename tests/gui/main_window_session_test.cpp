@@ -21,6 +21,7 @@
 #include "lobby/game_list_panel.h"
 #include "main_window_harness.h"
 #include "main_window_parts.h"
+#include "mapped_files.h"
 #include "messages.h"
 #include "platform/cp932.h"
 #include "recording_platform.h"
@@ -408,14 +409,13 @@ TEST_F(SessionTest, LengthFieldOutOfRangeClosesTheConnection) {
 #ifdef Q_OS_LINUX
 // The font files of bold faces this process has mapped.
 static QStringList BoldFacesMapped() {
-  QFile maps(QStringLiteral("/proc/self/maps"));
-  if (!maps.open(QIODevice::ReadOnly)) return {QStringLiteral("(no /proc/self/maps)")};
+  const QStringList files = MappedFiles();
+  if (files.isEmpty()) return {QStringLiteral("(no /proc/self/maps)")};
   QStringList faces;
-  for (const QByteArray& line : maps.readAll().split('\n')) {
-    const QString file = QString::fromUtf8(line.mid(line.indexOf('/')));
+  for (const QString& file : files) {
     const bool font = file.endsWith(QStringLiteral(".ttc")) || file.endsWith(QStringLiteral(".ttf")) ||
                       file.endsWith(QStringLiteral(".otf"));
-    if (line.contains('/') && font && file.contains(QStringLiteral("Bold")) && !faces.contains(file)) faces << file;
+    if (font && file.contains(QStringLiteral("Bold"))) faces << file;
   }
   return faces;
 }

@@ -5,6 +5,7 @@
 #include <QFileDevice>
 #include <QTemporaryDir>
 
+#include "mapped_files.h"
 #include "platform/platform.h"
 #include "platform/sound_player.h"
 #include "wait.h"
@@ -137,10 +138,7 @@ TEST_F(PlatformStartProgramTest, AMissingRunnerReportsFailure) {
 
 // The call sounds' player is a module of its own: the multimedia libraries come
 // in with the first sound, not with the program.
-bool Mapped(const char* library) {
-  QFile maps(QStringLiteral("/proc/self/maps"));
-  return maps.open(QIODevice::ReadOnly) && maps.readAll().contains(library);
-}
+bool Mapped(const char* library) { return !MappedFiles().filter(QString::fromLatin1(library)).isEmpty(); }
 
 TEST(SoundModuleTest, MultimediaComesInWithTheFirstSound) {
   ASSERT_FALSE(Mapped("libQt6Multimedia")) << "the program itself links the multimedia libraries";
