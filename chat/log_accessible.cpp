@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "chat/rich_edit_ex.h"
+#include "platform/accessible_factory.h"
 
 namespace {
 
@@ -116,13 +117,6 @@ class LogAccessible final : public QAccessibleWidget, public QAccessibleTextInte
   mutable std::vector<int64_t> starts_;
 };
 
-QAccessibleInterface* LogFactory(const QString& className, QObject* object) {
-  if (className == QLatin1String("TRichEditEx") && object->isWidgetType()) {
-    return new LogAccessible(static_cast<TRichEditEx*>(object));
-  }
-  return nullptr;
-}
-
 }  // namespace
 
 void AnnounceLogSelection(TRichEditEx* log) {
@@ -139,10 +133,4 @@ void AnnounceLogSelection(TRichEditEx* log) {
   QAccessible::updateAccessibility(&event);
 }
 
-void InstallLogAccessibleFactory() {
-  static const bool installed = [] {
-    QAccessible::installFactory(LogFactory);
-    return true;
-  }();
-  (void)installed;
-}
+void InstallLogAccessibleFactory() { InstallAccessibleFactory<TRichEditEx, LogAccessible>(); }

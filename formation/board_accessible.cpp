@@ -6,6 +6,7 @@
 
 #include "formation/board_transform.h"
 #include "formation/formation_image.h"
+#include "platform/accessible_factory.h"
 #include "platform/qt_text.h"
 
 QString DiscAccessibleName(const FormationSlot& slot) {
@@ -17,37 +18,31 @@ QString DiscAccessibleName(const FormationSlot& slot) {
   return ToQString(number) + QLatin1Char(' ') + ToQString(label.substr(number.size()));
 }
 
-QString DiscAccessibleDescription(const FormationSlot& slot) {
-  QString what;
+namespace {
+
+// What the disc is, as a reader says it first.
+QString WhatTheDiscIs(const FormationSlot& slot) {
+  static const char* const kPositions[] = {"GK", "DF", "MF", "FW"};  // PosType 1..4
   switch (slot.kind) {
     case SlotKind::Ball:
-      what = QStringLiteral("ボール");
-      break;
+      return QStringLiteral("ボール");
     case SlotKind::Opponent:
-      what = QStringLiteral("相手");
-      break;
+      return QStringLiteral("相手");
     case SlotKind::Player:
-      switch (slot.posType) {
-        case PosType::FW:
-          what = QStringLiteral("FW");
-          break;
-        case PosType::MF:
-          what = QStringLiteral("MF");
-          break;
-        case PosType::DF:
-          what = QStringLiteral("DF");
-          break;
-        case PosType::GK:
-          what = QStringLiteral("GK");
-          break;
-        default:  // a type only the server can send; say what it is
-          what = QStringLiteral("ポジション %1").arg(slot.posType);
+      if (slot.posType >= PosType::GK && slot.posType <= PosType::FW) {
+        return QString::fromLatin1(kPositions[slot.posType - PosType::GK]);
       }
-      break;
+      return QStringLiteral("ポジション %1").arg(slot.posType);  // a type only the server can send
     case SlotKind::Empty:
       break;
   }
-  return QStringLiteral("%1、X %2、Y %3").arg(what).arg(slot.x / 10).arg(slot.y / 10);
+  return {};
+}
+
+}  // namespace
+
+QString DiscAccessibleDescription(const FormationSlot& slot) {
+  return QStringLiteral("%1、X %2、Y %3").arg(WhatTheDiscIs(slot)).arg(slot.x / 10).arg(slot.y / 10);
 }
 
 namespace {
@@ -129,19 +124,6 @@ class BoardAccessible final : public QAccessibleWidget {
   mutable std::vector<QAccessible::Id> discs_;  // 0 until a reader asks for the disc
 };
 
-QAccessibleInterface* BoardFactory(const QString& className, QObject* object) {
-  if (className == QLatin1String("TFormationImage") && object->isWidgetType()) {
-    return new BoardAccessible(static_cast<TFormationImage*>(object));
-  }
-  return nullptr;
-}
-
 }  // namespace
 
-void InstallBoardAccessibleFactory() {
-  static const bool installed = [] {
-    QAccessible::installFactory(BoardFactory);
-    return true;
-  }();
-  (void)installed;
-}
+void InstallBoardAccessibleFactory() { InstallAccessibleFactory<TFormationImage, BoardAccessible>(); }

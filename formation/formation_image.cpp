@@ -172,7 +172,7 @@ void TFormationImage::mouseMoveEvent(QMouseEvent* e) {
     } else {
       FormationSlot& slot = formation_.Slot(dragSlot_);
       if (slot.x != p.x || slot.y != p.y) {
-        RedrawSlot(dragSlot_);
+        update(SlotScreenArea(dragSlot_));  // where it was; the reader hears of the move once, below
         slot.SetPosition(p.x, p.y);
         RedrawSlot(dragSlot_);
       }
@@ -219,7 +219,7 @@ void TFormationImage::MenuItemClick(int tag) {
     const bool confirmed = EditName(name);
     // The dialog ran a nested event loop: the board may be gone (its room was left).
     if (self.isNull() || !confirmed) return;
-    RedrawSlot(slotIndex);  // the old label may be wider than the new one
+    update(SlotScreenArea(slotIndex));  // the old label may be wider than the new one
     formation_.Slot(slotIndex).SetName(name);
     nameChanged = true;
   }
