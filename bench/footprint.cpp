@@ -205,9 +205,10 @@ int main(int argc, char** argv) {
     const Sample b = RunBare(bare, dir);
     const Sample t = RunBare(bare, dir, {QStringLiteral("--with-captions")});
     const Sample c = RunClient(client, dir);
-    if (b.pssMb < 0 || c.pssMb < 0) {
-      std::fprintf(stderr, "bench_footprint: run %d did not finish (bare %.1f MB, client %.1f MB)\n", i + 1, b.pssMb,
-                   c.pssMb);
+    if (b.pssMb < 0 || t.pssMb < 0 || c.pssMb < 0) {
+      std::fprintf(stderr,
+                   "bench_footprint: run %d did not finish (bare %.1f MB, with captions %.1f MB, client %.1f MB)\n",
+                   i + 1, b.pssMb, t.pssMb, c.pssMb);
       return 1;
     }
     bareStart.push_back(b.startMs);

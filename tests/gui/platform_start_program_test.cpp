@@ -138,7 +138,7 @@ TEST_F(PlatformStartProgramTest, AMissingRunnerReportsFailure) {
 
 // The call sounds' player is a module of its own: the multimedia libraries come
 // in with the first sound, not with the program.
-bool Mapped(const char* library) { return !MappedFiles().filter(QString::fromLatin1(library)).isEmpty(); }
+static bool Mapped(const char* library) { return !MappedFiles().filter(QString::fromLatin1(library)).isEmpty(); }
 
 TEST(SoundModuleTest, MultimediaComesInWithTheFirstSound) {
   ASSERT_FALSE(Mapped("libQt6Multimedia")) << "the program itself links the multimedia libraries";

@@ -199,8 +199,6 @@ TEST_F(KeyboardFlowTest, UpdateNoticeClosedWithEnter) {
   EXPECT_TRUE(platform.openedUrls.isEmpty()) << "Enter is OK, not the download link";
 }
 
-}  // namespace
-
 // The room's log reached from the chat input by Shift+Tab alone: it lands on the
 // log's last link, steps back to the first, and Enter opens that one.
 TEST_F(KeyboardFlowTest, ALogLinkReachedByShiftTabOpensWithEnter) {
@@ -230,3 +228,5 @@ TEST_F(KeyboardFlowTest, ALogLinkReachedByShiftTabOpensWithEnter) {
   }));
   EXPECT_EQ(platform.openedUrls, QStringList{QStringLiteral("http://a.jp/")});
 }
+
+}  // namespace

@@ -25,21 +25,11 @@ struct Node {
 
 // The tree as the reader's side of the bus serves it, read by a separate
 // process (the program must keep answering while it is read).
-std::vector<Node> ParseTree(const std::string& text) {
+std::vector<Node> ParseTree(const QByteArray& text) {
   std::vector<Node> nodes;
-  size_t at = 0;
-  while (at < text.size()) {
-    const size_t end = std::min(text.find('\n', at), text.size());
-    const std::string line = text.substr(at, end - at);
-    at = end + 1;
-    std::vector<std::string> f;
-    for (size_t from = 0;;) {
-      const size_t tab = line.find('\t', from);
-      f.push_back(line.substr(from, tab == std::string::npos ? std::string::npos : tab - from));
-      if (tab == std::string::npos) break;
-      from = tab + 1;
-    }
-    if (f.size() == 4) nodes.push_back({std::stoi(f[0]), f[1], f[2], f[3]});
+  for (const QByteArray& line : text.split('\n')) {
+    const QList<QByteArray> f = line.split('\t');
+    if (f.size() == 4) nodes.push_back({f[0].toInt(), f[1].toStdString(), f[2].toStdString(), f[3].toStdString()});
   }
   return nodes;
 }
@@ -62,7 +52,7 @@ std::vector<Node> ReadTree(bool onProgramThread = true) {
       reader.waitForFinished(20000);
     }
     const QByteArray out = reader.readAllStandardOutput();
-    if (!out.isEmpty()) return ParseTree(out.toStdString());
+    if (!out.isEmpty()) return ParseTree(out);
     if (onProgramThread) {
       WaitUntil([] { return false; }, kBetweenReadsMs);
     } else {
