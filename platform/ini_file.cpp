@@ -45,23 +45,10 @@ size_t TrimEnd(std::string_view s, size_t begin, size_t end) {
   return end;
 }
 
-char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
 // Names compare without regard to ASCII case; the second byte of a double-byte
 // character is compared exactly, so "ア" (0x83 0x41) never equals 0x83 0x61.
 bool NamesEqual(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  size_t i = 0;
-  while (i < a.size()) {
-    const size_t len = cp932::CharLength(a, i);
-    if (len == 2) {
-      if (a[i] != b[i] || a[i + 1] != b[i + 1]) return false;
-    } else if (AsciiLower(a[i]) != AsciiLower(b[i])) {
-      return false;
-    }
-    i += len;
-  }
-  return true;
+  return a.size() == b.size() && cp932::StartsWithFoldingAscii(a, b);
 }
 
 bool IsQuote(char c) { return c == '"' || c == '\''; }
