@@ -3,7 +3,6 @@
 #include <QComboBox>
 #include <QKeyEvent>
 #include <QLineEdit>
-#include <algorithm>
 
 #include "platform/qt_text.h"
 
@@ -41,15 +40,8 @@ bool TNameCompleter::Complete(bool backward) {
     state_.Reset();
     return false;
   }
-  // A name the input cannot hold as the same bytes (a server-sent name with
-  // invalid bytes) is never offered: it would be sent as another name.
-  std::vector<std::string> names = candidates_();
-  std::erase_if(names, [](const std::string& name) {
-    const std::optional<std::string> back = ToCp932(ToQString(name));
-    return !back || *back != name;
-  });
   const NameCompletionResult r =
-      CompleteName(*bytes, head->size(), names, backward, static_cast<size_t>(limitBytes_), state_);
+      CompleteName(*bytes, head->size(), candidates_(), backward, static_cast<size_t>(limitBytes_), state_);
   if (r.outcome == CompletionOutcome::NothingToComplete) return false;
   if (r.outcome == CompletionOutcome::NothingFits) return true;
   const QString completed = ToQString(r.text);

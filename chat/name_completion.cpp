@@ -46,11 +46,16 @@ NameCompletionResult Show(NameCompletionState& state, size_t limitBytes) {
   return r;
 }
 
+bool InputHoldsAsIs(std::string_view name) {
+  std::string back;
+  return cp932::FromUtf16(cp932::ToUtf16(name), back) && back == name;
+}
+
 }  // namespace
 
 NameCompletionResult CompleteName(std::string_view text, size_t caret, std::span<const std::string> candidates,
                                   bool backward, size_t limitBytes, NameCompletionState& state) {
-  if (state.active && caret == state.caret && text == state.shown) {
+  if (!state.matches.empty() && caret == state.caret && text == state.shown) {
     const size_t n = state.matches.size();
     state.index = backward ? (state.index + n - 1) % n : (state.index + 1) % n;
     return Show(state, limitBytes);
@@ -75,7 +80,6 @@ NameCompletionResult CompleteName(std::string_view text, size_t caret, std::span
     none.outcome = anyBegins ? CompletionOutcome::NothingFits : CompletionOutcome::NothingToComplete;
     return none;
   }
-  state.active = true;
   state.before = std::string(text.substr(0, start));
   state.after = std::string(text.substr(caret));
   return Show(state, limitBytes);
@@ -90,6 +94,7 @@ std::vector<std::string> CompletionCandidates(const ChatUserList& users, std::st
     if (taken[static_cast<size_t>(i)] != 0) return;
     taken[static_cast<size_t>(i)] = 1;
     const std::string_view name = users.At(i).name;
+    if (!InputHoldsAsIs(name)) return;
     if (!ownName.empty() && name == ownName) {
       ownListed = true;
       return;

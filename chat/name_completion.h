@@ -21,10 +21,9 @@ class ChatUserList;
 // A cycle of completions in progress. It goes on only while the input is exactly
 // as the last completion left it; any other text or caret starts a new one.
 struct NameCompletionState {
-  bool active = false;
-  std::string before;  // the text before the completed word
-  std::string after;   // the text after the caret when the cycle began
-  std::vector<std::string> matches;
+  std::string before;                // the text before the completed word
+  std::string after;                 // the text after the caret when the cycle began
+  std::vector<std::string> matches;  // empty while no cycle goes on
   size_t index = 0;
   std::string shown;  // the text and caret the last completion produced
   size_t caret = 0;
@@ -52,5 +51,7 @@ NameCompletionResult CompleteName(std::string_view text, size_t caret, std::span
 
 // The names of a room in the order completion offers them: the members who spoke
 // most recently first, then the others in list order, and the player's own name
-// (ownName, compared as bytes) last of all.
+// (ownName, compared as bytes) last of all. A name the input cannot hold as the
+// same bytes (a server-sent name with invalid bytes) is left out: it would be
+// sent as another name.
 std::vector<std::string> CompletionCandidates(const ChatUserList& users, std::string_view ownName);
