@@ -156,7 +156,7 @@ void TRichEditEx::Frame() {
   // A button held in the log is a click or a selection in progress: moving the
   // text under the pointer would turn a click on a link into a miss; a link
   // focused with the keyboard is held the same way while the log has the focus.
-  if (following_ && !holding_ && !(HasFocusedLink() && hasFocus())) AnchorToEnd();
+  if (following_ && !holding_ && !ShowsFocusedLink()) AnchorToEnd();
   if (layoutWidth_ != TextWidth()) RebuildHeights();
   const int n = LineCount();
   if (topLine_ >= n) topLine_ = std::max(0, n - 1), topOffset_ = 0;
@@ -240,10 +240,11 @@ void TRichEditEx::EnsureLineVisible(int line) {
     whole = i == line && top >= 0 && top + h <= viewport()->height();
     return false;
   });
-  if (whole) return;
-  // A third of the way down, so that what comes after it shows too.
-  SetAnchorFromScrollValue(
-      static_cast<int>(std::clamp<int64_t>(heights_.Above(line) - viewport()->height() / 3, 0, INT_MAX)));
+  if (!whole) ShowAThirdDown(heights_.Above(line));
+}
+
+void TRichEditEx::ShowAThirdDown(int64_t y) {
+  SetAnchorFromScrollValue(static_cast<int>(std::clamp<int64_t>(y - viewport()->height() / 3, 0, INT_MAX)));
   following_ = false;
   Frame();
   following_ = AtEnd();
@@ -350,7 +351,7 @@ void TRichEditEx::paintEvent(QPaintEvent* e) {
   selected.setForeground(palette().highlightedText());
   // The link focused with the keyboard in the palette's selection colours, which
   // the palette makes readable on its own background, light or dark.
-  const bool showFocusedLink = HasFocusedLink() && hasFocus();
+  const bool showFocusedLink = ShowsFocusedLink();
   QTextCharFormat focusedLink = selected;
   focusedLink.setFontUnderline(true);
   QTextCharFormat found;
@@ -367,6 +368,8 @@ void TRichEditEx::paintEvent(QPaintEvent* e) {
     current.setBackground(QColor(255, 150, 50));
   }
 
+  const QColor band = MarkBackground();
+
   ForEachVisibleLine([&](int i, int y, int h, QTextLayout* layout) {
     if (y + h > area.top() && y <= area.bottom()) {
       QList<QTextLayout::FormatRange> marks;
@@ -381,9 +384,9 @@ void TRichEditEx::paintEvent(QPaintEvent* e) {
         const int to = i == selTo.line ? selTo.column : store_.Length(i);
         if (to > from) marks.append({from, to - from, selected});
       }
-      if (store_.IsMarked(i)) p.fillRect(QRect(0, y, viewport()->width(), h), MarkBackground());
+      if (store_.IsMarked(i)) p.fillRect(QRect(0, y, viewport()->width(), h), band);
       if (showFocusedLink && i == focusedLink_.line) {
-        const LogStore::Link l = store_.Links(i)[static_cast<size_t>(focusedLink_.index)];
+        const LogStore::Link l = LinkOf(focusedLink_);
         marks.append({static_cast<int>(l.begin), static_cast<int>(l.length), focusedLink});
       }
       layout->draw(&p, QPointF(Margin, y), marks);
@@ -438,29 +441,33 @@ TRichEditEx::Hit TRichEditEx::HitAt(const QPoint& pos) const {
 
 TRichEditEx::TextPos TRichEditEx::PositionAt(const QPoint& viewportPos) const { return HitAt(viewportPos).pos; }
 
-int TRichEditEx::LinkIndexAt(const QPoint& pos, int* line) const {
+TRichEditEx::LinkRef TRichEditEx::LinkRefAt(const QPoint& pos) const {
   const Hit hit = HitAt(pos);
-  *line = hit.pos.line;
-  if (hit.charColumn < 0) return -1;
+  if (hit.charColumn < 0) return {};
   const auto links = store_.Links(hit.pos.line);
   for (size_t k = 0; k < links.size(); ++k) {
     const auto begin = static_cast<int>(links[k].begin);
     if (hit.charColumn >= begin && hit.charColumn < begin + static_cast<int>(links[k].length)) {
-      return static_cast<int>(k);
+      return {hit.pos.line, static_cast<int>(k)};
     }
   }
-  return -1;
+  return {};
 }
 
-std::string TRichEditEx::LinkText(int line, int linkIndex) const {
-  const LogStore::Link l = store_.Links(line)[static_cast<size_t>(linkIndex)];
-  return ToCp932Lossy(store_.Mid(line, static_cast<int>(l.begin), static_cast<int>(l.length)));
+LogStore::Link TRichEditEx::LinkOf(LinkRef link) const {
+  return store_.Links(link.line)[static_cast<size_t>(link.index)];
 }
+
+QString TRichEditEx::LinkAddress(LinkRef link) const {
+  const LogStore::Link l = LinkOf(link);
+  return store_.Mid(link.line, static_cast<int>(l.begin), static_cast<int>(l.length));
+}
+
+std::string TRichEditEx::LinkText(LinkRef link) const { return ToCp932Lossy(LinkAddress(link)); }
 
 std::string TRichEditEx::LinkAt(const QPoint& viewportPos) const {
-  int line = 0;
-  const int k = LinkIndexAt(viewportPos, &line);
-  return k < 0 ? std::string() : LinkText(line, k);
+  const LinkRef link = LinkRefAt(viewportPos);
+  return link.line < 0 ? std::string() : LinkText(link);
 }
 
 QRect TRichEditEx::CharRect(int line, int column) const {

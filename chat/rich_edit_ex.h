@@ -153,7 +153,7 @@ class TRichEditEx : public QAbstractScrollArea {
   void scrollContentsBy(int dx, int dy) override;
 
  private:
-  struct LinkRef {
+  struct LinkRef {  // a link of the log; line -1 for none
     int line = -1;
     int index = -1;  // in the line's links
     auto operator<=>(const LinkRef&) const = default;
@@ -177,7 +177,7 @@ class TRichEditEx : public QAbstractScrollArea {
   void InvalidateLayouts();
   // A line's colour as drawn on the current background (lightened on a dark
   // one), or on the band of a marked line.
-  QColor ShownColor(const QColor& color, bool marked = false) const;
+  QColor ShownColor(const QColor& color, bool marked) const;
 
   void UpdateMetrics();
   void ScheduleFrame();
@@ -188,10 +188,18 @@ class TRichEditEx : public QAbstractScrollArea {
   bool AtEnd() const;
   void ReleaseHold();
   void SetAnchorFromScrollValue(int value);
+  // Moves the view so that content y pixels from the log's top shows a third of
+  // the way down, so that what comes after it shows too.
+  void ShowAThirdDown(int64_t y);
+  // The link focused with the keyboard is drawn, and holds the view, only while
+  // the log has the focus.
+  bool ShowsFocusedLink() const { return HasFocusedLink() && hasFocus(); }
 
   Hit HitAt(const QPoint& viewportPos) const;
-  int LinkIndexAt(const QPoint& viewportPos, int* line) const;
-  std::string LinkText(int line, int linkIndex) const;
+  LinkRef LinkRefAt(const QPoint& viewportPos) const;  // none over no link
+  LogStore::Link LinkOf(LinkRef link) const;
+  QString LinkAddress(LinkRef link) const;
+  std::string LinkText(LinkRef link) const;
   QString Range(TextPos from, TextPos to) const;
   void SetSelectionCursor(TextPos pos);
   void AutoScrollStep();
@@ -227,8 +235,7 @@ class TRichEditEx : public QAbstractScrollArea {
 
   bool autoUrlDetect_ = true;
   bool holding_ = false;  // the left button is down in the log
-  int pressedLink_ = -1;  // link index (in its line) pressed with the left button
-  int pressedLinkLine_ = -1;
+  LinkRef pressedLink_;   // pressed with the left button
   LinkRef focusedLink_;
   TextPos selAnchor_;
   TextPos selCursor_;

@@ -11,6 +11,7 @@
 #include <QTextBoundaryFinder>
 #include <algorithm>
 #include <climits>
+#include <utility>
 
 #include "chat/log_find_bar.h"
 #include "chat/rich_edit_ex.h"
@@ -23,7 +24,7 @@ void TRichEditEx::mousePressEvent(QMouseEvent* e) {
   if (e->button() != Qt::LeftButton) return;
   DropFocusedLink();
   holding_ = true;
-  pressedLink_ = LinkIndexAt(pos, &pressedLinkLine_);
+  pressedLink_ = LinkRefAt(pos);
   const TextPos at = HitAt(pos).pos;
   if ((e->modifiers() & Qt::ShiftModifier) == 0) selAnchor_ = at;
   selCursor_ = at;
@@ -33,7 +34,7 @@ void TRichEditEx::mousePressEvent(QMouseEvent* e) {
 void TRichEditEx::mouseDoubleClickEvent(QMouseEvent* e) {
   if (e->button() != Qt::LeftButton) return;
   holding_ = true;
-  pressedLink_ = -1;
+  pressedLink_ = {};
   const Hit hit = HitAt(e->position().toPoint());
   const QString text = store_.Text(hit.pos.line);
   const int column = hit.charColumn >= 0 ? hit.charColumn : hit.pos.column;
@@ -57,17 +58,14 @@ void TRichEditEx::mouseMoveEvent(QMouseEvent* e) {
     if (autoScrollDirection_ == 0) autoScroll_.stop();
     return;
   }
-  int line = 0;
-  const bool overLink = e->buttons() == Qt::NoButton && LinkIndexAt(pos, &line) >= 0;
+  const bool overLink = e->buttons() == Qt::NoButton && LinkRefAt(pos).line >= 0;
   viewport()->setCursor(overLink ? Qt::PointingHandCursor : Qt::IBeamCursor);
 }
 
 void TRichEditEx::mouseReleaseEvent(QMouseEvent* e) {
   if (e->button() != Qt::LeftButton) return;
   autoScroll_.stop();
-  const int pressed = pressedLink_;
-  const int pressedLine = pressedLinkLine_;
-  pressedLink_ = -1;
+  const LinkRef pressed = std::exchange(pressedLink_, {});
   ReleaseHold();
   if (HasSelection()) {
     // A drag that selected text is a selection, not a click.
@@ -75,10 +73,8 @@ void TRichEditEx::mouseReleaseEvent(QMouseEvent* e) {
     if (clipboard->supportsSelection()) clipboard->setText(SelectedText(), QClipboard::Selection);
     return;
   }
-  if (pressed < 0) return;
-  int line = 0;
-  if (LinkIndexAt(e->position().toPoint(), &line) != pressed || line != pressedLine) return;
-  const std::string text = LinkText(line, pressed);
+  if (pressed.line < 0 || LinkRefAt(e->position().toPoint()) != pressed) return;
+  const std::string text = LinkText(pressed);
   if (!text.empty()) Q_EMIT URLClick(text, QCursor::pos());
 }
 
@@ -136,8 +132,7 @@ QMenu* TRichEditEx::BuildContextMenu(LinkRef link) {
   // Over a link (or with one focused, from the keyboard) the menu also copies its
   // address; elsewhere the item is not there.
   if (link.line >= 0) {
-    const LogStore::Link l = store_.Links(link.line)[static_cast<size_t>(link.index)];
-    const QString address = store_.Mid(link.line, static_cast<int>(l.begin), static_cast<int>(l.length));
+    const QString address = LinkAddress(link);
     menu->addSeparator();
     menu->addAction(QStringLiteral("リンクのアドレスをコピー"), this,
                     [address] { QApplication::clipboard()->setText(address); });
@@ -154,8 +149,7 @@ void TRichEditEx::contextMenuEvent(QContextMenuEvent* e) {
       at = LinkMenuPos(link);
     }
   } else {
-    link.index = LinkIndexAt(e->pos(), &link.line);
-    if (link.index < 0) link = {};
+    link = LinkRefAt(e->pos());
   }
   QMenu* menu = BuildContextMenu(link);
   Q_EMIT MenuPopping(menu, at);

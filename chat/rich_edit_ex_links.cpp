@@ -69,14 +69,8 @@ void TRichEditEx::FocusLink(LinkRef link) {
   // Wholly into view: a link cut by the edge is scrolled a third of the way down.
   const QRect r = LinkRect(link);
   if (r.isEmpty() || r.top() < 0 || r.bottom() >= viewport()->height()) {
-    const QTextLayout* layout = LayoutOf(link.line);
-    const auto begin = static_cast<int>(store_.Links(link.line)[static_cast<size_t>(link.index)].begin);
-    const QTextLine tl = layout->lineForTextPosition(begin);
-    const int64_t y = heights_.Above(link.line) + (tl.isValid() ? static_cast<int64_t>(tl.y()) : 0);
-    SetAnchorFromScrollValue(static_cast<int>(std::clamp<int64_t>(y - viewport()->height() / 3, 0, INT_MAX)));
-    following_ = false;
-    Frame();
-    following_ = AtEnd();
+    const QTextLine tl = LayoutOf(link.line)->lineForTextPosition(static_cast<int>(LinkOf(link).begin));
+    ShowAThirdDown(heights_.Above(link.line) + (tl.isValid() ? static_cast<int64_t>(tl.y()) : 0));
   }
   viewport()->update();
   AnnounceLogSelection(this);
@@ -98,30 +92,27 @@ void TRichEditEx::DropFocusedLinkIfHidden() {
 }
 
 QRect TRichEditEx::LinkRect(LinkRef link) const {
-  const LogStore::Link l = store_.Links(link.line)[static_cast<size_t>(link.index)];
+  const LogStore::Link l = LinkOf(link);
   const QRect first = CharRect(link.line, static_cast<int>(l.begin));
   const QRect last = CharRect(link.line, static_cast<int>(l.begin + l.length) - 1);
   return first.united(last);
 }
 
 QPoint TRichEditEx::LinkMenuPos(LinkRef link) const {
-  const LogStore::Link l = store_.Links(link.line)[static_cast<size_t>(link.index)];
-  const QRect first = CharRect(link.line, static_cast<int>(l.begin));
+  const QRect first = CharRect(link.line, static_cast<int>(LinkOf(link).begin));
   return viewport()->mapToGlobal(first.isEmpty() ? QPoint(0, 0) : first.bottomLeft());
 }
 
 std::pair<TRichEditEx::TextPos, TRichEditEx::TextPos> TRichEditEx::FocusedLinkRange() const {
-  const LogStore::Link l = store_.Links(focusedLink_.line)[static_cast<size_t>(focusedLink_.index)];
+  const LogStore::Link l = LinkOf(focusedLink_);
   const auto begin = static_cast<int>(l.begin);
   return {{focusedLink_.line, begin}, {focusedLink_.line, begin + static_cast<int>(l.length)}};
 }
 
-std::string TRichEditEx::FocusedLinkText() const {
-  return HasFocusedLink() ? LinkText(focusedLink_.line, focusedLink_.index) : std::string();
-}
+std::string TRichEditEx::FocusedLinkText() const { return HasFocusedLink() ? LinkText(focusedLink_) : std::string(); }
 
 void TRichEditEx::ActivateFocusedLink() {
-  const std::string text = LinkText(focusedLink_.line, focusedLink_.index);
+  const std::string text = LinkText(focusedLink_);
   const QPoint at = LinkMenuPos(focusedLink_);
   if (!text.empty()) Q_EMIT URLClick(text, at);
 }
