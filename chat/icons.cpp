@@ -1,6 +1,5 @@
 #include "chat/icons.h"
 
-#include <QGuiApplication>
 #include <QHash>
 #include <QIconEngine>
 #include <QPainter>
@@ -47,7 +46,7 @@ class DrawnIconEngine final : public QIconEngine {
  private:
   // Drawn at the picture's own size, never larger than asked for.
   QPixmap Drawn(const QSize& asked, QIcon::Mode mode, QIcon::State state, qreal scale) {
-    if (mode == QIcon::Selected) mode = QIcon::Normal;
+    if (mode != QIcon::Disabled) mode = QIcon::Normal;  // the pictures differ only when disabled
     const int key = qRound(scale * 100) * 16 + static_cast<int>(mode) * 2 + static_cast<int>(state);
     auto it = drawn_.find(key);
     if (it == drawn_.end()) it = drawn_.insert(key, draw_(scale, mode, state));
