@@ -37,6 +37,16 @@ std::string AbsoluteVariable(const PlacesLookup& lookup, const char* name, PathS
   return IsAbsolutePath(value, style) ? value : std::string();
 }
 
+// An XDG base folder: the variable when it holds an absolute path (an empty or
+// relative one is ignored, as if it were unset), else homeRelative beneath the
+// home folder (HOME, or the account's when HOME is unset); "" without a home.
+std::string XdgFolder(const PlacesLookup& lookup, const char* variable, const char* homeRelative, PathStyle style) {
+  if (std::string folder = AbsoluteVariable(lookup, variable, style); !folder.empty()) return folder;
+  std::string home = AbsoluteVariable(lookup, "HOME", style);
+  if (home.empty() && IsAbsolutePath(lookup.accountHome, style)) home = lookup.accountHome;
+  return home.empty() ? std::string() : JoinPath(home, homeRelative, style);
+}
+
 // The user's own folder for the client's files, or "" when there is no home to put it in.
 std::string UserFolder(const PlacesLookup& lookup, PathStyle style) {
   if (style == PathStyle::Windows) {
@@ -48,29 +58,16 @@ std::string UserFolder(const PlacesLookup& lookup, PathStyle style) {
     }
     return JoinPath(appData, "Turfwing", style);
   }
-  // An empty or relative XDG_CONFIG_HOME is ignored, as if it were unset.
-  std::string config = AbsoluteVariable(lookup, "XDG_CONFIG_HOME", style);
-  if (config.empty()) {
-    std::string home = AbsoluteVariable(lookup, "HOME", style);
-    if (home.empty() && IsAbsolutePath(lookup.accountHome, style)) home = lookup.accountHome;
-    if (home.empty()) return {};
-    config = JoinPath(home, ".config", style);
-  }
-  return JoinPath(config, "turfwing", style);
+  const std::string config = XdgFolder(lookup, "XDG_CONFIG_HOME", ".config", style);
+  return config.empty() ? std::string() : JoinPath(config, "turfwing", style);
 }
 
 // The chat logs of an installed client: data, not configuration, so on POSIX
-// they follow XDG_DATA_HOME (an empty or relative one is ignored).
+// they follow XDG_DATA_HOME.
 std::string InstalledLogsFolder(const PlacesLookup& lookup, PathStyle style, const std::string& user) {
   if (style == PathStyle::Windows) return user.empty() ? std::string() : JoinPath(user, "logs", style);
-  std::string data = AbsoluteVariable(lookup, "XDG_DATA_HOME", style);
-  if (data.empty()) {
-    std::string home = AbsoluteVariable(lookup, "HOME", style);
-    if (home.empty() && IsAbsolutePath(lookup.accountHome, style)) home = lookup.accountHome;
-    if (home.empty()) return {};
-    data = JoinPath(JoinPath(home, ".local", style), "share", style);
-  }
-  return JoinPath(JoinPath(data, "turfwing", style), "logs", style);
+  const std::string data = XdgFolder(lookup, "XDG_DATA_HOME", ".local/share", style);
+  return data.empty() ? std::string() : JoinPath(JoinPath(data, "turfwing", style), "logs", style);
 }
 
 // Where an operator may put a system-wide access.ini: each XDG_CONFIG_DIRS
