@@ -28,7 +28,6 @@
 #include "dialogs/form_update.h"
 #include "lobby/game_list_panel.h"
 #include "lobby/main_window_rules.h"
-#include "platform/paths.h"
 #include "platform/platform.h"
 #include "platform/qt_text.h"
 
@@ -44,7 +43,7 @@ TFormMain::TFormMain(std::string accessPath, std::string settingsPath, QWidget* 
     : TFormMain(FilePlaces{.accessPath = std::move(accessPath),
                            .settingsPath = settingsPath,
                            .dataFolder = QCoreApplication::applicationDirPath().toStdString(),
-                           .logsFolder = JoinPath(FolderOf(settingsPath), "logs")},
+                           .logsFolder = PortableLogsFolder(settingsPath)},
                 parent) {}
 
 TFormMain::TFormMain(const FilePlaces& places, QWidget* parent)

@@ -81,6 +81,10 @@ std::vector<std::string> SystemConfigFolders(const PlacesLookup& lookup, PathSty
 
 }  // namespace
 
+std::string PortableLogsFolder(const std::string& settingsPath, PathStyle style) {
+  return JoinPath(FolderOf(settingsPath, style), "logs", style);
+}
+
 FilePlaces DecideFilePlaces(const std::string& executablePath, const std::vector<std::string>& arguments,
                             const PlacesLookup& lookup) {
   const PathStyle style = lookup.windows ? PathStyle::Windows : PathStyle::Posix;
@@ -93,7 +97,7 @@ FilePlaces DecideFilePlaces(const std::string& executablePath, const std::vector
     places.accessPath = besideExe;
     places.settingsPath = SettingsPath(executablePath, arguments, style);
     places.dataFolder = exeFolder;
-    places.logsFolder = JoinPath(FolderOf(places.settingsPath, style), "logs", style);
+    places.logsFolder = PortableLogsFolder(places.settingsPath, style);
     return places;
   }
 

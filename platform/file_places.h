@@ -31,6 +31,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/paths.h"
+
 struct PlacesLookup {
   // Which system's rules: Windows paths and %APPDATA%, or POSIX and XDG.
   bool windows = false;
@@ -69,6 +71,9 @@ struct FilePlaces {
 // arguments (after its name, options removed).
 FilePlaces DecideFilePlaces(const std::string& executablePath, const std::vector<std::string>& arguments,
                             const PlacesLookup& lookup);
+
+// The chat logs folder of a portable client: logs/ beside the settings file.
+std::string PortableLogsFolder(const std::string& settingsPath, PathStyle style = kNativePathStyle);
 
 // Creates the folder and its missing parents; a folder it creates is readable
 // and writable by its owner only. True when the folder exists afterwards.
