@@ -25,6 +25,12 @@ bool ReadFlagOn1(const IniFile& ini, const std::string& section, const char* key
   return ini.ReadInteger(section, key, def ? 1 : 0) == 1;
 }
 
+// A key of this client only: written once the player has chosen other than
+// its default, so a file that never had it stays as the older client wrote it.
+void WriteFlagOnceChosen(IniFile& ini, const char* key, bool value, bool byDefault) {
+  if (value != byDefault || ini.HasKey(kCommon, key)) ini.WriteInteger(kCommon, key, value ? 1 : 0);
+}
+
 std::string ColumnKey(int i) { return "GameColumn" + std::to_string(i); }
 std::string RoomSection(int n) { return "Room" + std::to_string(n); }
 
@@ -127,12 +133,8 @@ bool Settings::SaveSettings(const FormLayout& layout, const std::vector<Remember
   ini.WriteInteger(kCommon, "GameModel", Game.GameModel);
   ini.WriteInteger(kCommon, "GameFog", Game.GameFog);
   ini.WriteInteger(kCommon, "ChatTime", ChatTime ? 1 : 0);
-  // A key of this client only: written once the player has chosen it, so a
-  // file that never had it stays as the older client wrote it.
-  if (KeepInTray || ini.HasKey(kCommon, "KeepInTray")) ini.WriteInteger(kCommon, "KeepInTray", KeepInTray ? 1 : 0);
-  if (!SaveChatLog || ini.HasKey(kCommon, "SaveChatLog")) {
-    ini.WriteInteger(kCommon, "SaveChatLog", SaveChatLog ? 1 : 0);
-  }
+  WriteFlagOnceChosen(ini, "KeepInTray", KeepInTray, false);
+  WriteFlagOnceChosen(ini, "SaveChatLog", SaveChatLog, true);
 
   CollectOpenRooms(openTabs, Rooms);
   if (!Rooms.Empty()) {
