@@ -118,42 +118,43 @@ TEST_F(SettingsSaveTest, WhatWasSavedIsWhatTheNextRunLoads) {
   EXPECT_FALSE(next.Rooms.At(0).ChatSound);
 }
 
-// Keeping the window in the tray is off unless chosen, written only once chosen
-// (a file without it stays as the older client wrote it), and read back as 1 only.
-TEST_F(SettingsSaveTest, KeepInTrayIsWrittenOnceChosenAndReadBack) {
-  Settings s = Loaded();
-  EXPECT_FALSE(s.KeepInTray);
-  ASSERT_TRUE(s.SaveSettings(Layout(), {}));
-  EXPECT_EQ(Read(UserIni()).find("KeepInTray"), std::string::npos);
-  s.KeepInTray = true;
-  ASSERT_TRUE(s.SaveSettings(Layout(), {}));
-  Settings next = Loaded();
-  EXPECT_TRUE(next.KeepInTray);
-  next.KeepInTray = false;
-  ASSERT_TRUE(next.SaveSettings(Layout(), {}));
-  EXPECT_NE(Read(UserIni()).find("KeepInTray=0"), std::string::npos) << "a choice taken back is written too";
-  EXPECT_FALSE(Loaded().KeepInTray);
-  Write(UserIni(), "[Common]\r\nKeepInTray=2\r\n");
-  EXPECT_FALSE(Loaded().KeepInTray) << "only 1 turns it on";
-}
-
-// Saving the chat log is on unless turned off; the key is written once the
-// player turned it off, and any value but 0 reads as on.
-TEST_F(SettingsSaveTest, SaveChatLogIsOnByDefaultAndAChoiceIsKept) {
-  Settings s = Loaded();
-  EXPECT_TRUE(s.SaveChatLog);
-  ASSERT_TRUE(s.SaveSettings(Layout(), {}));
-  EXPECT_EQ(Read(UserIni()).find("SaveChatLog"), std::string::npos);
-  s.SaveChatLog = false;
-  ASSERT_TRUE(s.SaveSettings(Layout(), {}));
-  EXPECT_NE(Read(UserIni()).find("SaveChatLog=0"), std::string::npos);
-  Settings next = Loaded();
-  EXPECT_FALSE(next.SaveChatLog);
-  next.SaveChatLog = true;
-  ASSERT_TRUE(next.SaveSettings(Layout(), {}));
-  EXPECT_TRUE(Loaded().SaveChatLog) << "turned on again, written as 1";
-  Write(UserIni(), "[Common]\r\nSaveChatLog=2\r\n");
-  EXPECT_TRUE(Loaded().SaveChatLog);
+// The flags of this client only are written once the player has chosen other
+// than the default (a file without them stays as the older client wrote it), a
+// choice taken back is written too, and they read back as they were kept.
+// Keeping the window in the tray is off unless chosen and read as on for 1
+// only; saving the chat log is on unless turned off and read as on for any
+// value but 0.
+TEST_F(SettingsSaveTest, FlagsOfThisClientAreWrittenOnceChosenAndReadBack) {
+  const struct {
+    const char* key;
+    bool Settings::*flag;
+    bool byDefault;
+    bool twoReadsAs;
+  } rows[] = {
+      {"KeepInTray", &Settings::KeepInTray, false, false},
+      {"SaveChatLog", &Settings::SaveChatLog, true, true},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.key);
+    const std::string key = row.key;
+    fs::remove(UserIni());
+    Settings s = Loaded();
+    EXPECT_EQ(s.*row.flag, row.byDefault);
+    ASSERT_TRUE(s.SaveSettings(Layout(), {}));
+    EXPECT_EQ(Read(UserIni()).find(key), std::string::npos);
+    s.*row.flag = !row.byDefault;
+    ASSERT_TRUE(s.SaveSettings(Layout(), {}));
+    EXPECT_NE(Read(UserIni()).find(key + "=" + (row.byDefault ? "0" : "1")), std::string::npos);
+    Settings next = Loaded();
+    EXPECT_EQ(next.*row.flag, !row.byDefault);
+    next.*row.flag = row.byDefault;
+    ASSERT_TRUE(next.SaveSettings(Layout(), {}));
+    EXPECT_NE(Read(UserIni()).find(key + "=" + (row.byDefault ? "1" : "0")), std::string::npos)
+        << "a choice taken back is written too";
+    EXPECT_EQ(Loaded().*row.flag, row.byDefault);
+    Write(UserIni(), "[Common]\r\n" + key + "=2\r\n");
+    EXPECT_EQ(Loaded().*row.flag, row.twoReadsAs) << (row.byDefault ? "any value but 0 is on" : "only 1 turns it on");
+  }
 }
 
 TEST_F(SettingsSaveTest, TwoTabsOverFiveRoomsRewriteTwoAndLeaveTheRest) {
