@@ -109,13 +109,14 @@ void TChatSheet::SetRoomCheckSound(bool on) {
   if (frame_ != nullptr) frame_->SetCheckSound(on);
 }
 
-bool TChatSheet::AddLog(const GmTalk::Info& talk, bool showTime, bool marked, ChatLine* shown) {
-  ChatLine own;
-  ChatLine& line = shown != nullptr ? *shown : own;
-  if (!ComposeChatLine(talk, GetRoomNumber(), users_, showTime, showTime ? clock_() : ClockTime{}, line)) return false;
+std::optional<ChatLine> TChatSheet::AddLog(const GmTalk::Info& talk, bool showTime, bool marked) {
+  ChatLine line;
+  if (!ComposeChatLine(talk, GetRoomNumber(), users_, showTime, showTime ? clock_() : ClockTime{}, line)) {
+    return std::nullopt;
+  }
   users_.NoteSpeaker(talk.sender);  // completion offers the latest speakers first
   frame_->AddLog(line.prefix, line.namePart, line.body, QColor(line.color.r, line.color.g, line.color.b), marked);
-  return true;
+  return line;
 }
 
 void TChatSheet::AddUserList(const GmUserEnter::Info& info) {

@@ -9,6 +9,7 @@
 #include <QWidget>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "chat/chat_line.h"
@@ -45,9 +46,8 @@ class TChatSheet : public QWidget {
   void SetRoomCheckSound(bool on);
 
   // Appends the line for a talk to this tab's room, marked when it names the
-  // player; a talk for another room is not logged. True when a line was shown,
-  // which `shown` then holds.
-  bool AddLog(const GmTalk::Info& talk, bool showTime, bool marked = false, ChatLine* shown = nullptr);
+  // player, and returns the line shown; a talk for another room is not logged.
+  std::optional<ChatLine> AddLog(const GmTalk::Info& talk, bool showTime, bool marked);
   void AddUserList(const GmUserEnter::Info& info);
   void DeleteUserList(int16_t clientId);
   void ChangeUserInfo(int16_t clientId, NetDef::UserLevel level);

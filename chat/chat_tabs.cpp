@@ -208,8 +208,7 @@ void ChatTabs::RecvTalk(const GmTalk::Info& info) {
   if (target == nullptr) return;
   const bool showTime = host_.ChatTime();
   target->RecvTalkCommand(talk.text);
-  ChatLine shown;
-  if (target->AddLog(talk, showTime, route.highlight, &shown)) LogShown(target, shown);
+  if (const std::optional<ChatLine> shown = target->AddLog(talk, showTime, route.highlight)) LogShown(target, *shown);
   if (route.noticeInActive) {
     GmTalk::Info notice = talk;
     notice.room = active->GetRoomNumber();
@@ -217,7 +216,7 @@ void ChatTabs::RecvTalk(const GmTalk::Info& info) {
     notice.name[0] = '\0';
     notice.kind = NetDef::TalkNotice2;
     CopyText(notice.text, PrivateTalkNotice(talk.name).c_str());
-    if (active->AddLog(notice, showTime, false, &shown)) LogShown(active, shown);
+    if (const std::optional<ChatLine> shown = active->AddLog(notice, showTime, false)) LogShown(active, *shown);
   }
   if (route.alert) {
     QWidget* window = host_.MainWindow();
