@@ -65,17 +65,21 @@ ChatLogWriter* ChatTabs::Logs() {
   return logs_->Failed() ? nullptr : logs_.get();
 }
 
+void ChatTabs::ScheduleLogFlush() {
+  if (!logFlush_.isActive()) logFlush_.start();
+}
+
 void ChatTabs::LogShown(const TChatSheet* sheet, const ChatLine& line) {
   if (ChatLogWriter* logs = Logs()) {
     logs->WriteParts(sheet->GetRoomName(), {line.prefix, line.namePart, line.body});
-    if (!logFlush_.isActive()) logFlush_.start();
+    ScheduleLogFlush();
   }
 }
 
 void ChatTabs::LogEntered(const TChatSheet* sheet) {
   if (ChatLogWriter* logs = Logs()) {
     logs->Enter(sheet->GetRoomName());
-    if (!logFlush_.isActive()) logFlush_.start();
+    ScheduleLogFlush();
   }
 }
 
@@ -146,6 +150,7 @@ TChatSheet* ChatTabs::CreateSheet(int16_t room, const std::string& name, const s
   // background) unless this is the first page. No tool tip with the name: a
   // tool tip would render a name that looks like markup as markup.
   pageControl_->addTab(sheet, ChatTabImage(sheet->ImageIndex()), TabCaptionOf(name));
+  LogEntered(sheet);
   return sheet;
 }
 
@@ -173,7 +178,6 @@ void ChatTabs::RecvAEnterRoom(const GmAEnterRoom::Info& info) {
   const std::string password = info.password;
   const int32_t teamId = static_cast<int32_t>(info.teamId);
   TChatSheet* sheet = CreateSheet(info.room, name, password, teamId);
-  LogEntered(sheet);
   pageControl_->setCurrentWidget(sheet);
   PageControl1Change();
   if (const std::optional<bool> sound = host_.RememberRoom(name, password, teamId)) sheet->SetRoomCheckSound(*sound);
@@ -197,7 +201,6 @@ void ChatTabs::RecvTalk(const GmTalk::Info& info) {
       if (target == nullptr) {
         target = CreateSheet(NetDef::PrivateTalkRoom, PrivateTalkCaption(), std::string(), 0);
         target->SetRoomCheckSound(false);
-        LogEntered(target);
       }
       break;
     case TalkTab::Active:

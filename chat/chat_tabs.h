@@ -98,6 +98,7 @@ class ChatTabs : public QObject {
   void RecvUserChange(const GmUserChange::Info& info);
   // Destroys every tab (the connection closed).
   void DestroyAll();
+  // A new tab, added after the others, its entry header in the log.
   TChatSheet* CreateSheet(int16_t room, const std::string& name, const std::string& password, int32_t teamId);
   void DestroyTab(TChatSheet* sheet);
   void PageControl1Change();
@@ -106,6 +107,8 @@ class ChatTabs : public QObject {
   bool IsActive(const TChatSheet* sheet) const;
   // The writer while logging is on, else nullptr.
   ChatLogWriter* Logs();
+  // The written lines go to the writer's thread once control is back in the event loop.
+  void ScheduleLogFlush();
   void LogShown(const TChatSheet* sheet, const ChatLine& line);
   void LogEntered(const TChatSheet* sheet);
   // The writer's first failure, told once in a box.
