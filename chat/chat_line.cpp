@@ -1,8 +1,16 @@
 #include "chat/chat_line.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "platform/cp932.h"
+
+std::string_view WithoutControls(std::string_view line, std::string& storage) {
+  if (std::none_of(line.begin(), line.end(), IsControlByte)) return line;
+  storage.assign(line);
+  std::replace_if(storage.begin(), storage.end(), IsControlByte, ' ');
+  return storage;
+}
 
 ChatColor TalkColor(uint8_t kind) {
   switch (kind) {

@@ -31,6 +31,16 @@ struct ChatLine {
   std::string Text() const { return prefix + namePart + body; }
 };
 
+// A control byte of a line: the log shows it as a blank, since a line break
+// would start a log line of its own that seems to come from someone else, and
+// the others have nothing to show. A tab stays. No CP932 trail byte is below
+// 0x40, so the bytes of a line are safe to test one by one.
+inline bool IsControlByte(char c) { return (static_cast<unsigned char>(c) < 0x20 && c != '\t') || c == 0x7F; }
+
+// The line as the log shows it, its control bytes blanks: the line itself when
+// it has none, else the blanked copy kept in storage.
+std::string_view WithoutControls(std::string_view line, std::string& storage);
+
 // The colour of a talk kind: 1 and 4 red, 2 and 5 green, 3 blue, others black.
 ChatColor TalkColor(uint8_t kind);
 

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <ctime>
 
+#include "chat/chat_line.h"
 #include "platform/cp932.h"
 #include "platform/file_places.h"
 #include "platform/paths.h"
@@ -73,10 +74,6 @@ std::FILE* OpenAppend(const std::string& path) {
   return std::fopen(path.c_str(), "ab");
 #endif
 }
-
-// A log line's bytes as the log shows them: control bytes are blanks (no CP932
-// trail byte is below 0x40, so bytes are safe to test one by one).
-bool IsControlByte(char c) { return (static_cast<unsigned char>(c) < 0x20 && c != '\t') || c == 0x7F; }
 
 }  // namespace
 
@@ -230,10 +227,10 @@ bool ChatLogWriter::WriteParts(const std::string& roomName, std::initializer_lis
     for (const std::string_view part : parts) pending.append(part);
   } else {
     // Converted whole, as the log converts the line it shows.
-    std::string shown;
-    for (const std::string_view part : parts) shown.append(part);
-    std::replace_if(shown.begin(), shown.end(), IsControlByte, ' ');
-    pending += cp932::ToUtf8(shown);
+    std::string joined;
+    for (const std::string_view part : parts) joined.append(part);
+    std::string blanked;
+    pending += cp932::ToUtf8(WithoutControls(joined, blanked));
   }
   pending += '\n';
   if (pending.size() >= FileBuffer) FlushFile(it->second);

@@ -3,23 +3,11 @@
 #include <algorithm>
 #include <cstring>
 
+#include "chat/chat_line.h"
 #include "chat/link_scan.h"
 #include "platform/cp932.h"
 
 namespace {
-
-// Control bytes of a received line as spaces: a line break would start a log
-// line of its own that seems to come from someone else, and the others have
-// nothing to show. No CP932 trail byte is below 0x40, so bytes are safe to test
-// one by one.
-bool IsControlByte(char c) { return (static_cast<unsigned char>(c) < 0x20 && c != '\t') || c == 0x7F; }
-
-std::string_view WithoutControls(std::string_view line, std::string& storage) {
-  if (std::none_of(line.begin(), line.end(), IsControlByte)) return line;
-  storage.assign(line);
-  std::replace_if(storage.begin(), storage.end(), IsControlByte, ' ');
-  return storage;
-}
 
 char16_t FoldAscii(char16_t c) { return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c + 32) : c; }
 
