@@ -124,6 +124,10 @@ std::string LogEntryHeader(std::string_view roomName, const LogStamp& at) {
          Two(at.minute) + ":" + Two(at.second) + " ----";
 }
 
+std::string ChatLogFilePath(const std::string& folder, const std::string& roomName, const LogStamp& day) {
+  return JoinPath(JoinPath(folder, NativeName(SafeRoomFolderName(roomName))), DateText(day) + ".txt");
+}
+
 ChatLogWriter::ChatLogWriter(std::string folder, std::function<LogStamp()> clock, std::function<void()> failed)
     : folder_(std::move(folder)), clock_(std::move(clock)), failedCallback_(std::move(failed)) {
   disk_ = std::thread([this] { RunDisk(); });
@@ -197,10 +201,6 @@ std::string ChatLogWriter::Problem() const {
   return problem_;
 }
 
-std::string ChatLogWriter::FilePath(const std::string& roomName, const LogStamp& day) const {
-  return JoinPath(JoinPath(folder_, NativeName(SafeRoomFolderName(roomName))), DateText(day) + ".txt");
-}
-
 bool ChatLogWriter::WriteParts(const std::string& roomName, std::initializer_list<std::string_view> parts) {
   if (Failed()) return false;
   if (folder_.empty()) return Fail("(no folder for the logs)", 0);
@@ -209,7 +209,7 @@ bool ChatLogWriter::WriteParts(const std::string& roomName, std::initializer_lis
   if (it == files_.end() || it->second.day != DayOf(now)) {
     // A new day goes to a file of its own.
     if (it != files_.end() && !Close(roomName)) return false;
-    const std::string path = FilePath(roomName, now);
+    const std::string path = ChatLogFilePath(folder_, roomName, now);
     if (!MakeFolderPath(FolderOf(path))) return Fail(FolderOf(path), errno);
     std::FILE* file = OpenAppend(path);
     if (file == nullptr) return Fail(path, errno);

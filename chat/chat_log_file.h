@@ -50,6 +50,9 @@ std::string SafeRoomFolderName(std::string_view roomName);
 // hh:mm:ss ----", CP932 bytes.
 std::string LogEntryHeader(std::string_view roomName, const LogStamp& at);
 
+// The file a room's lines of that day go to, beneath the logs folder.
+std::string ChatLogFilePath(const std::string& folder, const std::string& roomName, const LogStamp& day);
+
 class ChatLogWriter {
  public:
   // folder: the logs folder, made owner-only with its parents at the first line.
@@ -86,10 +89,6 @@ class ChatLogWriter {
   std::string Problem() const;
   // Closes everything and forgets a failure: the player turned logging on again.
   void Reset();
-
-  const std::string& Folder() const { return folder_; }
-  // The file a room's lines of that day go to.
-  std::string FilePath(const std::string& roomName, const LogStamp& day) const;
 
  private:
   struct OpenFile {

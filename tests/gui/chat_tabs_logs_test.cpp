@@ -27,9 +27,7 @@ struct LogWorld : TabsWorld {
     tabs->SetLogClock([] { return kDay; });
     rooms.ApplyRoomList(RoomRows({{1, "lobby", 0, 0}, {2, Sjis("待合室").c_str(), 0, 0}}));
   }
-  std::string FileOf(const std::string& room) const {
-    return host.logsFolder + "/" + SafeRoomFolderName(room) + "/2026-12-09.txt";
-  }
+  std::string FileOf(const std::string& room) const { return ChatLogFilePath(host.logsFolder, room, kDay); }
 };
 
 TEST(ChatTabsLogsTest, EveryLineShownLandsInTheRoomsFileAsShown) {

@@ -82,9 +82,7 @@ TEST_F(MainWindowLogsTest, ALostConnectionLosesNoLineShown) {
   }
   harness.server.sendAndClose(bytes);
   ASSERT_TRUE(WaitUntil([&] { return !form.session().isOpen(); }));
-  const LogStamp day = LocalLogStamp();
-  ChatLogWriter names(LogsFolder().toStdString());
-  QFile file(QString::fromStdString(names.FilePath("lobby", day)));
+  QFile file(QString::fromStdString(ChatLogFilePath(LogsFolder().toStdString(), "lobby", LocalLogStamp())));
   ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << file.fileName().toStdString();
   const std::string text = file.readAll().toStdString();
   EXPECT_TRUE(text.starts_with("---- lobby に入室 ")) << text.substr(0, 80);

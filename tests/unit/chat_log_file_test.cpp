@@ -8,6 +8,7 @@
 #include <set>
 
 #include "messages.h"
+#include "platform/paths.h"
 #include "test_files.h"
 
 #ifndef _WIN32
@@ -106,20 +107,20 @@ TEST(ChatLogFileTest, LinesGoAsShownInUtf8ToTheFileOfTheirDay) {
     clock.now = {2026, 12, 10, 0, 0, 1};
     ASSERT_TRUE(writer.Write(room, "after midnight"));
     ASSERT_TRUE(writer.Sync());
-    EXPECT_EQ(testfiles::Read(writer.FilePath(room, {2026, 12, 10})), "after midnight\n")
+    EXPECT_EQ(testfiles::Read(ChatLogFilePath(logs, room, {2026, 12, 10})), "after midnight\n")
         << "synced lines are on disk while the file stays open";
   }
   ChatLogWriter again(logs, clock.Fn());
   // The system's own path: the folder's name is in the system's code page.
-  EXPECT_EQ(testfiles::Read(again.FilePath(room, {2026, 12, 9})),
+  EXPECT_EQ(testfiles::Read(ChatLogFilePath(logs, room, {2026, 12, 9})),
             "---- 待合室 に入室 2026-12-09 23:59:58 ----\n23:59:58 太郎 > こんにちは\ntab\tand bell\n");
 #ifndef _WIN32
   EXPECT_EQ(testfiles::Mode(logs), 0700u);
-  EXPECT_EQ(testfiles::Mode(logs + "/" + SafeRoomFolderName(room)), 0700u);
+  EXPECT_EQ(testfiles::Mode(FolderOf(ChatLogFilePath(logs, room, {2026, 12, 9}))), 0700u);
 #endif
   ASSERT_TRUE(again.Write(room, "next run"));
   ASSERT_TRUE(again.CloseAll());
-  EXPECT_EQ(testfiles::Read(again.FilePath(room, {2026, 12, 10})), "after midnight\nnext run\n")
+  EXPECT_EQ(testfiles::Read(ChatLogFilePath(logs, room, {2026, 12, 10})), "after midnight\nnext run\n")
       << "appended, not replaced";
 }
 
@@ -142,9 +143,9 @@ TEST(ChatLogFileTest, AFailureIsReportedAndWritingStops) {
        false},
       {"a full disk (the day's file on /dev/full)",
        [](testfiles::TempFolder& t) {
-         const std::string folder = t.File("logs") + "/" + SafeRoomFolderName("room");
-         fs::create_directories(folder);
-         fs::create_symlink("/dev/full", folder + "/2026-12-09.txt");
+         const std::string file = ChatLogFilePath(t.File("logs"), "room", {2026, 12, 9});
+         fs::create_directories(FolderOf(file));
+         fs::create_symlink("/dev/full", file);
          return t.File("logs");
        },
        false},
