@@ -55,7 +55,8 @@ std::string ChatLogFilePath(const std::string& folder, const std::string& roomNa
 
 class ChatLogWriter {
  public:
-  // folder: the logs folder, made owner-only with its parents at the first line.
+  // folder: the logs folder, never empty (with no place for the logs there is
+  // no writer), made owner-only with its parents at the first line.
   // failed, when given, is called once a write on the writer's thread fails,
   // from that thread (the caller then looks at Failed from its own).
   explicit ChatLogWriter(std::string folder, std::function<LogStamp()> clock = LocalLogStamp,
