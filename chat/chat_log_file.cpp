@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cstring>
 #include <ctime>
+#include <utility>
 
 #include "chat/chat_line.h"
 #include "platform/cp932.h"
@@ -239,10 +240,9 @@ bool ChatLogWriter::Enter(const std::string& roomName) { return Write(roomName, 
 
 void ChatLogWriter::FlushFile(OpenFile& f) {
   if (f.pending.empty()) return;
-  std::string bytes;
-  bytes.reserve(FileBuffer + 512);
-  bytes.swap(f.pending);
-  Hand({f.file, f.path, std::move(bytes), false});
+  // The buffer itself goes to the writer's thread; the next lines start a new
+  // one, which grows no further than they need (a quiet room hands over each line).
+  Hand({f.file, f.path, std::exchange(f.pending, {}), false});
 }
 
 void ChatLogWriter::HandOverAndClose(OpenFile& f) {
