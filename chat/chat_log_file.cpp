@@ -11,10 +11,6 @@
 #include "platform/file_places.h"
 #include "platform/paths.h"
 
-#ifdef _WIN32
-#include <cwchar>
-#endif
-
 namespace {
 
 constexpr size_t ReadableBytes = 60;
@@ -63,15 +59,6 @@ std::string NativeName(const std::string& utf8) {
   return cp932::FromUtf8(utf8);
 #else
   return utf8;
-#endif
-}
-
-std::FILE* OpenAppend(const std::string& path) {
-#ifdef _WIN32
-  const std::u16string wide = cp932::ToUtf16(path);
-  return _wfopen(reinterpret_cast<const wchar_t*>(wide.c_str()), L"ab");
-#else
-  return std::fopen(path.c_str(), "ab");
 #endif
 }
 
@@ -210,7 +197,7 @@ bool ChatLogWriter::WriteParts(const std::string& roomName, std::initializer_lis
     if (it != files_.end() && !Close(roomName)) return false;
     const std::string path = ChatLogFilePath(folder_, roomName, now);
     if (!MakeFolderPath(FolderOf(path))) return Fail(FolderOf(path), errno);
-    std::FILE* file = OpenAppend(path);
+    std::FILE* file = OpenNativeFile(path, "ab");
     if (file == nullptr) return Fail(path, errno);
     // Our own buffer collects the lines: the file's would only copy them again.
     std::setvbuf(file, nullptr, _IONBF, 0);

@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 
 #include "platform/paths.h"
 
@@ -180,6 +181,15 @@ bool MakeFolderPath(const std::string& folder) {
   return CreateDirectoryW(Wide(folder).c_str(), nullptr) != 0 || GetLastError() == ERROR_ALREADY_EXISTS;
 }
 
+std::FILE* OpenNativeFile(const std::string& path, const char* mode) {
+  if (path.empty()) {
+    errno = ENOENT;
+    return nullptr;
+  }
+  const std::wstring wideMode(mode, mode + std::strlen(mode));
+  return _wfopen(Wide(path).c_str(), wideMode.c_str());
+}
+
 #else
 
 PlacesLookup PlacesLookup::System() {
@@ -211,6 +221,14 @@ bool MakeFolderPath(const std::string& folder) {
   if (!parent.empty() && parent != folder && !MakeFolderPath(parent)) return false;
   // Owner-only: the settings file holds the password in plain text.
   return ::mkdir(folder.c_str(), 0700) == 0 || errno == EEXIST;
+}
+
+std::FILE* OpenNativeFile(const std::string& path, const char* mode) {
+  if (path.empty()) {
+    errno = ENOENT;
+    return nullptr;
+  }
+  return std::fopen(path.c_str(), mode);
 }
 
 #endif

@@ -27,6 +27,7 @@
 // The decision looks at the world only through PlacesLookup, so tests can run
 // every row for both systems on either.
 
+#include <cstdio>
 #include <functional>
 #include <string>
 #include <vector>
@@ -78,3 +79,8 @@ std::string PortableLogsFolder(const std::string& settingsPath, PathStyle style 
 // Creates the folder and its missing parents; a folder it creates is readable
 // and writable by its owner only. True when the folder exists afterwards.
 bool MakeFolderPath(const std::string& folder);
+
+// std::fopen of a native path (on Windows CP932 bytes, opened by their wide
+// name, which does not depend on the system's code page). Null with errno set
+// when the file cannot be opened, ENOENT for an empty path.
+std::FILE* OpenNativeFile(const std::string& path, const char* mode);

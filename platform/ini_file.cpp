@@ -23,6 +23,7 @@
 #endif
 
 #include "platform/cp932.h"
+#include "platform/file_places.h"
 
 namespace {
 
@@ -143,14 +144,7 @@ IniFile IniFile::Load(const std::string& path) {
   IniFile failed;
   failed.readFailed_ = true;
   errno = 0;
-#ifdef _WIN32
-  // Paths are CP932 bytes; the wide name does not depend on the system's code page.
-  std::FILE* f =
-      path.empty() ? nullptr : _wfopen(reinterpret_cast<const wchar_t*>(cp932::ToUtf16(path).c_str()), L"rb");
-  if (path.empty()) errno = ENOENT;
-#else
-  std::FILE* f = std::fopen(path.c_str(), "rb");
-#endif
+  std::FILE* f = OpenNativeFile(path, "rb");
   if (f == nullptr) return errno == ENOENT ? IniFile() : failed;
   std::string bytes;
   char buffer[8192];
