@@ -5,7 +5,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QLockFile>
 #include <QProcess>
 #include <QTreeView>
 #include <deque>
@@ -312,29 +311,19 @@ class ClientWineLaunchTest : public ClientStadiumTest {
     qputenv("WINEDEBUG", "-all");
     qputenv("LC_ALL", "C.UTF-8");
     qunsetenv("TURFWING_GAME_LOG");  // the log goes beside the game
-    // One Wine server for all the starts: the one Wine starts by itself exits
-    // 3 s after its last program, and a start at that moment fails.
-    std::string wineserver = FindRunnable("wineserver", path);
-    if (wineserver.empty()) wineserver = FindRunnable("/usr/lib/wine/wineserver", "");
-    // Neither the server nor Wine's services (they live as long as it) may
-    // hold this test's output open: CTest would wait for them.
-    auto quietly = [](const std::string& program, const QStringList& args) {
-      QProcess process;
-      process.setStandardInputFile(QProcess::nullDevice());
-      process.setStandardOutputFile(QProcess::nullDevice());
-      process.setStandardErrorFile(QProcess::nullDevice());
-      process.start(QString::fromStdString(program), args);
-      return process.waitForFinished(60000) && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
-    };
-    std::string wine = FindRunnable("wine", path);
-    if (wine.empty()) wine = "/usr/lib/wine/wine64";
-    // Under a lock, so that no test starts the game before the services run.
-    QLockFile lock(QStringLiteral(TURFWING_TEST_WINEPREFIX ".lock"));
-    lock.setStaleLockTime(0);
-    ASSERT_TRUE(lock.tryLock(120000));
-    if (!wineserver.empty() && quietly(wineserver, {QStringLiteral("-p30")}))
-      quietly(wine, {QStringLiteral("wineboot")});
-    lock.unlock();
+    // The prefix, its Wine server and Wine's services are set up by the same
+    // script that runs the cross-built tests: it creates a missing prefix
+    // (without the installers a new prefix would otherwise ask for), keeps one
+    // server for all the starts and starts the services away from this
+    // test's output, which CTest would otherwise wait for. Under its lock, so
+    // that no test starts the game before the services run.
+    QProcess setUp;
+    setUp.setStandardInputFile(QProcess::nullDevice());
+    setUp.setStandardOutputFile(QProcess::nullDevice());
+    setUp.setStandardErrorFile(QProcess::nullDevice());
+    setUp.start(QStringLiteral("/bin/sh"), {QStringLiteral(TURFWING_WINE_RUN), QStringLiteral(TURFWING_TEST_WINEPREFIX),
+                                            QStringLiteral("wineboot")});
+    ASSERT_TRUE(setUp.waitForFinished(180000)) << "Wine's prefix was not ready within 3 minutes";
     // The game where access.ini's default puts it, in a folder whose name has
     // a blank and Japanese letters.
     gameFolder = dir.path() + QStringLiteral("/ゲーム フォルダ");
