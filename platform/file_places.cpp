@@ -181,15 +181,6 @@ bool MakeFolderPath(const std::string& folder) {
   return CreateDirectoryW(Wide(folder).c_str(), nullptr) != 0 || GetLastError() == ERROR_ALREADY_EXISTS;
 }
 
-std::FILE* OpenNativeFile(const std::string& path, const char* mode) {
-  if (path.empty()) {
-    errno = ENOENT;
-    return nullptr;
-  }
-  const std::wstring wideMode(mode, mode + std::strlen(mode));
-  return _wfopen(Wide(path).c_str(), wideMode.c_str());
-}
-
 #else
 
 PlacesLookup PlacesLookup::System() {
@@ -223,12 +214,17 @@ bool MakeFolderPath(const std::string& folder) {
   return ::mkdir(folder.c_str(), 0700) == 0 || errno == EEXIST;
 }
 
+#endif
+
 std::FILE* OpenNativeFile(const std::string& path, const char* mode) {
   if (path.empty()) {
     errno = ENOENT;
     return nullptr;
   }
+#ifdef _WIN32
+  const std::wstring wideMode(mode, mode + std::strlen(mode));
+  return _wfopen(Wide(path).c_str(), wideMode.c_str());
+#else
   return std::fopen(path.c_str(), mode);
-}
-
 #endif
+}
