@@ -202,7 +202,6 @@ bool ChatLogWriter::WriteParts(const std::string& roomName, std::initializer_lis
     // Our own buffer collects the lines: the file's would only copy them again.
     std::setvbuf(file, nullptr, _IONBF, 0);
     it = files_.emplace(roomName, OpenFile{file, DayOf(now), path, {}}).first;
-    it->second.pending.reserve(FileBuffer + 512);
   }
   std::string& pending = it->second.pending;
   const bool plain = std::all_of(parts.begin(), parts.end(), [](std::string_view part) {
