@@ -5,7 +5,6 @@
 #include <QKeyEvent>
 #include <QTextLine>
 #include <algorithm>
-#include <climits>
 
 #include "chat/log_accessible.h"
 #include "chat/rich_edit_ex.h"
